@@ -1,0 +1,26 @@
+#pragma once
+
+#include "formats/FourCC.h"
+
+namespace korvel::wav {
+
+// Identifiers of a RIFF/WAVE file. The form type "WAVE" follows the "RIFF"
+// header as the first four bytes of its data.
+inline constexpr char kRiffId[] = "RIFF";
+inline constexpr char kWaveType[] = "WAVE";
+inline constexpr char kFormatId[] = "fmt ";  // with its trailing blank
+inline constexpr char kDataId[] = "data";
+
+// Format tag of integer PCM, the only one read; floating point (3) and
+// extensible (65534) are refused.
+inline constexpr int kFormatPcm = 1;
+
+// Bytes of the "fmt " fields that are read: tag, channels, rate, byte rate,
+// block align, bits per sample. A longer chunk carries an extension that is
+// skipped.
+inline constexpr int kFormatFieldBytes = 16;
+
+static_assert(fourCC(kRiffId) == 0x52494646 && fourCC(kWaveType) == 0x57415645);
+static_assert(fourCC(kFormatId) == 0x666D7420 && fourCC(kDataId) == 0x64617461);
+
+}  // namespace korvel::wav

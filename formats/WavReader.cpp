@@ -1,0 +1,121 @@
+#include "formats/WavReader.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "formats/WavFormat.h"
+
+namespace korvel {
+
+WavReader::WavReader(InputStream* stream) : outer(stream)
+{
+    parseHeader();
+}
+
+// The members are released in reverse order: inner first, then riffStream.
+WavReader::~WavReader() = default;
+
+// Each step reads a field and checks it at once; the first refusal ends the
+// parse. The channel count is stored last, so any refusal leaves it 0.
+bool WavReader::parseHeader()
+{
+    // "find" refuses a "RIFF" chunk larger than what follows its header.
+    if (outer.find(wav::kRiffId) < 0)
+        return false;
+    riffStream = std::make_unique<ChunkStream>(&outer);
+    std::uint8_t formType[4];
+    if (riffStream->read(formType, 4) != 4 || std::memcmp(formType, wav::kWaveType, 4) != 0)
+        return false;
+
+    // Every chunk found inside "RIFF" must fit inside its declared size.
+    inner = std::make_unique<RiffChunkReader>(riffStream.get());
+    if (inner->find(wav::kFormatId) < 0)
+        return false;
+    if (inner->readU16() != wav::kFormatPcm)
+        return false;
+    int count = inner->readU16();
+    if (count <= 0)
+        return false;
+    int rate = inner->readU32();
+    if (rate < 0)
+        return false;
+    sampleRate = rate;
+    // The byte rate follows from the other fields and is ignored.
+    inner->readU32();
+    int align = inner->readU16();
+    if (align < 0)
+        return false;
+    bytesPerSample = static_cast<std::uint16_t>(align / count);
+    blockAlign = static_cast<std::uint16_t>(count * bytesPerSample);
+    if (align != blockAlign)
+        return false;
+    int bits = inner->readU16();
+    if (bits < 0)
+        return false;
+    bitsPerSample = static_cast<std::uint16_t>(bits);
+    if (bytesPerSample != (bits + 7) / 8)
+        return false;
+    // An extension of the format fields, and the pad byte, are passed over.
+    if (inner->skipRest() < 0)
+        return false;
+
+    // Chunks between "fmt " and "data", such as "LIST", are passed over.
+    if (inner->find(wav::kDataId) < 0)
+        return false;
+    dataOffset = outer.streamTell();
+    if (dataOffset < 0)
+        return false;
+    dataBytes = inner->size;
+    if (blockAlign == 0)
+        return false;
+    // A trailing partial frame is not counted.
+    frameCount = dataBytes / blockAlign;
+    channels = static_cast<std::uint16_t>(count);
+    return true;
+}
+
+int WavReader::read(std::int16_t* destination, int frames)
+{
+    if (channels == 0 || destination == nullptr)
+        return -1;
+    if (frames > 0 && bytesPerSample != 1 && bytesPerSample != 2)
+        return -1;
+    std::int16_t* out = destination;
+    for (int i = 0; i < frames; ++i) {
+        for (int c = 0; c < channels; ++c) {
+            if (bytesPerSample == 1) {
+                int b = inner->readByte();
+                if (b < 0)
+                    return i;
+                *out++ = static_cast<std::int16_t>((b - 128) * 256);
+            } else {
+                int v = inner->readU16();
+                if (v < 0)
+                    return i;
+                *out++ = static_cast<std::int16_t>(static_cast<std::uint16_t>(v));
+            }
+        }
+    }
+    return std::max(frames, 0);
+}
+
+int WavReader::readBytes(std::uint8_t* destination, int count)
+{
+    return inner ? inner->read(destination, count) : -1;
+}
+
+int WavReader::rewind()
+{
+    return channels == 0 ? -1 : inner->seekInChunk(0);
+}
+
+int WavReader::seekFrame(int frame)
+{
+    if (!inner || frame < 0)
+        return -1;
+    std::int64_t offset = static_cast<std::int64_t>(frame) * blockAlign;
+    return inner->seekInChunk(static_cast<int>(std::min<std::int64_t>(offset, INT_MAX)));
+}
+
+}  // namespace korvel
