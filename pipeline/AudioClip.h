@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "pipeline/ClipFormat.h"
+
+namespace korvel {
+
+// The decoded sound that every stage of a conversion works on: signed
+// 16-bit samples, frame after frame, the left channel first within a
+// stereo frame, and the format that describes them.
+//
+// After a successful load, and kept by every later stage: samples holds
+// channels x frameCount values, dataBytes is twice that, blockAlign is
+// 2 x channels and bitsPerSample is 16.
+class AudioClip {
+public:
+    // Channel choice of mixDown.
+    static constexpr int kMixAverage = 0;
+    static constexpr int kMixLeft = 1;
+    static constexpr int kMixRight = 2;
+
+    AudioClip() = default;
+    virtual ~AudioClip();
+
+    // Decodes a complete WAV or AIFF file image into the clip. Returns 0, or
+    // kInputNotRecognised, kUnsupportedRate, kUnsupportedWidth,
+    // kTooManyChannels or kPlayTimeTooShort, tested in that order, or
+    // kFailed when the reader fails while delivering samples. Frames that
+    // a file cut short does not deliver are silence. The image stays the
+    // caller's and is only read.
+    int load(bool isAiff, const std::uint8_t* data, int length);
+    // The same for an image of any size: one that does not fit the reader's
+    // 32-bit length is refused as not recognised instead of being cut.
+    int load(bool isAiff, std::span<const std::uint8_t> image);
+
+    // Makes a stereo clip mono in place: kMixAverage halves each channel and
+    // adds the halves (left 1 and right 1 give 0, -3 and -3 give -2),
+    // kMixLeft and kMixRight keep one channel. A mono clip is left as it is.
+    // Returns 0, or kFailed for an unknown mode on a stereo clip.
+    int mixDown(int mode);
+
+    // Copies the format out; kBadCall when out is null.
+    int getFormat(ClipFormat* out) const;
+
+    // Empties the samples; the format is left as it is.
+    void clear();
+
+    const std::vector<std::int16_t>& samples() const { return sampleValues; }
+    const ClipFormat& format() const { return clipFormat; }
+
+private:
+    std::vector<std::int16_t> sampleValues;
+    ClipFormat clipFormat;
+};
+
+}  // namespace korvel
