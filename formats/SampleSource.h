@@ -28,6 +28,9 @@ public:
     // Positions before the given frame; the base does nothing.
     virtual int seekFrame(int frame);
 
+    // Copies the whole format block of another source.
+    void copyFormat(const SampleSource& other);
+
     // The format block. A reader whose header parse failed leaves channels 0.
     std::uint16_t channels = 0;
     std::uint16_t bitsPerSample = 0;
