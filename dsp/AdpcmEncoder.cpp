@@ -1,0 +1,41 @@
+#include "dsp/AdpcmEncoder.h"
+
+#include <algorithm>
+
+#include "dsp/AdpcmTables.h"
+
+namespace korvel {
+
+void AdpcmEncoder::reset()
+{
+    predictor = 0;
+    stepSize = adpcm::kMinStepSize;
+}
+
+void AdpcmEncoder::encode(const std::int16_t* samples, std::uint8_t* out, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const int difference = samples[i] - predictor;
+        const int sign = difference < 0 ? adpcm::kSignBit : 0;
+        const int m = difference < 0 ? -difference : difference;
+        // The quantiser is uniform with step q: k counts how many of q, 2q,
+        // ..., 7q the difference reaches.
+        const int q = stepSize / 4;
+        const int k = std::min(adpcm::kMagnitudeMask, m / q);
+        const int delta = adpcm::reconstructionStep(stepSize, k);
+        predictor = std::clamp(sign ? predictor - delta : predictor + delta, -32768, 32767);
+        stepSize = adpcm::nextStepSize(stepSize, k);
+        storeCode(out, i, sign | k);
+    }
+}
+
+void AdpcmEncoder::storeCode(std::uint8_t* out, int index, int code)
+{
+    std::uint8_t& target = out[index / 2];
+    if (index % 2 == 0)
+        target = static_cast<std::uint8_t>(code & 0x0F);
+    else
+        target = static_cast<std::uint8_t>((target & 0x0F) | ((code & 0x0F) << 4));
+}
+
+}  // namespace korvel
