@@ -1,0 +1,144 @@
+#include "tessal/AtrWriter.h"
+
+#include <algorithm>
+#include <string>
+
+#include "pipeline/ClipFormat.h"
+#include "tessal/ContentInfo.h"
+#include "tessal/TagValue.h"
+#include "tessal/TessalFormat.h"
+
+namespace korvel {
+
+namespace {
+
+void appendCheckEntry(ByteVector& chunk, const char* prefix, std::size_t& checkAt)
+{
+    appendBytes(chunk, prefix, 7);
+    appendBytes(chunk, "00,", 3);
+    checkAt = chunk.size() - 3;
+}
+
+// "Atsq": a sequence of t ticks, closed by four zero bytes.
+ByteVector buildSequence(int ticks)
+{
+    ByteVector chunk;
+    appendBytes(chunk, tessal::kAudioSequenceId, 4);
+    appendBE32(chunk, 0);
+    const std::uint8_t start[] = {0x01, 0x00, 0x37, 0x7F, 0x01, 0x01};
+    appendBytes(chunk, start, sizeof start);
+    const ByteVector length = AtrWriter::durationBytes(ticks);
+    const ByteVector lengthAfter = AtrWriter::durationBytes(ticks + 1);
+    chunk.insert(chunk.end(), length.begin(), length.end());
+    chunk.insert(chunk.end(), lengthAfter.begin(), lengthAfter.end());
+    const std::uint8_t end[] = {0xFF, 0x00, 0x00, 0x00, 0x00, 0x00};
+    appendBytes(chunk, end, sizeof end);
+    TessalWriter::patchSize(chunk);
+    return chunk;
+}
+
+// "AspI": the start and stop points of the sequence. The stop point is the
+// offset of the sequence's closing zero bytes after its size field.
+ByteVector buildSeekPhrase(std::uint32_t startPoint, std::uint32_t stopPoint)
+{
+    ByteVector chunk;
+    appendBytes(chunk, tessal::kSeekPhraseId, 4);
+    appendBE32(chunk, 16);
+    appendBytes(chunk, "st:", 3);
+    appendBE32(chunk, startPoint);
+    chunk.push_back(',');
+    appendBytes(chunk, "sp:", 3);
+    appendBE32(chunk, stopPoint);
+    chunk.push_back(',');
+    return chunk;
+}
+
+ByteVector buildWave(const ByteVector& adpcm)
+{
+    ByteVector chunk;
+    appendBytes(chunk, tessal::kAudioWaveId, 4);
+    appendBE32(chunk, static_cast<std::uint32_t>(adpcm.size()));
+    chunk.insert(chunk.end(), adpcm.begin(), adpcm.end());
+    return chunk;
+}
+
+}  // namespace
+
+AtrWriter::~AtrWriter() = default;
+
+ByteVector AtrWriter::durationBytes(int value)
+{
+    if (value < 128)
+        return {static_cast<std::uint8_t>(value)};
+    return {static_cast<std::uint8_t>(0x80 | ((value - 128) >> 7)), static_cast<std::uint8_t>((value - 128) & 0x7F)};
+}
+
+ByteVector AtrWriter::buildContents(const ContentInfo& info, std::size_t& trackCheckAt, std::size_t& contentsCheckAt)
+{
+    ByteVector chunk;
+    appendBytes(chunk, tessal::kContentsId, 4);
+    appendBE32(chunk, 0);
+    // Contents class 0, contents type 1, the code type, the copy status, copy count 0.
+    const std::uint8_t head[] = {0x00, 0x01, info.codeType, static_cast<std::uint8_t>(info.permissions & 0x03), 0x00};
+    appendBytes(chunk, head, sizeof head);
+    appendBytes(chunk, tessal::kVersionEntry, sizeof tessal::kVersionEntry);
+    for (const tessal::ContentTag& entry : tessal::kContentTags) {
+        const char* slot = info.slots[entry.slot];
+        // The record promises a terminator; a slot without one is read to its end only.
+        const std::string text(slot, std::find(slot, slot + ContentInfo::kSlotBytes, '\0'));
+        if (text.empty())
+            continue;
+        appendBytes(chunk, entry.tag, 2);
+        chunk.push_back(':');
+        appendTagValue(chunk, text.c_str(), info.codeType);
+        chunk.push_back(',');
+    }
+    appendCheckEntry(chunk, tessal::kTrackCheckEntry, trackCheckAt);
+    appendCheckEntry(chunk, tessal::kContentsCheckEntry, contentsCheckAt);
+    patchSize(chunk);
+    return chunk;
+}
+
+int AtrWriter::build(int, const ContentInfo& info, const ClipFormat& clip, ByteVector& adpcm, ByteVector& out)
+{
+    const int rate = clip.sampleRate;
+    if ((rate != 4000 && rate != 8000) || clip.frameCount < 0)
+        return -1;
+
+    // The play time, divided first, then scaled, truncated to milliseconds.
+    const int ms = static_cast<int>(static_cast<double>(clip.frameCount) / rate * 1000.0);
+    int ticks = msToTicks(ms, tessal::kTimebase4ms);
+    if (ticks > tessal::kMaxTicks) {
+        ticks = tessal::kMaxTicks;
+        adpcm.resize(static_cast<std::size_t>(rate * tessal::kMaxPlayMs / 1000 / 2), 0);
+    }
+
+    std::size_t trackCheckAt = 0;
+    std::size_t contentsCheckAt = 0;
+    ByteVector contents = buildContents(info, trackCheckAt, contentsCheckAt);
+    putBE16(contents.data() + contentsCheckAt, checkDigits(contents));
+
+    const ByteVector sequence = buildSequence(ticks);
+    const ByteVector seekPhrase = buildSeekPhrase(0, static_cast<std::uint32_t>(sequence.size() - 12));
+    const ByteVector wave = buildWave(adpcm);
+    ByteVector track;
+    appendBytes(track, tessal::kAudioTrackId, 4);
+    appendBE32(track, 0);
+    // Format type 0, sequence type 0, the wave type, the timebase code twice.
+    const std::uint8_t head[] = {0x00, 0x00, rate == 4000 ? tessal::kWaveType4000 : tessal::kWaveType8000, 0x00,
+                                 tessal::kTimebase4ms, tessal::kTimebase4ms};
+    appendBytes(track, head, sizeof head);
+    track.insert(track.end(), seekPhrase.begin(), seekPhrase.end());
+    track.insert(track.end(), sequence.begin(), sequence.end());
+    track.insert(track.end(), wave.begin(), wave.end());
+    patchSize(track);
+    putBE16(contents.data() + trackCheckAt, checkDigits(track));
+
+    begin(out);
+    out.insert(out.end(), contents.begin(), contents.end());
+    out.insert(out.end(), track.begin(), track.end());
+    finish(out);
+    return 0;
+}
+
+}  // namespace korvel

@@ -1,0 +1,144 @@
+#include "tessal/MtrWriter.h"
+
+#include <climits>
+
+#include "pipeline/ClipFormat.h"
+#include "tessal/TessalFormat.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr std::uint8_t kContentsTypeMtr = 0x32;
+constexpr std::uint8_t kTrackNumberMtr = 5;
+
+void appendChunkBytes(ByteVector& chunk, const ByteVector& part)
+{
+    chunk.insert(chunk.end(), part.begin(), part.end());
+}
+
+// A check entry of the option data: tag, 2-byte length 6, "Qk20", the pair.
+void appendCheckEntry(ByteVector& chunk, const char* tag, std::size_t& checkAt)
+{
+    appendBytes(chunk, tag, 2);
+    appendBE16(chunk, 6);
+    appendBytes(chunk, "Qk2000", 6);
+    checkAt = chunk.size() - 2;
+}
+
+}  // namespace
+
+MtrWriter::MtrWriter()
+{
+    contentsType = kContentsTypeMtr;
+    trackNumber = kTrackNumberMtr;
+}
+
+MtrWriter::~MtrWriter() = default;
+
+int MtrWriter::build(int, const ContentInfo&, const ClipFormat& clip, ByteVector& adpcm, ByteVector& out)
+{
+    ByteVector contents;
+    buildCnti(contents);
+    ByteVector track;
+    if (buildMtr(tessal::kTimebase4ms, clip, adpcm, track) < 0)
+        return -1;
+    ByteVector options;
+    std::size_t trackCheckAt = 0;
+    std::size_t optionsCheckAt = 0;
+    const int result = buildOpda(options, trackCheckAt, optionsCheckAt);
+    putBE16(options.data() + optionsCheckAt, checkDigits(options));
+    putBE16(options.data() + trackCheckAt, checkDigits(track));
+
+    begin(out);
+    appendChunkBytes(out, contents);
+    appendChunkBytes(out, options);
+    appendChunkBytes(out, track);
+    finish(out);
+    return result;
+}
+
+int MtrWriter::buildCnti(ByteVector& chunk)
+{
+    appendBytes(chunk, tessal::kContentsId, 4);
+    appendBE32(chunk, 5);
+    const std::uint8_t body[] = {0x00, contentsType, 0x01, 0xF8, 0x00};
+    appendBytes(chunk, body, sizeof body);
+    return 0;
+}
+
+int MtrWriter::buildOpda(ByteVector& chunk, std::size_t& trackCheckAt, std::size_t& optionsCheckAt)
+{
+    appendBytes(chunk, tessal::kOptionDataId, 4);
+    appendBE32(chunk, 0);
+    appendBytes(chunk, tessal::kDataChunkId, 4);
+    // The length of the three entries below.
+    appendBE32(chunk, 25);
+    const std::uint8_t entry[] = {'E', 'S', 0x00, 0x01, 0xF8};
+    appendBytes(chunk, entry, sizeof entry);
+    appendCheckEntry(chunk, "A0", trackCheckAt);
+    appendCheckEntry(chunk, "A2", optionsCheckAt);
+    patchSize(chunk);
+    return 0;
+}
+
+int MtrWriter::buildMtr(int, const ClipFormat& clip, const ByteVector& adpcm, ByteVector& chunk)
+{
+    const int rate = clip.sampleRate;
+    if (rate <= 0 || clip.frameCount < 0 || (clip.channels != 1 && clip.channels != 2))
+        return -1;
+    // In 64 bits: frames x 1000 leaves 32 bits above 2,147,483 frames.
+    const long long ms = static_cast<long long>(clip.frameCount) * 1000 / rate;
+    if (ms > INT_MAX)
+        return -1;
+    const int ticks = msToTicks(static_cast<int>(ms), tessal::kTimebase4ms);
+    // The sequence writes the length as a variable-length quantity.
+    if (ticks >= (1 << 28))
+        return -1;
+    playTicks = ticks;
+
+    appendBytes(chunk, tessal::kMusicTrackId, 3);
+    chunk.push_back(trackNumber);
+    appendBE32(chunk, 0);
+    const std::uint8_t head[] = {0x02, 0x00, 0x02, 0x02};
+    appendBytes(chunk, head, sizeof head);
+    chunk.insert(chunk.end(), 16, 0x00);
+
+    // Setup: two system-exclusive messages.
+    appendBytes(chunk, tessal::kSetupId, 4);
+    appendBE32(chunk, 17);
+    const std::uint8_t setup[] = {0xF0, 0x06, 0x43, 0x79, 0x06, 0x7F, 0x7F, 0xF7,
+                                  0xF0, 0x07, 0x43, 0x79, 0x06, 0x7F, 0x07, 0x01, 0xF7};
+    appendBytes(chunk, setup, sizeof setup);
+
+    // Sequence: set up the channel, start the stream wave, hold it for the
+    // play length, end.
+    const std::size_t sequenceAt = chunk.size();
+    appendBytes(chunk, tessal::kMusicSequenceId, 4);
+    appendBE32(chunk, 0);
+    const std::uint8_t events[] = {0x00, 0xF0, 0x07, 0x43, 0x79, 0x06, 0x7F, 0x00, 0x64, 0xF7, 0x00, 0xB0, 0x00,
+                                   0x7D, 0x00, 0xB0, 0x20, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x90, 0x00, 0x7F};
+    appendBytes(chunk, events, sizeof events);
+    appendVarLen(chunk, ticks);
+    appendVarLen(chunk, ticks);
+    const std::uint8_t end[] = {0xFF, 0x2F, 0x00};
+    appendBytes(chunk, end, sizeof end);
+    patchSize(chunk, sequenceAt);
+
+    // Stream: the wave data with its format byte (0x20 mono, 0xA0 stereo)
+    // and the low 16 bits of the rate.
+    const std::size_t streamAt = chunk.size();
+    appendBytes(chunk, tessal::kStreamId, 4);
+    appendBE32(chunk, 0);
+    appendBytes(chunk, tessal::kMusicWaveId, 4);
+    appendBE32(chunk, static_cast<std::uint32_t>(adpcm.size() + 3));
+    chunk.push_back(clip.channels == 1 ? 0x20 : 0xA0);
+    appendBE16(chunk, static_cast<std::uint16_t>(rate & 0xFFFF));
+    chunk.insert(chunk.end(), adpcm.begin(), adpcm.end());
+    patchSize(chunk, streamAt);
+
+    patchSize(chunk);
+    return 0;
+}
+
+}  // namespace korvel

@@ -1,0 +1,7 @@
+#include "tessal/OutputWriter.h"
+
+namespace korvel {
+
+OutputWriter::~OutputWriter() = default;
+
+}  // namespace korvel

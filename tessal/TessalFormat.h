@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+
+namespace korvel::tessal {
+
+// Chunk identifiers of a Tessal file, exactly as they stand in it: mixed
+// case, and in "ATR", "Awa", "MTR", "Mwa", "Pro" and "Dch" a number as the
+// fourth byte. Every chunk is the identifier, a big-endian size of the bytes
+// after the size field, and the body.
+inline constexpr char kFileId[] = "MMMD";
+inline constexpr char kContentsId[] = "CNTI";
+inline constexpr char kOptionDataId[] = "OPDA";
+inline constexpr std::uint8_t kAudioTrackId[4] = {'A', 'T', 'R', 0x00};  // track 0
+inline constexpr char kSeekPhraseId[] = "AspI";
+inline constexpr char kAudioSequenceId[] = "Atsq";
+inline constexpr std::uint8_t kAudioWaveId[4] = {'A', 'w', 'a', 0x01};
+inline constexpr char kMusicTrackId[] = "MTR";  // followed by the track number
+inline constexpr char kSetupId[] = "Mtsu";
+inline constexpr char kMusicSequenceId[] = "Mtsq";
+inline constexpr char kStreamId[] = "Mtsp";
+inline constexpr std::uint8_t kMusicWaveId[4] = {'M', 'w', 'a', 0x01};
+inline constexpr std::uint8_t kProId[4] = {'P', 'r', 'o', 0x05};
+inline constexpr std::uint8_t kDataChunkId[4] = {'D', 'c', 'h', 0xFF};
+
+static_assert(sizeof(kFileId) == 5 && sizeof(kContentsId) == 5 && sizeof(kSeekPhraseId) == 5);
+
+// Timebase codes: ticks of 4, 5, 10 and 20 ms. The audio track uses 4 ms.
+inline constexpr int kTimebase4ms = 0x02;
+inline constexpr int kTimebase5ms = 0x03;
+inline constexpr int kTimebase10ms = 0x10;
+inline constexpr int kTimebase20ms = 0x11;
+
+// At most 16510 ticks of 4 ms, 66.04 s, of sound go into one file; longer
+// input is cut to (rate x 66040 / 1000) / 2 ADPCM bytes.
+inline constexpr int kMaxTicks = 16510;
+inline constexpr int kMaxPlayMs = 66040;
+static_assert((kMaxPlayMs + 3) / 4 == kMaxTicks);
+
+// The wave-type bytes of the audio track: 4-bit ADPCM, mono, at each rate.
+inline constexpr std::uint8_t kWaveType4000 = 0x10;
+inline constexpr std::uint8_t kWaveType8000 = 0x11;
+
+// The "R5:" entry that opens the contents information: its value is a zero byte.
+inline constexpr std::uint8_t kVersionEntry[5] = {'R', '5', ':', 0x00, ','};
+
+}  // namespace korvel::tessal
+
+namespace korvel::tessal {
+
+// The contents-information tags in the order they are written, with the
+// record slot each one takes its text from. Slots 9 and 10 are not written.
+struct ContentTag {
+    int slot;
+    char tag[3];
+};
+inline constexpr ContentTag kContentTags[] = {
+    {0, "VN"}, {1, "CN"}, {2, "CA"}, {3, "ST"}, {4, "AN"}, {5, "WW"},
+    {6, "SW"}, {7, "AW"}, {8, "CR"}, {11, "CD"}, {12, "UD"},
+};
+static_assert(sizeof(kContentTags) / sizeof(kContentTags[0]) == 11);
+
+// The check entries: the two characters follow each prefix and come from
+// checkDigits of the track ("A0") and of the contents chunk itself ("A2").
+inline constexpr char kTrackCheckEntry[] = "A0:QK20";
+inline constexpr char kContentsCheckEntry[] = "A2:QK20";
+
+}  // namespace korvel::tessal
