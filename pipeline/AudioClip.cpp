@@ -3,11 +3,18 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
+#include <new>
 
+#include "dsp/AdpcmEncoder.h"
+#include "dsp/ResamplingSource.h"
 #include "formats/AiffReader.h"
 #include "formats/ByteStream.h"
 #include "formats/WavReader.h"
 #include "pipeline/ResultCodes.h"
+#include "tessal/AtrWriter.h"
+#include "tessal/ContentInfo.h"
+#include "tessal/MtrProWriter.h"
+#include "tessal/MtrWriter.h"
 
 namespace korvel {
 
@@ -18,6 +25,12 @@ constexpr int kMinRate = 4000;
 constexpr int kMaxRate = 48000;
 // A clip must play for more than this many whole milliseconds.
 constexpr int kMinPlayTimeMs = 20;
+// The table-or-direct limits of the converter: a coefficient table for
+// reduced output steps up to 640, of at most 81920 entries.
+constexpr int kMaxTableStep = 640;
+constexpr int kMaxTableLength = 81920;
+// Bytes before the samples in the WAV image of writeWav.
+constexpr int kWavHeaderBytes = 44;
 
 // The format checks in the order that decides the result.
 int checkFormat(const SampleSource& reader)
@@ -123,6 +136,133 @@ int AudioClip::getFormat(ClipFormat* out) const
 void AudioClip::clear()
 {
     sampleValues.clear();
+}
+
+int AudioClip::writeWav(ByteVector& out) const
+{
+    const ClipFormat& f = clipFormat;
+    out.clear();
+    out.reserve(static_cast<std::size_t>(kWavHeaderBytes) + static_cast<std::size_t>(std::max(f.dataBytes, 0)));
+    appendBytes(out, "RIFF", 4);
+    appendLE32(out, 0);
+    appendBytes(out, "WAVE", 4);
+    appendBytes(out, "fmt ", 4);
+    appendLE32(out, 16);
+    appendLE16(out, 1);
+    appendLE16(out, f.channels);
+    appendLE32(out, static_cast<std::uint32_t>(f.sampleRate));
+    appendLE32(out, static_cast<std::uint32_t>(f.bitsPerSample * f.channels * f.sampleRate / 8));
+    appendLE16(out, static_cast<std::uint16_t>(f.bitsPerSample * f.channels / 8));
+    appendLE16(out, 16);
+    appendBytes(out, "data", 4);
+    appendLE32(out, static_cast<std::uint32_t>(f.dataBytes));
+    const std::size_t count = std::min(sampleValues.size(), static_cast<std::size_t>(f.frameCount) * f.channels);
+    for (std::size_t i = 0; i < count; ++i)
+        appendLE16(out, static_cast<std::uint16_t>(sampleValues[i]));
+    putLE32(out.data() + 4, static_cast<std::uint32_t>(out.size() - 8));
+    return kOk;
+}
+
+int AudioClip::resample(int outRate, int taps)
+{
+    if (clipFormat.sampleRate == outRate)
+        return kOk;
+    // The image is read back through a 32-bit length.
+    if (clipFormat.dataBytes > INT_MAX - kWavHeaderBytes)
+        return kFailed;
+    ByteVector image;
+    writeWav(image);
+    ByteStream stream(image.data(), static_cast<int>(image.size()));
+    WavReader reader(&stream);
+    ResamplingSource chain(&reader);
+    Resampler* first = chain.firstResampler();
+    if (first == nullptr || first->setup(outRate, taps, kMaxTableStep, kMaxTableLength) < 0)
+        return kFailed;
+    if (chain.isStereo() && chain.secondResampler()->setup(outRate, taps, kMaxTableStep, kMaxTableLength) < 0)
+        return kFailed;
+
+    chain.sampleRate = first->sampleRate;
+    chain.frameCount = first->frameCount;
+    chain.dataBytes = chain.channels * first->frameCount * 2;
+    chain.dataOffset = 0;
+
+    const int frames = chain.frameCount;
+    std::vector<std::int16_t> converted(static_cast<std::size_t>(chain.channels) * static_cast<std::size_t>(frames), 0);
+    if (chain.last()->read(converted.data(), frames) < 0)
+        return kFailed;
+
+    sampleValues = std::move(converted);
+    clipFormat.sampleRate = chain.sampleRate;
+    clipFormat.channels = chain.channels;
+    clipFormat.bitsPerSample = chain.bitsPerSample;
+    clipFormat.blockAlign = chain.blockAlign;
+    clipFormat.dataBytes = chain.dataBytes;
+    clipFormat.frameCount = chain.frameCount;
+    return kOk;
+}
+
+int AudioClip::encode(int writerType, int flag, const ContentInfo* contentInfo, std::uint8_t* destination,
+                      int capacity)
+{
+    if (sampleValues.empty() || flag != 0 || contentInfo == nullptr || destination == nullptr)
+        return kBadCall;
+    const std::size_t payloadBytes = (static_cast<std::size_t>(std::max(clipFormat.dataBytes, 0)) + 3) / 4;
+    ByteVector adpcm(payloadBytes, 0);
+    const std::size_t frames = std::min(static_cast<std::size_t>(std::max(clipFormat.frameCount, 0)),
+                                        sampleValues.size() / std::max<std::size_t>(clipFormat.channels, 1));
+    AdpcmEncoder encoder;
+    if (clipFormat.channels == 1) {
+        encoder.reset();
+        encoder.encode(sampleValues.data(), adpcm.data(), static_cast<int>(std::min(frames, 2 * payloadBytes)));
+    } else if (clipFormat.channels == 2) {
+        // Each channel is its own stream; byte f then holds frame f, the
+        // left code in the low nibble and the right one in the high nibble.
+        std::vector<std::int16_t> left(frames), right(frames);
+        for (std::size_t f = 0; f < frames; ++f) {
+            left[f] = sampleValues[2 * f];
+            right[f] = sampleValues[2 * f + 1];
+        }
+        std::vector<std::uint8_t> leftCodes((frames + 1) / 2, 0), rightCodes((frames + 1) / 2, 0);
+        encoder.reset();
+        encoder.encode(left.data(), leftCodes.data(), static_cast<int>(frames));
+        encoder.reset();
+        encoder.encode(right.data(), rightCodes.data(), static_cast<int>(frames));
+        for (std::size_t i = 0; i < payloadBytes; i += 2) {
+            const std::size_t k = i / 2;
+            const unsigned l = k < leftCodes.size() ? leftCodes[k] : 0;
+            const unsigned r = k < rightCodes.size() ? rightCodes[k] : 0;
+            adpcm[i] = static_cast<std::uint8_t>((r << 4) | (l & 0x0F));
+            if (i + 1 < payloadBytes)
+                adpcm[i + 1] = static_cast<std::uint8_t>((r & 0xF0) | (l >> 4));
+        }
+    }
+
+    std::unique_ptr<OutputWriter> writer;
+    switch (writerType) {
+    case kWriterAudioTrack:
+        writer.reset(new (std::nothrow) AtrWriter);
+        break;
+    case kWriterMusicTrack:
+        writer.reset(new (std::nothrow) MtrWriter);
+        break;
+    case kWriterMusicTrackPro:
+        writer.reset(new (std::nothrow) MtrProWriter);
+        break;
+    default:
+        return kBadCall;
+    }
+    if (!writer)
+        return kWriterNotCreated;
+
+    ByteVector file;
+    const int built = writer->build(0, *contentInfo, clipFormat, adpcm, file);
+    // A clip the file cannot describe is refused rather than written.
+    if (built < 0)
+        return built;
+    if (file.size() > static_cast<std::size_t>(std::max(capacity, 0)))
+        return kOutputTooSmall;
+    std::copy(file.begin(), file.end(), destination);
+    return static_cast<int>(file.size());
 }
 
 }  // namespace korvel

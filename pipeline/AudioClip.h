@@ -5,8 +5,11 @@
 #include <vector>
 
 #include "pipeline/ClipFormat.h"
+#include "tessal/ByteVector.h"
 
 namespace korvel {
+
+struct ContentInfo;
 
 // The decoded sound that every stage of a conversion works on: signed
 // 16-bit samples, frame after frame, the left channel first within a
@@ -47,6 +50,31 @@ public:
 
     // Empties the samples; the format is left as it is.
     void clear();
+
+    // Writes the clip into out as a canonical 16-bit PCM WAV image: "RIFF",
+    // "WAVE", a 16-byte "fmt " and "data", the samples from offset 44.
+    int writeWav(ByteVector& out) const;
+
+    // Converts the clip to outRate with a windowed-sinc filter of taps input
+    // samples: 1000 frames at 8000 Hz become 500 at 4000 Hz, 1001 become
+    // 501. A clip already at the rate is left as it is. Returns 0, or
+    // kFailed (the clip unchanged) when the converter refuses the rates or
+    // its input fails.
+    int resample(int outRate, int taps);
+
+    // Writer variants of encode.
+    static constexpr int kWriterAudioTrack = 0;     // the handset audio file
+    static constexpr int kWriterMusicTrack = 1;     // music track
+    static constexpr int kWriterMusicTrackPro = 2;  // music track with play length
+
+    // Encodes the samples to 4-bit ADPCM (each channel on its own, a stereo
+    // frame in one byte, left in the low nibble), lets the chosen writer
+    // assemble the file around them and copies it into destination.
+    // Returns the file's length, or kBadCall (no samples, flag not 0, an
+    // unknown writer, a missing argument), kOutputTooSmall (the file is
+    // longer than capacity; destination untouched), kWriterNotCreated, or
+    // the writer's own refusal (a rate the file cannot describe).
+    int encode(int writerType, int flag, const ContentInfo* contentInfo, std::uint8_t* destination, int capacity);
 
     const std::vector<std::int16_t>& samples() const { return sampleValues; }
     const ClipFormat& format() const { return clipFormat; }
