@@ -1,0 +1,7 @@
+#include "pipeline/ConversionHost.h"
+
+namespace korvel {
+
+ConversionHost::~ConversionHost() = default;
+
+}  // namespace korvel

@@ -1,0 +1,222 @@
+#include "pipeline/ConversionJob.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <cwchar>
+#include <memory>
+#include <new>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "pipeline/AudioClip.h"
+#include "pipeline/ConversionHost.h"
+#include "pipeline/Messages.h"
+#include "pipeline/PathParts.h"
+#include "pipeline/Platform.h"
+#include "pipeline/ResultCodes.h"
+#include "tessal/ContentInfo.h"
+
+namespace korvel {
+
+namespace {
+
+// Paths of this many characters or more are refused; 259 pass.
+constexpr std::size_t kPathLimit = 260;
+// The filter length of the resampler.
+constexpr int kTaps = 256;
+
+// The message for a refusal of load. A reader that fails while delivering
+// samples (kFailed) has met data it cannot read: the format is not supported.
+int messageForLoad(int result)
+{
+    switch (result) {
+    case kInputNotRecognised:
+        return kMsgFormatNotSupported;
+    case kUnsupportedRate:
+        return kMsgRateNotSupported;
+    case kUnsupportedWidth:
+        return kMsgWidthNotSupported;
+    case kTooManyChannels:
+        return kMsgChannelsNotSupported;
+    case kPlayTimeTooShort:
+        return kMsgPlayTimeTooShort;
+    default:
+        return kMsgFormatNotSupported;
+    }
+}
+
+// Copies at most 256 bytes of a text into a slot, ending at a whole
+// character of the current locale; the zeroed slot supplies the terminator.
+void copyText(char* slot, const std::string& text)
+{
+    std::size_t length = 0;
+    std::mbstate_t state{};
+    while (length < text.size()) {
+        std::size_t n = std::mbrlen(text.data() + length, text.size() - length, &state);
+        if (n == 0 || n > text.size() - length) {
+            state = std::mbstate_t{};
+            n = 1;
+        }
+        if (length + n > static_cast<std::size_t>(ContentInfo::kMaxTextBytes))
+            break;
+        length += n;
+    }
+    std::memcpy(slot, text.data(), length);
+}
+
+}  // namespace
+
+ConversionJob::ConversionJob(ConversionHost& host, Platform& platform) : host(host), platform(platform) {}
+
+int ConversionJob::dateStamp(char* buffer, int size)
+{
+    if (buffer == nullptr || size < 0)
+        return -1;
+    const std::time_t now = std::time(nullptr);
+    if (now == static_cast<std::time_t>(-1))
+        return -1;
+    const std::tm* local = std::localtime(&now);
+    if (local == nullptr)
+        return -1;
+    const std::size_t n = std::strftime(buffer, static_cast<std::size_t>(size), "%Y%m%d", local);
+    return n == 0 ? -1 : static_cast<int>(n);
+}
+
+std::string ConversionJob::sizeText(std::size_t bytes)
+{
+    // Hundredths of a kilobyte, an exact half rounded upward: the C
+    // library's "%.2f" would round it to even.
+    const unsigned long long hundredths = (static_cast<unsigned long long>(bytes) * 100 + 512) / 1024;
+    char text[32];
+    std::snprintf(text, sizeof text, "%llu.%02lluKB", hundredths / 100, hundredths % 100);
+    return text;
+}
+
+// One conversion. Each way out that the steps take: a message number for
+// the error report, or 0 when the job has already told the user what there
+// was to tell (a written file) or nothing is to be said (a cancel, a stage
+// that failed).
+class ConversionRun {
+public:
+    ConversionRun(ConversionHost& host, Platform& platform) : host(host), platform(platform) {}
+
+    int run(const std::string& path);
+
+    // The window is collapsed behind a dialog.
+    bool collapsed = false;
+
+private:
+    void collapse(std::optional<ScreenPoint> point)
+    {
+        host.collapseAt(point);
+        collapsed = true;
+    }
+    void restore(ScreenPoint point, bool redraw)
+    {
+        host.restoreAt(point, redraw);
+        collapsed = false;
+    }
+
+    ConversionHost& host;
+    Platform& platform;
+};
+
+int ConversionRun::run(const std::string& path)
+{
+    if (path.size() >= kPathLimit)
+        return kMsgPathTooLong;
+    const PathParts parts = splitPath(path);
+    bool isAiff = false;
+    if (equalsIgnoringCase(parts.extension, ".wav"))
+        isAiff = false;
+    else if (equalsIgnoringCase(parts.extension, ".aif"))
+        isAiff = true;
+    else
+        return kMsgBadExtension;
+
+    std::vector<std::uint8_t> image;
+    const int read = platform.readFile(path, image);
+    if (read == Platform::kFileTooLarge)
+        return kMsgFormatNotSupported;
+    if (read != Platform::kFileOk)
+        return kMsgCannotOpen;
+
+    AudioClip clip;
+    const int loaded = clip.load(isAiff, std::span<const std::uint8_t>(image));
+    if (loaded != kOk)
+        return messageForLoad(loaded);
+    ClipFormat format;
+    clip.getFormat(&format);
+
+    collapse(std::nullopt);
+    const ConversionSettings settings = host.askSettings(parts.baseName, format.sampleRate);
+    restore(settings.lastRect.topLeft(), true);
+    if (!settings.accepted)
+        return 0;
+    host.waitCursor(WaitCursor::restore);
+
+    clip.mixDown(AudioClip::kMixAverage);
+    if (clip.resample(settings.outRate, kTaps) < 0)
+        return 0;
+
+    auto info = std::make_unique<ContentInfo>();
+    info->codeType = ContentInfo::kCodeUtf8;
+    // The writer reads the texts in the code page they were typed in.
+    platform.useUserLocale();
+    info->permissions = settings.permissions;
+    copyText(info->slots[ContentInfo::kSlotTitle], settings.title);
+    copyText(info->slots[ContentInfo::kSlotCopyright], settings.copyright);
+    char date[9] = {};
+    if (ConversionJob::dateStamp(date, sizeof date) == 8)
+        std::memcpy(info->slots[ContentInfo::kSlotDate], date, sizeof date);
+
+    // The file must come out smaller than the sound it was made from.
+    std::vector<std::uint8_t> output(image.size(), 0);
+    const int length = clip.encode(AudioClip::kWriterAudioTrack, 0, info.get(), output.data(),
+                                   static_cast<int>(output.size()));
+    if (length < 0)
+        return 0;
+    output.resize(static_cast<std::size_t>(length));
+
+    const double freeSpace = platform.queryFreeSpace(parts);
+    if (!(freeSpace > static_cast<double>(length)))
+        return kMsgDiskSpace;
+    const std::string target = parts.drive + parts.directory + parts.baseName + ".mmf";
+    if (platform.replaceFile(target, output.data(), output.size()) != Platform::kFileOk)
+        return kMsgCannotSave;
+
+    collapse(settings.lastRect.centre());
+    const std::string text = std::string(messageText(kMsgFileSize, platform.japaneseInterface())) +
+                             ConversionJob::sizeText(output.size());
+    const ScreenPoint at = host.showMessage(MessageKind::success, text);
+    restore(at, true);
+    return 0;
+}
+
+void ConversionJob::convertFile(const std::string& path)
+{
+    host.waitCursor(WaitCursor::begin);
+    host.setAcceptDrops(false);
+    ConversionRun run(host, platform);
+    int message = 0;
+    try {
+        message = run.run(path);
+    } catch (const std::bad_alloc&) {
+        // A sound too large for the memory there is: everything the run held
+        // is already released.
+        message = kMsgFormatNotSupported;
+    }
+    if (message != 0) {
+        if (!run.collapsed)
+            host.collapseAt(std::nullopt);
+        const ScreenPoint at =
+            host.showMessage(MessageKind::error, messageText(message, platform.japaneseInterface()));
+        host.restoreAt(at, false);
+    }
+    host.setAcceptDrops(true);
+    host.waitCursor(WaitCursor::end);
+}
+
+}  // namespace korvel

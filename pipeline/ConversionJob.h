@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace korvel {
+
+class ConversionHost;
+class Platform;
+
+// Turns one dropped sound file into a Tessal file beside it, from the path
+// to the final message, reaching the user interface only through the host.
+// It is the only place where results of the stages become messages.
+class ConversionJob {
+public:
+    // Neither is owned; both outlive the job.
+    ConversionJob(ConversionHost& host, Platform& platform);
+
+    // Converts one file. The outcome reaches the user through the host: a
+    // message of the error kind for a refusal, of the success kind with the
+    // size for a written file, nothing when the settings were cancelled or a
+    // stage failed. Drop acceptance is always back on afterwards.
+    void convertFile(const std::string& path);
+
+    // Today's local date as eight digits "%Y%m%d" and a zero byte; returns
+    // 8, or -1 when the buffer is missing, the size is negative, the time
+    // cannot be had or the text does not fit.
+    static int dateStamp(char* buffer, int size);
+
+    // The size in kilobytes with two decimals, halves rounded upward:
+    // 12345 bytes give "12.06KB", 128 give "0.13KB".
+    static std::string sizeText(std::size_t bytes);
+
+private:
+    ConversionHost& host;
+    Platform& platform;
+};
+
+}  // namespace korvel

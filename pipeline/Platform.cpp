@@ -1,0 +1,7 @@
+#include "pipeline/Platform.h"
+
+namespace korvel {
+
+Platform::~Platform() = default;
+
+}  // namespace korvel

@@ -1,0 +1,118 @@
+#include "pipeline/PosixPlatform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+
+namespace korvel {
+
+namespace {
+
+// Writes everything, going on after short writes and interruptions.
+bool writeAll(int fd, const std::uint8_t* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+int PosixPlatform::readFile(const std::string& path, std::vector<std::uint8_t>& contents)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return kFileCannotOpen;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return kFileCannotRead;
+    }
+    if (info.st_size > INT_MAX) {
+        ::close(fd);
+        return kFileTooLarge;
+    }
+    contents.assign(static_cast<std::size_t>(info.st_size), 0);
+    std::size_t got = 0;
+    while (got < contents.size()) {
+        const ssize_t n = ::read(fd, contents.data() + got, contents.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    // A file that shrank while it was read is taken as far as it went.
+    contents.resize(got);
+    return kFileOk;
+}
+
+int PosixPlatform::replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    // A short name of its own in the same directory, so that the rename
+    // stays on one volume and no name gets too long.
+    const std::size_t slash = path.rfind('/');
+    std::string temporary = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".korvel-XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return kFileCannotOpen;
+    // mkstemp creates the file for its owner only; give it the usual mode.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    const bool written = writeAll(fd, data, size) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return kFileCannotWrite;
+    }
+    return kFileOk;
+}
+
+double PosixPlatform::queryFreeSpace(const PathParts& path)
+{
+    const std::string directory = path.directory.empty() ? "." : path.directory;
+    struct statvfs info {};
+    if (::statvfs(directory.c_str(), &info) != 0)
+        return -1;
+    return static_cast<double>(info.f_bfree) * static_cast<double>(info.f_frsize);
+}
+
+void PosixPlatform::useUserLocale()
+{
+    std::setlocale(LC_CTYPE, "");
+}
+
+bool PosixPlatform::japaneseInterface()
+{
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != '\0')
+            return std::strncmp(value, "ja", 2) == 0;
+    }
+    return false;
+}
+
+Platform& nativePlatform()
+{
+    static PosixPlatform platform;
+    return platform;
+}
+
+}  // namespace korvel

@@ -1,0 +1,131 @@
+#include "pipeline/Win32Platform.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <clocale>
+
+namespace korvel {
+
+namespace {
+
+// Large reads and writes go in pieces that a DWORD count can describe.
+constexpr DWORD kPiece = 1u << 24;
+
+std::string directoryOf(const std::string& path)
+{
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator == std::string::npos)
+        return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : ".";
+    return path.substr(0, separator + 1);
+}
+
+bool writeAll(HANDLE file, const std::uint8_t* data, std::size_t size)
+{
+    while (size > 0) {
+        const DWORD piece = size > kPiece ? kPiece : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(file, data, piece, &written, nullptr) || written == 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+}  // namespace
+
+int Win32Platform::readFile(const std::string& path, std::vector<std::uint8_t>& contents)
+{
+    // Other programs may go on reading and writing the file meanwhile.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return kFileCannotOpen;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) {
+        CloseHandle(file);
+        return kFileCannotRead;
+    }
+    if (size.QuadPart > INT_MAX) {
+        CloseHandle(file);
+        return kFileTooLarge;
+    }
+    contents.assign(static_cast<std::size_t>(size.QuadPart), 0);
+    std::size_t got = 0;
+    while (got < contents.size()) {
+        const std::size_t left = contents.size() - got;
+        DWORD n = 0;
+        if (!ReadFile(file, contents.data() + got, left > kPiece ? kPiece : static_cast<DWORD>(left), &n, nullptr)) {
+            CloseHandle(file);
+            return kFileCannotRead;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    CloseHandle(file);
+    contents.resize(got);
+    return kFileOk;
+}
+
+int Win32Platform::replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    // A short name of its own beside the target: "kvlXXXX.tmp".
+    char temporary[MAX_PATH] = {};
+    if (GetTempFileNameA(directoryOf(path).c_str(), "kvl", 0, temporary) == 0)
+        return kFileCannotOpen;
+    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DeleteFileA(temporary);
+        return kFileCannotOpen;
+    }
+    const bool written = writeAll(file, data, size) && FlushFileBuffers(file);
+    const bool closed = CloseHandle(file) != 0;
+    if (!written || !closed ||
+        !MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(temporary);
+        return kFileCannotWrite;
+    }
+    return kFileOk;
+}
+
+double Win32Platform::queryFreeSpace(const PathParts& path)
+{
+    const std::string root = !path.drive.empty() ? path.drive + "\\" : path.directory;
+    const char* rootName = root.empty() ? nullptr : root.c_str();
+    // Looked up at run time: the oldest systems have only the cluster counts.
+    using FreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto freeSpaceEx =
+        kernel != nullptr ? reinterpret_cast<FreeSpaceEx>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
+                          : nullptr;
+    if (freeSpaceEx != nullptr) {
+        ULARGE_INTEGER available{}, total{}, free{};
+        if (!freeSpaceEx(rootName, &available, &total, &free))
+            return -1;
+        return static_cast<double>(free.QuadPart);
+    }
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (!GetDiskFreeSpaceA(rootName, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+        return -1;
+    return static_cast<double>(freeClusters) * sectorsPerCluster * bytesPerSector;
+}
+
+void Win32Platform::useUserLocale()
+{
+    std::setlocale(LC_CTYPE, "");
+}
+
+bool Win32Platform::japaneseInterface()
+{
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+}
+
+Platform& nativePlatform()
+{
+    static Win32Platform platform;
+    return platform;
+}
+
+}  // namespace korvel

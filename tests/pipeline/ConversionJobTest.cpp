@@ -1,0 +1,325 @@
+#include "pipeline/ConversionJob.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "pipeline/ConversionHost.h"
+#include "pipeline/PosixPlatform.h"
+#include "tests/support/ImageBuilder.h"
+#include "tests/support/VectorSource.h"
+
+namespace korvel {
+namespace {
+
+namespace fs = std::filesystem;
+using Calls = std::vector<std::string>;
+
+// Records every call as a line of text and answers the dialogs with fixed values.
+class RecordingHost : public ConversionHost {
+public:
+    void setAcceptDrops(bool on) override { calls.push_back(on ? "drops on" : "drops off"); }
+    void collapseAt(std::optional<ScreenPoint> p) override
+    {
+        calls.push_back(p ? "collapse " + std::to_string(p->x) + "," + std::to_string(p->y) : "collapse");
+    }
+    void restoreAt(ScreenPoint p, bool redraw) override
+    {
+        calls.push_back("restore " + std::to_string(p.x) + "," + std::to_string(p.y) + (redraw ? " redraw" : ""));
+    }
+    ConversionSettings askSettings(const std::string& baseName, int inputRate) override
+    {
+        calls.push_back("settings " + baseName + " " + std::to_string(inputRate));
+        return answer;
+    }
+    ScreenPoint showMessage(MessageKind kind, const std::string& text) override
+    {
+        calls.push_back((kind == MessageKind::error ? "error " : "success ") + text);
+        return {300, 400};
+    }
+    void waitCursor(WaitCursor state) override
+    {
+        calls.push_back(state == WaitCursor::begin ? "wait" : state == WaitCursor::restore ? "wait again" : "wait end");
+    }
+
+    ConversionSettings answer{true, "Title", "(c) Korvel", 8000, 0, {10, 20, 220, 120}};
+    Calls calls;
+};
+
+// The real file services, with the free space and single failures chosen by the test.
+class TestPlatform : public PosixPlatform {
+public:
+    int readFile(const std::string& path, std::vector<std::uint8_t>& contents) override
+    {
+        if (readResult == kThrow)
+            throw std::bad_alloc();
+        if (readResult != kFileOk)
+            return readResult;
+        return PosixPlatform::readFile(path, contents);
+    }
+    double queryFreeSpace(const PathParts& path) override
+    {
+        lastDirectory = path.directory;
+        return freeSpace;
+    }
+    bool japaneseInterface() override { return japanese; }
+
+    static constexpr int kThrow = 99;
+    int readResult = kFileOk;
+    double freeSpace = 1e12;
+    bool japanese = false;
+    std::string lastDirectory;
+};
+
+class ConversionJobTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("korvel-job-" + std::to_string(std::random_device()()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string write(const std::string& name, const test::Bytes& bytes)
+    {
+        const fs::path path = dir / name;
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                     static_cast<std::streamsize>(bytes.size()));
+        return path.string();
+    }
+    // Half a second of a tone at 8000 Hz, mono 16-bit.
+    std::string writeTone(const std::string& name)
+    {
+        return write(name, test::wavImage({}, test::samplesLE(test::sine(4000, 440, 8000, 10000))));
+    }
+    static std::vector<std::uint8_t> readBack(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    Calls convert(const std::string& path)
+    {
+        host.calls.clear();
+        ConversionJob(host, platform).convertFile(path);
+        return host.calls;
+    }
+    static Calls refusal(const std::string& text)
+    {
+        return {"wait", "drops off", "collapse", "error " + text, "restore 300,400", "drops on", "wait end"};
+    }
+
+    fs::path dir;
+    RecordingHost host;
+    TestPlatform platform;
+};
+
+TEST_F(ConversionJobTest, WrittenFileIsReportedWithItsSize)
+{
+    const std::string wav = writeTone("tone.wav");
+    const Calls calls = convert(wav);
+    const std::vector<std::uint8_t> file = readBack((dir / "tone.mmf").string());
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(calls, (Calls{"wait", "drops off", "collapse", "settings tone 8000", "restore 10,20 redraw", "wait again",
+                            "collapse 115,70", "success Tessal File Size : " + ConversionJob::sizeText(file.size()),
+                            "restore 300,400 redraw", "drops on", "wait end"}));
+    EXPECT_EQ(platform.lastDirectory, dir.string() + "/");
+}
+
+TEST_F(ConversionJobTest, RefusalsBeforeTheDialog)
+{
+    const std::string tone = writeTone("tone.wav");
+    struct Row {
+        const char* what;
+        std::string path;
+        std::string message;
+    };
+    const Row rows[] = {
+        {"a path of 260 characters", "/" + std::string(255, 'a') + ".wav", "Filename length exceeds limit"},
+        {"a path of 259 characters: opened, and missing", "/" + std::string(254, 'a') + ".wav",
+         "Cannot open WAV/AIFF file"},
+        {"song.aiff", (dir / "song.aiff").string(), "Extension is not .wav/.aif"},
+        {"song.wave", (dir / "song.wave").string(), "Extension is not .wav/.aif"},
+        {"no extension", (dir / "song").string(), "Extension is not .wav/.aif"},
+        {"a dot in the directory only", (dir / "a.b" / "song").string(), "Extension is not .wav/.aif"},
+        {"a missing file", (dir / "missing.wav").string(), "Cannot open WAV/AIFF file"},
+        {"not a WAV image", write("text.wav", {'h', 'e', 'l', 'l', 'o'}), "Audio format not supported"},
+        {"an AIFF image named .wav", write("aiff.wav", test::aiffImage({.frames = 400}, test::Bytes(800))),
+         "Audio format not supported"},
+        {"3999 Hz", write("slow.wav", test::wavImage({.sampleRate = 3999}, test::Bytes(800))),
+         "Sampling Frequency not supported"},
+        {"24 bits", write("wide.aif", test::aiffImage({.frames = 400, .sampleSize = 24}, test::Bytes(1200))),
+         "Bits per sample not supported"},
+        {"3 channels", write("three.wav", test::wavImage({.channels = 3}, test::Bytes(2400))),
+         "Channel count not supported"},
+        {"167 frames at 8000 Hz", write("short.wav", test::wavImage({}, test::Bytes(334))), "Inadequate playtime"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(convert(row.path), refusal(row.message)) << row.what;
+    EXPECT_TRUE(fs::exists(tone));
+}
+
+TEST_F(ConversionJobTest, UnreadableInputIsReported)
+{
+    fs::create_directory(dir / "folder.wav");
+    EXPECT_EQ(convert((dir / "folder.wav").string()), refusal("Cannot open WAV/AIFF file"));
+    const std::string tone = writeTone("tone.wav");
+    platform.readResult = Platform::kFileCannotRead;
+    EXPECT_EQ(convert(tone), refusal("Cannot open WAV/AIFF file"));
+    // A file of 2^31 bytes or more, and a sound too large for memory.
+    platform.readResult = Platform::kFileTooLarge;
+    EXPECT_EQ(convert(tone), refusal("Audio format not supported"));
+    platform.readResult = TestPlatform::kThrow;
+    EXPECT_EQ(convert(tone), refusal("Audio format not supported"));
+}
+
+TEST_F(ConversionJobTest, ExtensionsAreComparedWithoutCase)
+{
+    for (const char* name : {"SONG.WAV", "Song.Aif", "my.song.wav"}) {
+        const bool aiff = std::string(name).ends_with("Aif");
+        const std::string path =
+            aiff ? write(name, test::aiffImage({.frames = 4000}, test::Bytes(8000))) : writeTone(name);
+        const Calls calls = convert(path);
+        ASSERT_GE(calls.size(), 4u) << name;
+        const std::string base = std::string(name).substr(0, std::string(name).rfind('.'));
+        EXPECT_EQ(calls[3], "settings " + base + " 8000") << name;
+        EXPECT_TRUE(fs::exists(dir / (base + ".mmf"))) << name;
+    }
+}
+
+TEST_F(ConversionJobTest, CancelEndsWithoutFileOrMessage)
+{
+    const std::string wav = writeTone("tone.wav");
+    host.answer.accepted = false;
+    EXPECT_EQ(convert(wav), (Calls{"wait", "drops off", "collapse", "settings tone 8000", "restore 10,20 redraw",
+                                   "drops on", "wait end"}));
+    EXPECT_FALSE(fs::exists(dir / "tone.mmf"));
+}
+
+TEST_F(ConversionJobTest, FailingStagesEndSilently)
+{
+    const Calls silent{"wait", "drops off", "collapse", "settings tone 8000", "restore 10,20 redraw", "wait again",
+                       "drops on", "wait end"};
+    const std::string wav = writeTone("tone.wav");
+    // A rate the converter refuses.
+    host.answer.outRate = 0;
+    EXPECT_EQ(convert(wav), silent);
+    // A rate the file cannot describe.
+    host.answer.outRate = 11025;
+    EXPECT_EQ(convert(wav), silent);
+    EXPECT_FALSE(fs::exists(dir / "tone.mmf"));
+
+    // 21 ms of 8-bit sound at 4000 Hz: the file would be larger than the sound file.
+    host.answer.outRate = 4000;
+    const std::string tiny = write("tiny.wav", test::wavImage({.sampleRate = 4000, .bitsPerSample = 8}, test::Bytes(84, 0x80)));
+    EXPECT_EQ(convert(tiny), (Calls{"wait", "drops off", "collapse", "settings tiny 4000", "restore 10,20 redraw",
+                                    "wait again", "drops on", "wait end"}));
+    EXPECT_FALSE(fs::exists(dir / "tiny.mmf"));
+}
+
+TEST_F(ConversionJobTest, FreeSpaceMustExceedTheFileSize)
+{
+    const std::string wav = writeTone("tone.wav");
+    convert(wav);
+    const auto size = static_cast<double>(fs::file_size(dir / "tone.mmf"));
+    fs::remove(dir / "tone.mmf");
+    const Calls noSpace{"wait", "drops off", "collapse", "settings tone 8000", "restore 10,20 redraw", "wait again",
+                        "collapse", "error Disk space not enough", "restore 300,400", "drops on", "wait end"};
+    for (double space : {size, size - 1, 0.0, -1.0}) {
+        platform.freeSpace = space;
+        EXPECT_EQ(convert(wav), noSpace) << space;
+        EXPECT_FALSE(fs::exists(dir / "tone.mmf"));
+    }
+    platform.freeSpace = size + 1;
+    EXPECT_EQ(convert(wav).back(), "wait end");
+    EXPECT_EQ(fs::file_size(dir / "tone.mmf"), size);
+}
+
+TEST_F(ConversionJobTest, ExistingFileIsReplacedAndAFailedWriteKeepsIt)
+{
+    const std::string wav = writeTone("tone.wav");
+    write("tone.mmf", {'o', 'l', 'd'});
+    convert(wav);
+    EXPECT_GT(fs::file_size(dir / "tone.mmf"), 100u);
+
+    // A target that cannot be replaced: a folder of that name.
+    const std::string other = writeTone("other.wav");
+    fs::create_directory(dir / "other.mmf");
+    fs::path marker = dir / "other.mmf" / "keep";
+    std::ofstream(marker) << "kept";
+    const Calls calls = convert(other);
+    EXPECT_EQ(Calls(calls.end() - 5, calls.end()),
+              (Calls{"collapse", "error Cannot save Tessal file", "restore 300,400", "drops on", "wait end"}));
+    EXPECT_TRUE(fs::exists(marker));
+    // No temporary file is left behind.
+    std::size_t entries = 0;
+    for (const auto& entry : fs::directory_iterator(dir))
+        entries += entry.path().filename().string().rfind(".korvel-", 0) == 0;
+    EXPECT_EQ(entries, 0u);
+}
+
+TEST_F(ConversionJobTest, TextsAndDateGoIntoTheFile)
+{
+    const std::string wav = writeTone("tone.wav");
+    host.answer.title = "My Title";
+    host.answer.copyright = "(c) 2026 Korvel";
+    host.answer.permissions = 3;
+    convert(wav);
+    const std::vector<std::uint8_t> file = readBack((dir / "tone.mmf").string());
+    const std::string text(file.begin(), file.end());
+    char date[9] = {};
+    ASSERT_EQ(ConversionJob::dateStamp(date, 9), 8);
+    EXPECT_NE(text.find("ST:My Title,CR:(c) 2026 Korvel,CD:" + std::string(date) + ",A0:QK20"), std::string::npos);
+    EXPECT_EQ(file[19], 3);  // the copy status
+    EXPECT_EQ(file[18], 0x23);
+
+    // An empty title is left out; a title longer than a slot is cut at 256 bytes.
+    host.answer.title.clear();
+    convert(wav);
+    const std::vector<std::uint8_t> untitled = readBack((dir / "tone.mmf").string());
+    EXPECT_EQ(std::string(untitled.begin() + 26, untitled.begin() + 29), "CR:");
+    host.answer.title = std::string(300, 't');
+    convert(wav);
+    const std::vector<std::uint8_t> cut = readBack((dir / "tone.mmf").string());
+    EXPECT_NE(std::string(cut.begin(), cut.end()).find("ST:" + std::string(256, 't') + ",CR:"), std::string::npos);
+}
+
+TEST_F(ConversionJobTest, JapaneseInterfaceShowsJapaneseTexts)
+{
+    platform.japanese = true;
+    EXPECT_EQ(convert((dir / "song.mp3").string()), refusal("拡張子が.wav/.aifではありません"));
+    const std::string wav = writeTone("tone.wav");
+    const Calls calls = convert(wav);
+    EXPECT_EQ(calls[7].rfind("success Tessalファイルサイズ : ", 0), 0u);
+}
+
+TEST(ConversionJob, SizeTextRoundsHalvesUpward)
+{
+    struct Row {
+        std::size_t bytes;
+        const char* text;
+    };
+    const Row rows[] = {{12345, "12.06KB"}, {128, "0.13KB"}, {640, "0.63KB"}, {0, "0.00KB"},
+                        {1024, "1.00KB"},   {5, "0.00KB"},   {6, "0.01KB"},   {264294, "258.10KB"}};
+    for (const Row& row : rows)
+        EXPECT_EQ(ConversionJob::sizeText(row.bytes), row.text) << row.bytes;
+}
+
+TEST(ConversionJob, DateStampIsEightDigits)
+{
+    char date[9] = {};
+    ASSERT_EQ(ConversionJob::dateStamp(date, 9), 8);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(date[i] >= '0' && date[i] <= '9');
+    EXPECT_EQ(date[8], '\0');
+    char small[8];
+    EXPECT_EQ(ConversionJob::dateStamp(small, 8), -1);
+    EXPECT_EQ(ConversionJob::dateStamp(nullptr, 9), -1);
+    EXPECT_EQ(ConversionJob::dateStamp(date, -1), -1);
+}
+
+}  // namespace
+}  // namespace korvel

@@ -1,0 +1,47 @@
+#include "pipeline/PathParts.h"
+
+#include <gtest/gtest.h>
+
+namespace korvel {
+namespace {
+
+TEST(PathParts, SplitsDriveDirectoryBaseNameAndExtension)
+{
+    struct Row {
+        const char* path;
+        bool windows;
+        PathParts expected;
+    };
+    const Row rows[] = {
+        {"C:\\sounds\\my.song.wav", true, {"C:", "\\sounds\\", "my.song", ".wav"}},
+        {"C:song.wav", true, {"C:", "", "song", ".wav"}},
+        {"\\\\server\\share\\a.aif", true, {"", "\\\\server\\share\\", "a", ".aif"}},
+        {"d:/mixed\\slashes/x.WAV", true, {"d:", "/mixed\\slashes/", "x", ".WAV"}},
+        {"C:\\dir.v2\\song", true, {"C:", "\\dir.v2\\", "song", ""}},
+        {"/home/user/my.song.wav", false, {"", "/home/user/", "my.song", ".wav"}},
+        {"relative.aif", false, {"", "", "relative", ".aif"}},
+        {"C:\\not\\a\\drive.wav", false, {"", "", "C:\\not\\a\\drive", ".wav"}},
+        {"/dir.d/.hidden", false, {"", "/dir.d/", "", ".hidden"}},
+        {"/tmp/trailing.", false, {"", "/tmp/", "trailing", "."}},
+    };
+    for (const Row& row : rows) {
+        const PathParts p = splitPath(row.path, row.windows);
+        EXPECT_EQ(p.drive, row.expected.drive) << row.path;
+        EXPECT_EQ(p.directory, row.expected.directory) << row.path;
+        EXPECT_EQ(p.baseName, row.expected.baseName) << row.path;
+        EXPECT_EQ(p.extension, row.expected.extension) << row.path;
+    }
+}
+
+TEST(PathParts, ExtensionsCompareWithoutCaseOfAsciiLetters)
+{
+    EXPECT_TRUE(equalsIgnoringCase(".WAV", ".wav"));
+    EXPECT_TRUE(equalsIgnoringCase(".Aif", ".aif"));
+    EXPECT_FALSE(equalsIgnoringCase(".aiff", ".aif"));
+    EXPECT_FALSE(equalsIgnoringCase(".wave", ".wav"));
+    EXPECT_FALSE(equalsIgnoringCase("", ".wav"));
+    EXPECT_FALSE(equalsIgnoringCase(".w\xC1v", ".wav"));
+}
+
+}  // namespace
+}  // namespace korvel
