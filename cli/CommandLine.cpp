@@ -1,0 +1,108 @@
+#include "cli/CommandLine.h"
+
+namespace korvel {
+
+namespace {
+
+// The settings dialog's edit boxes hold at most this many bytes.
+constexpr std::size_t kMaxTextBytes = 256;
+
+CommandLine refuse(std::string why)
+{
+    CommandLine line;
+    line.action = CommandLine::Action::usageError;
+    line.error = std::move(why);
+    return line;
+}
+
+}  // namespace
+
+const char* usageText()
+{
+    return "usage: korvel-cli convert [--title TEXT] [--copyright TEXT] [--rate 4000|8000]\n"
+           "                          [--no-save] [--no-transfer] FILE...\n"
+           "       korvel-cli --help | --version\n"
+           "\n"
+           "Converts each WAV (.wav) or AIFF (.aif) FILE into a Tessal file (.mmf) beside it.\n"
+           "  --title TEXT      title of the file (default: the base name), at most 256 bytes\n"
+           "  --copyright TEXT  copyright text (default: none), at most 256 bytes\n"
+           "  --rate 4000|8000  rate of the file (default: 8000, or 4000 below 8000 Hz input)\n"
+           "  --no-save         a handset may neither save nor pass the file on\n"
+           "  --no-transfer     a handset may save the file but not pass it on\n"
+           "Exit status: 0 written, 1 refused, 2 usage error, 3 stopped without a file.\n";
+}
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments)
+{
+    CommandLine line;
+    if (arguments.empty())
+        return refuse("no command given");
+    for (const std::string& a : arguments) {
+        if (a == "--")
+            break;
+        if (a == "--help" || a == "-h") {
+            line.action = CommandLine::Action::help;
+            return line;
+        }
+        if (a == "--version") {
+            line.action = CommandLine::Action::version;
+            return line;
+        }
+    }
+    if (arguments[0] != "convert")
+        return refuse("unknown command: " + arguments[0]);
+
+    ConvertOptions& o = line.options;
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
+            o.files.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        // "--name=value" and "--name value" both work for the options with a value.
+        std::string name = a;
+        std::optional<std::string> value;
+        const std::size_t equals = a.find('=');
+        if (equals != std::string::npos) {
+            name = a.substr(0, equals);
+            value = a.substr(equals + 1);
+        }
+        const bool takesValue = name == "--title" || name == "--copyright" || name == "--rate";
+        if (takesValue && !value) {
+            if (i + 1 >= arguments.size())
+                return refuse(name + " needs a value");
+            value = arguments[++i];
+        }
+        if (!takesValue && value)
+            return refuse(name + " takes no value");
+        if (name == "--title" || name == "--copyright") {
+            if (value->size() > kMaxTextBytes)
+                return refuse(name + " is longer than 256 bytes");
+            if (name == "--title")
+                o.title = *value;
+            else
+                o.copyright = *value;
+        } else if (name == "--rate") {
+            if (*value != "4000" && *value != "8000")
+                return refuse("--rate must be 4000 or 8000");
+            o.rate = std::stoi(*value);
+        } else if (name == "--no-save") {
+            o.noSave = true;
+        } else if (name == "--no-transfer") {
+            o.noTransfer = true;
+        } else {
+            return refuse("unknown option: " + name);
+        }
+    }
+    if (o.files.empty())
+        return refuse("no FILE given");
+    line.action = CommandLine::Action::convert;
+    return line;
+}
+
+}  // namespace korvel

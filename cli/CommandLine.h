@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvel {
+
+// What "korvel-cli convert" was asked to do.
+struct ConvertOptions {
+    std::optional<std::string> title;  // the base name when absent
+    std::string copyright;
+    std::optional<int> rate;           // 8000 from 8000 Hz up, else 4000, when absent
+    bool noSave = false;               // neither saving nor transfer allowed
+    bool noTransfer = false;
+    std::vector<std::string> files;
+};
+
+struct CommandLine {
+    enum class Action { convert, help, version, usageError };
+    Action action = Action::usageError;
+    ConvertOptions options;
+    // Why the command line was refused.
+    std::string error;
+};
+
+// Reads the arguments after the program name.
+CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+// The usage text, ending with a newline.
+const char* usageText();
+
+}  // namespace korvel

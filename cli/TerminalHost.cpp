@@ -1,0 +1,74 @@
+#include "cli/TerminalHost.h"
+
+#include "tessal/ContentInfo.h"
+
+namespace korvel {
+
+TerminalHost::TerminalHost(const ConvertOptions& options, std::FILE* out, std::FILE* err)
+    : options(options), out(out), err(err)
+{
+}
+
+void TerminalHost::beginFile(const std::string& name)
+{
+    file = name;
+    shownSuccess = false;
+    shownError = false;
+    rateRefused = false;
+}
+
+TerminalHost::Outcome TerminalHost::outcome() const
+{
+    if (rateRefused)
+        return Outcome::usageError;
+    if (shownError)
+        return Outcome::refused;
+    if (shownSuccess)
+        return Outcome::written;
+    return Outcome::stopped;
+}
+
+void TerminalHost::setAcceptDrops(bool) {}
+
+void TerminalHost::collapseAt(std::optional<ScreenPoint>) {}
+
+void TerminalHost::restoreAt(ScreenPoint, bool) {}
+
+void TerminalHost::waitCursor(WaitCursor) {}
+
+// The rules of the settings dialog: 8000 Hz cannot be chosen for a sound
+// below 8000 Hz, and transfer is never allowed without saving.
+ConversionSettings TerminalHost::askSettings(const std::string& baseName, int inputRate)
+{
+    ConversionSettings settings;
+    if (options.rate == 8000 && inputRate < 8000) {
+        rateRefused = true;
+        std::fprintf(err, "korvel-cli: %s: --rate 8000 needs a sound of 8000 Hz or more (this one has %d Hz)\n",
+                     file.c_str(), inputRate);
+        return settings;
+    }
+    settings.accepted = true;
+    settings.title = options.title.value_or(baseName);
+    settings.copyright = options.copyright;
+    settings.outRate = options.rate.value_or(inputRate >= 8000 ? 8000 : 4000);
+    if (options.noSave)
+        settings.permissions = ContentInfo::kNoSave | ContentInfo::kNoTransfer;
+    else if (options.noTransfer)
+        settings.permissions = ContentInfo::kNoTransfer;
+    return settings;
+}
+
+ScreenPoint TerminalHost::showMessage(MessageKind kind, const std::string& text)
+{
+    if (kind == MessageKind::success) {
+        shownSuccess = true;
+        std::fprintf(out, "%s\n", text.c_str());
+        std::fflush(out);
+    } else {
+        shownError = true;
+        std::fprintf(err, "korvel-cli: %s: %s\n", file.c_str(), text.c_str());
+    }
+    return {};
+}
+
+}  // namespace korvel

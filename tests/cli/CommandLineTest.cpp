@@ -1,0 +1,61 @@
+#include "cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace korvel {
+namespace {
+
+using Action = CommandLine::Action;
+
+TEST(CommandLine, ConvertWithEveryOption)
+{
+    const CommandLine line = parseCommandLine({"convert", "--title", "T", "--copyright=C", "--rate", "4000",
+                                               "--no-save", "--no-transfer", "a.wav", "--", "--b.aif"});
+    ASSERT_EQ(line.action, Action::convert);
+    EXPECT_EQ(line.options.title, "T");
+    EXPECT_EQ(line.options.copyright, "C");
+    EXPECT_EQ(line.options.rate, 4000);
+    EXPECT_TRUE(line.options.noSave);
+    EXPECT_TRUE(line.options.noTransfer);
+    EXPECT_EQ(line.options.files, (std::vector<std::string>{"a.wav", "--b.aif"}));
+}
+
+TEST(CommandLine, DefaultsLeaveTheChoicesToTheJob)
+{
+    const CommandLine line = parseCommandLine({"convert", "x.wav", "y.aif"});
+    ASSERT_EQ(line.action, Action::convert);
+    EXPECT_FALSE(line.options.title.has_value());
+    EXPECT_EQ(line.options.copyright, "");
+    EXPECT_FALSE(line.options.rate.has_value());
+    EXPECT_FALSE(line.options.noSave);
+    EXPECT_EQ(line.options.files.size(), 2u);
+    // An empty title is a title: it leaves the tag out of the file.
+    EXPECT_EQ(parseCommandLine({"convert", "--title", "", "x.wav"}).options.title, "");
+}
+
+TEST(CommandLine, HelpVersionAndUsageErrors)
+{
+    EXPECT_EQ(parseCommandLine({"--help"}).action, Action::help);
+    EXPECT_EQ(parseCommandLine({"convert", "--help"}).action, Action::help);
+    EXPECT_EQ(parseCommandLine({"--version"}).action, Action::version);
+    const std::vector<std::vector<std::string>> refused = {
+        {},
+        {"encode", "x.wav"},
+        {"convert"},
+        {"convert", "--rate", "11025", "x.wav"},
+        {"convert", "--rate"},
+        {"convert", "--title", std::string(257, 't'), "x.wav"},
+        {"convert", "--copyright", std::string(300, 'c'), "x.wav"},
+        {"convert", "--loud", "x.wav"},
+        {"convert", "--no-save=yes", "x.wav"},
+    };
+    for (const auto& arguments : refused) {
+        const CommandLine line = parseCommandLine(arguments);
+        EXPECT_EQ(line.action, Action::usageError) << (arguments.size() > 1 ? arguments[1] : "");
+        EXPECT_FALSE(line.error.empty());
+    }
+    EXPECT_EQ(parseCommandLine({"convert", "--title", std::string(256, 't'), "x.wav"}).action, Action::convert);
+}
+
+}  // namespace
+}  // namespace korvel

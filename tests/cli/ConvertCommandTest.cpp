@@ -1,0 +1,279 @@
+// korvel-cli run as a process on files that sox makes, and the files it
+// writes checked chunk by chunk.
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "dsp/AdpcmDecoder.h"
+#include "tessal/ByteVector.h"
+
+namespace korvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string readText(const fs::path& path)
+{
+    const std::vector<std::uint8_t> bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::uint32_t be32(const std::vector<std::uint8_t>& v, std::size_t at)
+{
+    return (std::uint32_t{v[at]} << 24) | (std::uint32_t{v[at + 1]} << 16) | (std::uint32_t{v[at + 2]} << 8) | v[at + 3];
+}
+
+struct Finished {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// What a written audio file holds, found by walking its chunks.
+struct AudioFile {
+    std::string tags;  // the contents entries after "R5:" up to the check entries
+    int copyStatus = -1;
+    int waveType = -1;
+    int ticks = -1;
+    std::vector<std::uint8_t> adpcm;
+};
+
+// Walks the file and checks every size, the CRC and both check-character
+// pairs; fails the test at the first fault.
+AudioFile checkAudioFile(const std::vector<std::uint8_t>& f)
+{
+    AudioFile result;
+    EXPECT_GE(f.size(), 60u);
+    if (f.size() < 60)
+        return result;
+    EXPECT_EQ(std::string(f.begin(), f.begin() + 4), "MMMD");
+    EXPECT_EQ(be32(f, 4), f.size() - 8);
+    EXPECT_EQ(crc16(ByteVector(f.begin(), f.end() - 2)), f[f.size() - 2] * 256 + f[f.size() - 1]);
+
+    EXPECT_EQ(std::string(f.begin() + 8, f.begin() + 12), "CNTI");
+    const std::size_t contentsEnd = 16 + be32(f, 12);
+    ByteVector contents(f.begin() + 8, f.begin() + static_cast<std::ptrdiff_t>(contentsEnd));
+    result.copyStatus = contents[11];
+    const std::string text(contents.begin(), contents.end());
+    const std::size_t a0 = text.find("A0:QK20");
+    const std::size_t a2 = text.find("A2:QK20");
+    EXPECT_NE(a0, std::string::npos);
+    EXPECT_EQ(a2, a0 + 10);
+    result.tags = text.substr(18, a0 - 18);
+
+    const std::size_t track = contentsEnd;
+    EXPECT_EQ(std::string(f.begin() + static_cast<std::ptrdiff_t>(track), f.begin() + static_cast<std::ptrdiff_t>(track) + 4),
+              std::string("ATR\0", 4));
+    const std::size_t trackEnd = track + 8 + be32(f, track + 4);
+    EXPECT_EQ(trackEnd + 2, f.size());
+    result.waveType = f[track + 10];
+    const ByteVector trackBytes(f.begin() + static_cast<std::ptrdiff_t>(track), f.begin() + static_cast<std::ptrdiff_t>(trackEnd));
+
+    // Both pairs are checkDigits: of the track, and of the contents with both pairs "00".
+    std::uint8_t pair[2];
+    putBE16(pair, checkDigits(trackBytes));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(pair), 2), text.substr(a0 + 7, 2));
+    ByteVector zeroed = contents;
+    zeroed[a0 + 7] = zeroed[a0 + 8] = zeroed[a2 + 7] = zeroed[a2 + 8] = '0';
+    putBE16(pair, checkDigits(zeroed));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(pair), 2), text.substr(a2 + 7, 2));
+
+    const std::size_t sequence = track + 14 + 24;
+    EXPECT_EQ(std::string(f.begin() + static_cast<std::ptrdiff_t>(sequence), f.begin() + static_cast<std::ptrdiff_t>(sequence) + 4), "Atsq");
+    const int b0 = f[sequence + 14];
+    result.ticks = b0 < 128 ? b0 : 128 + ((b0 & 0x7F) << 7) + f[sequence + 15];
+    const std::size_t wave = sequence + 8 + be32(f, sequence + 4);
+    EXPECT_EQ(std::string(f.begin() + static_cast<std::ptrdiff_t>(wave), f.begin() + static_cast<std::ptrdiff_t>(wave) + 4), "Awa\x01");
+    const std::uint32_t length = be32(f, wave + 4);
+    EXPECT_EQ(wave + 8 + length, trackEnd);
+    result.adpcm.assign(f.begin() + static_cast<std::ptrdiff_t>(wave) + 8, f.begin() + static_cast<std::ptrdiff_t>(trackEnd));
+    return result;
+}
+
+double correlation(const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b, std::size_t from, std::size_t to)
+{
+    double ab = 0, aa = 0, bb = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        ab += double(a[i]) * b[i];
+        aa += double(a[i]) * a[i];
+        bb += double(b[i]) * b[i];
+    }
+    return ab / std::sqrt(aa * bb);
+}
+
+class ConvertCommand : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(std::system("sox --version >/dev/null 2>&1"), 0)
+            << "sox is needed for this test; the README's test command installs it";
+        dir = fs::temp_directory_path() / ("korvel-cli-" + std::to_string(std::random_device()()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    Finished cli(const std::string& arguments, const std::string& environment = "LANG=C")
+    {
+        const fs::path out = dir / "stdout", err = dir / "stderr";
+        const std::string command = environment + " '" KORVEL_CLI_PATH "' " + arguments + " >'" + out.string() +
+                                    "' 2>'" + err.string() + "'";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readText(out), readText(err)};
+    }
+    fs::path sox(const std::string& name, const std::string& format, const std::string& synth)
+    {
+        const fs::path path = dir / name;
+        const std::string command = "sox -D -n " + format + " '" + path.string() + "' " + synth + " 2>/dev/null";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return path;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(ConvertCommand, WrittenFilesAreSoundAndSoundLikeTheirInput)
+{
+    struct Row {
+        const char* name;
+        const char* format;  // sox's options for the file it makes
+        int rate;            // of the written file
+    };
+    const Row rows[] = {
+        {"m8-6000.wav", "-r 6000 -c 1 -b 8 -e unsigned-integer", 4000},
+        {"s16-8000.wav", "-r 8000 -c 2 -b 16 -e signed-integer", 8000},
+        {"m16-22050.aif", "-r 22050 -c 1 -b 16 -e signed-integer", 8000},
+        {"s8-44100.aif", "-r 44100 -c 2 -b 8 -e signed-integer", 8000},
+        {"s16-44100.wav", "-r 44100 -c 2 -b 16 -e signed-integer", 8000},
+        {"m16-48000.wav", "-r 48000 -c 1 -b 16 -e signed-integer", 8000},
+        {"s16-48000.aif", "-r 48000 -c 2 -b 16 -e signed-integer", 8000},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        // A sweep in both channels, so that every part of the band is heard.
+        const fs::path input = sox(row.name, row.format, "synth 1.5 sine 200-1800 sine 300-1500 vol 0.7");
+        const Finished run = cli("convert --title Sweep --copyright 'K 2026' '" + input.string() + "'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        fs::path output = input;
+        output.replace_extension(".mmf");
+        const std::vector<std::uint8_t> file = readFile(output);
+        EXPECT_EQ(run.out, "Tessal File Size : " + [&] {
+            char text[32];
+            const unsigned long long h = (file.size() * 100ull + 512) / 1024;
+            std::snprintf(text, sizeof text, "%llu.%02lluKB", h / 100, h % 100);
+            return std::string(text);
+        }() + "\n");
+
+        const AudioFile audio = checkAudioFile(file);
+        EXPECT_EQ(audio.waveType, row.rate == 8000 ? 0x11 : 0x10);
+        EXPECT_EQ(audio.ticks, 375);  // 1.5 s in ticks of 4 ms
+        EXPECT_EQ(audio.copyStatus, 0);
+        EXPECT_EQ(audio.tags.substr(0, 21), "ST:Sweep,CR:K 2026,CD");
+        ASSERT_EQ(audio.adpcm.size(), static_cast<std::size_t>(row.rate * 3 / 4));
+
+        // The same sound, mixed and resampled by sox, against the decoded file.
+        const fs::path reference = dir / "reference.raw";
+        ASSERT_EQ(std::system(("sox -D '" + input.string() + "' -t raw -e signed-integer -b 16 -L -c 1 -r " +
+                               std::to_string(row.rate) + " '" + reference.string() + "' 2>/dev/null")
+                                  .c_str()),
+                  0);
+        const std::vector<std::uint8_t> raw = readFile(reference);
+        std::vector<std::int16_t> expected(raw.size() / 2);
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            expected[i] = static_cast<std::int16_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
+        std::vector<std::int16_t> decoded(2 * audio.adpcm.size());
+        AdpcmDecoder decoder;
+        decoder.reset();
+        decoder.decode(audio.adpcm.data(), decoded.data(), static_cast<int>(decoded.size()));
+        const std::size_t n = std::min(expected.size(), decoded.size());
+        EXPECT_GT(correlation(expected, decoded, n / 10, n - n / 10), 0.95);
+    }
+}
+
+TEST_F(ConvertCommand, SeventySecondsAreCutTo66Point04)
+{
+    const fs::path input = sox("long.wav", "-r 8000 -c 1 -b 16 -e signed-integer", "synth 70 sine 440 vol 0.5");
+    const Finished run = cli("convert '" + input.string() + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const AudioFile audio = checkAudioFile(readFile(dir / "long.mmf"));
+    EXPECT_EQ(audio.ticks, 16510);
+    EXPECT_EQ(audio.adpcm.size(), 264160u);
+    EXPECT_EQ(audio.tags.substr(0, 8), "ST:long,");
+}
+
+TEST_F(ConvertCommand, OptionsReachTheFile)
+{
+    const fs::path input = sox("six.aif", "-r 6000 -c 1 -b 16", "synth 0.5 sine 440");
+    struct Row {
+        std::string options;
+        int copyStatus;
+    };
+    for (const Row& row : {Row{"--no-save", 3}, Row{"--no-transfer", 1}, Row{"--no-save --no-transfer", 3}, Row{"", 0}}) {
+        const Finished run = cli("convert " + row.options + " --title '' '" + input.string() + "'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        const AudioFile audio = checkAudioFile(readFile(dir / "six.mmf"));
+        EXPECT_EQ(audio.copyStatus, row.copyStatus) << row.options;
+        EXPECT_EQ(audio.waveType, 0x10);
+        EXPECT_EQ(audio.tags.substr(0, 3), "CD:");
+    }
+    const fs::path fast = sox("fast.wav", "-r 44100 -c 1 -b 16", "synth 0.5 sine 440");
+    ASSERT_EQ(cli("convert --rate 4000 '" + fast.string() + "'").status, 0);
+    EXPECT_EQ(checkAudioFile(readFile(dir / "fast.mmf")).waveType, 0x10);
+}
+
+TEST_F(ConvertCommand, ExitStatusesAndMessages)
+{
+    const fs::path six = sox("six.wav", "-r 6000 -c 1 -b 16", "synth 0.5 sine 440");
+    const fs::path good = sox("good.wav", "-r 8000 -c 1 -b 16", "synth 0.5 sine 440");
+    const fs::path tiny = sox("tiny.wav", "-r 4000 -c 1 -b 8 -e unsigned-integer", "synth 0.021 sine 440");
+
+    Finished run = cli("convert '" + (dir / "song.mp3").string() + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Extension is not .wav/.aif"), std::string::npos);
+    EXPECT_EQ(run.out, "");
+
+    run = cli("convert '" + (dir / "song.mp3").string() + "'", "LANG=ja_JP.UTF-8");
+    EXPECT_NE(run.err.find("拡張子が.wav/.aifではありません"), std::string::npos);
+
+    run = cli("convert '" + tiny.string() + "'");
+    EXPECT_EQ(run.status, 3);
+    EXPECT_FALSE(fs::exists(dir / "tiny.mmf"));
+    EXPECT_NE(run.err.find("no file written"), std::string::npos);
+
+    run = cli("convert --rate 8000 '" + six.string() + "'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_FALSE(fs::exists(dir / "six.mmf"));
+    EXPECT_NE(run.err.find("usage:"), std::string::npos);
+
+    // Each file is its own job; the first that failed decides the status.
+    run = cli("convert '" + good.string() + "' '" + tiny.string() + "' '" + (dir / "x.txt").string() + "'");
+    EXPECT_EQ(run.status, 3);
+    EXPECT_TRUE(fs::exists(dir / "good.mmf"));
+    EXPECT_EQ(run.out.rfind("Tessal File Size : ", 0), 0u);
+
+    EXPECT_EQ(cli("").status, 2);
+    EXPECT_EQ(cli("convert").status, 2);
+    run = cli("--help");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("usage: korvel-cli convert"), std::string::npos);
+    run = cli("--version");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind("korvel-cli ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace korvel
