@@ -1,0 +1,32 @@
+#include "ui/SkinButton.h"
+
+#include "ui/GdiHolders.h"
+#include "ui/Skin.h"
+
+namespace korvel {
+
+int SkinButton::setSkin(int bitmapId)
+{
+    bitmap = bitmapId;
+    GdiObject<HBITMAP> picture(LoadBitmapA(skinInstance(), MAKEINTRESOURCEA(bitmapId)));
+    const SIZE size = bitmapSize(picture);
+    const int cellHeight = static_cast<int>(static_cast<unsigned>(size.cy) / kRows);
+    SetWindowPos(control, nullptr, 0, 0, size.cx, cellHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    applyShape(control, picture, cellHeight);
+    return 1;
+}
+
+LRESULT SkinButton::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The cell covers the button; what lies behind the cut-outs is the dialog's.
+    if (message == WM_ERASEBKGND)
+        return 1;
+    return SubclassedControl::onMessage(message, wParam, lParam);
+}
+
+void SkinButton::drawItem(const DRAWITEMSTRUCT& item)
+{
+    drawCell(control, item.hDC, bitmap, kRows, (item.itemState & ODS_SELECTED) ? 1 : 0);
+}
+
+}  // namespace korvel
