@@ -188,8 +188,7 @@ int ConversionRun::run(const std::string& path)
         return kMsgCannotSave;
 
     collapse(settings.lastRect.centre());
-    const std::string text = std::string(messageText(kMsgFileSize, platform.japaneseInterface())) +
-                             ConversionJob::sizeText(output.size());
+    const std::string text = platform.messageText(kMsgFileSize) + ConversionJob::sizeText(output.size());
     const ScreenPoint at = host.showMessage(MessageKind::success, text);
     restore(at, true);
     return 0;
@@ -211,8 +210,7 @@ void ConversionJob::convertFile(const std::string& path)
     if (message != 0) {
         if (!run.collapsed)
             host.collapseAt(std::nullopt);
-        const ScreenPoint at =
-            host.showMessage(MessageKind::error, messageText(message, platform.japaneseInterface()));
+        const ScreenPoint at = host.showMessage(MessageKind::error, platform.messageText(message));
         host.restoreAt(at, false);
     }
     host.setAcceptDrops(true);

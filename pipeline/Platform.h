@@ -39,6 +39,9 @@ public:
     virtual void useUserLocale() = 0;
     // True when the user interface speaks Japanese.
     virtual bool japaneseInterface() = 0;
+    // The text of message `number` in the user-interface language, in the
+    // encoding the user interface shows: here UTF-8, from the message list.
+    virtual std::string messageText(int number);
 };
 
 // The implementation for the platform the program was built for.

@@ -122,6 +122,26 @@ bool Win32Platform::japaneseInterface()
     return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
 }
 
+std::string Win32Platform::messageText(int number)
+{
+    // The string table's text in UTF-16, or the list's UTF-8 text converted.
+    const wchar_t* resource = nullptr;
+    int length = LoadStringW(GetModuleHandleA(nullptr), static_cast<UINT>(number), reinterpret_cast<LPWSTR>(&resource), 0);
+    std::wstring wide;
+    if (length > 0 && resource != nullptr) {
+        wide.assign(resource, static_cast<std::size_t>(length));
+    } else {
+        const std::string utf8 = Platform::messageText(number);
+        wide.resize(utf8.size());
+        wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                                                 wide.data(), static_cast<int>(wide.size()))));
+    }
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), bytes, nullptr, nullptr);
+    return text;
+}
+
 Platform& nativePlatform()
 {
     static Win32Platform platform;

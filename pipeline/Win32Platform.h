@@ -16,6 +16,10 @@ public:
     void useUserLocale() override;
     // The system's user-interface language.
     bool japaneseInterface() override;
+    // From the program's string table where it has one (the desktop
+    // program), else from the message list; in the ANSI code page, as the
+    // ANSI functions of the windows and the console take it.
+    std::string messageText(int number) override;
 };
 
 }  // namespace korvel

@@ -78,6 +78,8 @@ public:
         return freeSpace;
     }
     bool japaneseInterface() override { return japanese; }
+    // The texts of the message list in UTF-8, in the language chosen above.
+    std::string messageText(int number) override { return Platform::messageText(number); }
 
     static constexpr int kThrow = 99;
     int readResult = kFileOk;
