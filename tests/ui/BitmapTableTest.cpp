@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/BmpFile.h"
 #include "ui/ShapeRuns.h"
 
 namespace korvel {
@@ -41,35 +42,6 @@ std::string readText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::uint32_t le(const std::string& b, std::size_t at, int bytes)
-{
-    std::uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = (v << 8) | static_cast<std::uint8_t>(b[at + static_cast<std::size_t>(i)]);
-    return v;
-}
-
-// A 24-bit BMP file, rows stored bottom-up and padded to four bytes.
-PixelGrid readBmp(const std::string& path)
-{
-    const std::string b = readText(path);
-    PixelGrid grid;
-    if (b.size() < 54 || b.compare(0, 2, "BM") != 0 || le(b, 28, 2) != 24)
-        return grid;
-    grid.width = static_cast<int>(le(b, 18, 4));
-    grid.height = static_cast<int>(le(b, 22, 4));
-    const std::size_t offset = le(b, 10, 4);
-    const std::size_t stride = (static_cast<std::size_t>(grid.width) * 3 + 3) / 4 * 4;
-    if (b.size() < offset + stride * static_cast<std::size_t>(grid.height))
-        return {};
-    for (int y = 0; y < grid.height; ++y)
-        for (int x = 0; x < grid.width; ++x) {
-            const std::size_t at = offset + stride * static_cast<std::size_t>(grid.height - 1 - y) + 3 * static_cast<std::size_t>(x);
-            grid.pixels.push_back(le(b, at, 3));
-        }
-    return grid;
 }
 
 struct Entry {
@@ -108,7 +80,7 @@ TEST(BitmapTable, EveryBitmapHasTheSizeAndTransparentColourOfItsNumber)
         SCOPED_TRACE(e.file + " as " + std::to_string(e.number) + " in " + e.language);
         ASSERT_TRUE(kPictures.count(e.number));
         const Picture& p = kPictures.at(e.number);
-        const PixelGrid grid = readBmp(KORVEL_RESOURCE_DIR "/bitmaps/" + e.file);
+        const PixelGrid grid = test::readBmp(KORVEL_RESOURCE_DIR "/bitmaps/" + e.file);
         EXPECT_EQ(grid.width, p.width);
         EXPECT_EQ(grid.height, p.height);
         if (grid.pixels.empty())

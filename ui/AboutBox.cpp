@@ -1,0 +1,56 @@
+#include "ui/AboutBox.h"
+
+#include "resources/resource.h"
+#include "ui/Skin.h"
+
+namespace korvel {
+
+AboutBox::AboutBox() : SkinnedDialog(IDD_ABOUT) {}
+
+BOOL AboutBox::onInit()
+{
+    link.attach(dialog, IDC_ABOUT_LINK);
+    link.setCursor(LoadCursorA(skinInstance(), MAKEINTRESOURCEA(IDCUR_LINK)));
+    ok.attach(dialog, IDOK);
+    ok.placeAt(130, 85);
+    ok.setSkin(IDB_BUTTON_CLOSE);
+    power.attach(dialog, IDC_POWER);
+    power.placeAt(182, 72);
+    power.setSkin(IDB_BUTTON_POWER);
+    SetForegroundWindow(dialog);
+    // The keyboard focus goes to the first control.
+    return TRUE;
+}
+
+bool AboutBox::onCommand(int id)
+{
+    switch (id) {
+    case IDOK:
+    case IDCANCEL:
+        closeRecording(id);
+        return true;
+    case IDC_POWER:
+        closeProgram();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void AboutBox::onPaint(HDC dc)
+{
+    paintBitmap(dc, IDB_EMBLEM, 6, 25);
+}
+
+// The link colours itself blue; every text lies on the frame.
+HBRUSH AboutBox::onControlColour(HDC dc, HWND control)
+{
+    if (control == link.handle())
+        link.controlColour(dc);
+    else
+        SetTextColor(dc, kTextColour);
+    SetBkMode(dc, TRANSPARENT);
+    return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+}
+
+}  // namespace korvel

@@ -1,0 +1,181 @@
+#include "ui/MainWindow.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "pipeline/Platform.h"
+#include "resources/resource.h"
+#include "ui/AboutBox.h"
+#include "ui/MessageDialog.h"
+#include "ui/SettingsDialog.h"
+#include "ui/Skin.h"
+
+namespace korvel {
+
+namespace {
+
+// The first items of the standard system menu, up to Close.
+constexpr int kSystemMenuItemsBeforeClose = 6;
+
+}  // namespace
+
+MainWindow::MainWindow()
+    : SkinnedDialog(IDD_MAIN), icon(LoadIconA(skinInstance(), MAKEINTRESOURCEA(IDI_KORVEL))),
+      job(*this, nativePlatform())
+{
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::runModal()
+{
+    HWND window = create(nullptr);
+    if (window == nullptr)
+        return;
+    ShowWindow(window, SW_SHOW);
+    MSG msg;
+    while (!closing && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        // Enter is kept from the dialog manager, which would press Power with it.
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && (msg.hwnd == window || IsChild(window, msg.hwnd)))
+            continue;
+        if (!IsDialogMessageA(window, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    DestroyWindow(window);
+}
+
+BOOL MainWindow::onInit()
+{
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    about.attach(dialog, IDC_ABOUT);
+    about.placeAt(6, 85);
+    about.setSkin(IDB_BUTTON_ABOUT);
+    power.attach(dialog, IDC_MAIN_POWER);
+    power.placeAt(182, 72);
+    power.setSkin(IDB_BUTTON_POWER);
+    picture.attach(dialog, IDC_MAIN_PICTURE);
+    picture.setImage(IDB_DROP_HERE);
+    picture.placeAt(0, 24);
+    ShowWindow(picture.handle(), SW_SHOW);
+    SetWindowTextA(dialog, "Korvel");
+    // Of the standard system menu only Close remains.
+    SetWindowLongPtrA(dialog, GWL_STYLE, GetWindowLongPtrA(dialog, GWL_STYLE) | WS_SYSMENU);
+    HMENU menu = GetSystemMenu(dialog, FALSE);
+    for (int i = 0; i < kSystemMenuItemsBeforeClose; ++i)
+        RemoveMenu(menu, 0, MF_BYPOSITION);
+    SetForegroundWindow(dialog);
+    setAcceptDrops(true);
+    return FALSE;
+}
+
+bool MainWindow::onCommand(int id)
+{
+    switch (id) {
+    case IDC_ABOUT:
+        onAbout();
+        return true;
+    case IDC_MAIN_POWER:  // IDOK
+    case IDCANCEL:        // the Escape key
+        close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+HICON MainWindow::dragIcon()
+{
+    return icon;
+}
+
+bool MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result)
+{
+    switch (message) {
+    case WM_DROPFILES:
+        onDropFiles(reinterpret_cast<HDROP>(wParam));
+        result = 0;
+        return true;
+    case kEndProgram:
+        close();
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::close()
+{
+    closing = true;
+    // Wakes the message loop, which then ends.
+    PostMessageA(dialog, WM_NULL, 0, 0);
+}
+
+void MainWindow::onDropFiles(HDROP drop)
+{
+    // Only the first file of a drop is converted; its path is taken whole,
+    // whatever its length, so that the job can refuse a long one.
+    const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+    std::string path(length + 1, '\0');
+    DragQueryFileA(drop, 0, path.data(), length + 1);
+    path.resize(length);
+    DragFinish(drop);
+    job.convertFile(path);
+}
+
+void MainWindow::onAbout()
+{
+    AboutBox box;
+    GetWindowRect(dialog, &remembered);
+    const int width = remembered.right - remembered.left;
+    const int height = remembered.bottom - remembered.top;
+    MoveWindow(dialog, (remembered.left + remembered.right) / 2, (remembered.top + remembered.bottom) / 2, 0, 0, TRUE);
+    box.run(dialog);
+    const RECT r = box.lastRect();
+    MoveWindow(dialog, r.left, r.top, width, height, TRUE);
+}
+
+void MainWindow::setAcceptDrops(bool on)
+{
+    DragAcceptFiles(dialog, on ? TRUE : FALSE);
+}
+
+void MainWindow::collapseAt(std::optional<ScreenPoint> point)
+{
+    GetWindowRect(dialog, &remembered);
+    const ScreenPoint at =
+        point.value_or(ScreenRect{remembered.left, remembered.top, remembered.right, remembered.bottom}.centre());
+    MoveWindow(dialog, at.x, at.y, 0, 0, TRUE);
+}
+
+void MainWindow::restoreAt(ScreenPoint point, bool redraw)
+{
+    MoveWindow(dialog, point.x, point.y, remembered.right - remembered.left, remembered.bottom - remembered.top, TRUE);
+    if (redraw)
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+ConversionSettings MainWindow::askSettings(const std::string& baseName, int inputRate)
+{
+    SettingsDialog settings(baseName, inputRate);
+    settings.run(dialog);
+    return settings.settings();
+}
+
+ScreenPoint MainWindow::showMessage(MessageKind kind, const std::string& text)
+{
+    MessageDialog box(kind, text);
+    box.run(dialog);
+    const RECT r = box.lastRect();
+    return {r.left, r.top};
+}
+
+void MainWindow::waitCursor(WaitCursor state)
+{
+    SetCursor(LoadCursorA(nullptr, state == WaitCursor::end ? IDC_ARROW : IDC_WAIT));
+}
+
+}  // namespace korvel

@@ -1,0 +1,54 @@
+#include "ui/MessageDialog.h"
+
+#include "resources/resource.h"
+
+namespace korvel {
+
+MessageDialog::MessageDialog(MessageKind kind, std::string text)
+    : SkinnedDialog(IDD_MESSAGE), kind(kind), text(std::move(text))
+{
+}
+
+BOOL MessageDialog::onInit()
+{
+    SetDlgItemTextA(dialog, IDC_MESSAGE_TEXT, text.c_str());
+    plate.attach(dialog, IDC_MESSAGE_PICTURE);
+    plate.setImage(kind == MessageKind::success ? IDB_PLATE_COMPLETED : IDB_PLATE_CAUTION);
+    plate.placeAt(0, 24);
+    ok.attach(dialog, IDOK);
+    ok.placeAt(130, 85);
+    ok.setSkin(IDB_BUTTON_CLOSE);
+    power.attach(dialog, IDC_POWER);
+    power.placeAt(182, 72);
+    power.setSkin(IDB_BUTTON_POWER);
+    // The text lies over the lower part of the plate and is drawn after it.
+    HWND message = GetDlgItem(dialog, IDC_MESSAGE_TEXT);
+    MoveWindow(message, 15, 62, 180, 12, TRUE);
+    SetWindowPos(message, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetForegroundWindow(dialog);
+    return FALSE;
+}
+
+bool MessageDialog::onCommand(int id)
+{
+    switch (id) {
+    case IDOK:
+    case IDCANCEL:
+        closeRecording(id);
+        return true;
+    case IDC_POWER:
+        closeProgram();
+        return true;
+    default:
+        return false;
+    }
+}
+
+HBRUSH MessageDialog::onControlColour(HDC dc, HWND)
+{
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kind == MessageKind::success ? kSuccessColour : kErrorColour);
+    return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+}
+
+}  // namespace korvel

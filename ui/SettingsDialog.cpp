@@ -1,0 +1,136 @@
+#include "ui/SettingsDialog.h"
+
+#include <vector>
+
+#include "resources/resource.h"
+
+namespace korvel {
+
+namespace {
+
+// The edit boxes take at most this many characters.
+constexpr int kTextLimit = 256;
+
+}  // namespace
+
+SettingsDialog::SettingsDialog(std::string title, int inputRate)
+    : SkinnedDialog(IDD_SETTINGS), title(std::move(title)), inputRate(inputRate), toggles(inputRate)
+{
+}
+
+ConversionSettings SettingsDialog::settings() const
+{
+    ConversionSettings s;
+    s.accepted = accepted;
+    s.title = title;
+    s.copyright = copyright;
+    s.outRate = toggles.outRate();
+    s.permissions = toggles.permissions();
+    const RECT r = lastRect();
+    s.lastRect = {r.left, r.top, r.right, r.bottom};
+    return s;
+}
+
+BOOL SettingsDialog::onInit()
+{
+    SetDlgItemTextA(dialog, IDC_TITLE, title.c_str());
+    SetDlgItemTextA(dialog, IDC_COPYRIGHT, copyright.c_str());
+    SendDlgItemMessageA(dialog, IDC_TITLE, EM_LIMITTEXT, kTextLimit, 0);
+    SendDlgItemMessageA(dialog, IDC_COPYRIGHT, EM_LIMITTEXT, kTextLimit, 0);
+    MoveWindow(GetDlgItem(dialog, IDC_TITLE), 77, 23, 115, 14, TRUE);
+    MoveWindow(GetDlgItem(dialog, IDC_COPYRIGHT), 77, 43, 115, 14, TRUE);
+
+    struct Toggle {
+        ToggleButton& button;
+        int id, bitmap, x, y;
+    };
+    for (const Toggle& t : {Toggle{save, IDC_SAVE, IDB_CHECK_BOX, 39, 63}, Toggle{transfer, IDC_TRANSFER, IDB_CHECK_BOX, 84, 63},
+                            Toggle{rate8k, IDC_RATE_8K, IDB_RADIO, 139, 63}, Toggle{rate4k, IDC_RATE_4K, IDB_RADIO, 184, 63}}) {
+        t.button.attach(dialog, t.id);
+        t.button.placeAt(t.x, t.y);
+        t.button.setSkin(t.bitmap);
+    }
+    struct Button {
+        SkinButton& button;
+        int id, bitmap, x, y;
+    };
+    for (const Button& b : {Button{clear, IDC_CLEAR, IDB_BUTTON_CLEAR, 6, 85}, Button{ok, IDC_SETTINGS_OK, IDB_BUTTON_OK, 68, 85},
+                            Button{cancel, IDC_SETTINGS_CANCEL, IDB_BUTTON_CANCEL, 130, 85},
+                            Button{power, IDC_POWER, IDB_BUTTON_POWER, 182, 72}}) {
+        b.button.attach(dialog, b.id);
+        b.button.placeAt(b.x, b.y);
+        b.button.setSkin(b.bitmap);
+    }
+    showToggles();
+    SetForegroundWindow(dialog);
+    // No keyboard focus on the first control.
+    return FALSE;
+}
+
+void SettingsDialog::showToggles()
+{
+    save.setState(toggles.state(SettingsToggles::save));
+    transfer.setState(toggles.state(SettingsToggles::transfer));
+    rate8k.setState(toggles.state(SettingsToggles::rate8k));
+    rate4k.setState(toggles.state(SettingsToggles::rate4k));
+}
+
+std::string SettingsDialog::readText(int id) const
+{
+    // 256 characters of a double-byte code page take up to 512 bytes.
+    std::vector<char> buffer(4 * kTextLimit + 1, '\0');
+    GetDlgItemTextA(dialog, id, buffer.data(), static_cast<int>(buffer.size()));
+    return buffer.data();
+}
+
+bool SettingsDialog::onCommand(int id)
+{
+    switch (id) {
+    case IDC_SAVE:
+        toggles.click(SettingsToggles::save);
+        break;
+    case IDC_TRANSFER:
+        toggles.click(SettingsToggles::transfer);
+        break;
+    case IDC_RATE_8K:
+        toggles.click(SettingsToggles::rate8k);
+        break;
+    case IDC_RATE_4K:
+        toggles.click(SettingsToggles::rate4k);
+        break;
+    case IDC_CLEAR:
+        title.clear();
+        copyright.clear();
+        SetDlgItemTextA(dialog, IDC_TITLE, "");
+        SetDlgItemTextA(dialog, IDC_COPYRIGHT, "");
+        return true;
+    case IDOK:
+        title = readText(IDC_TITLE);
+        copyright = readText(IDC_COPYRIGHT);
+        accepted = true;
+        closeRecording(IDOK);
+        return true;
+    case IDCANCEL:
+        closeRecording(IDCANCEL);
+        return true;
+    case IDC_POWER:
+        closeProgram();
+        return true;
+    default:
+        return false;
+    }
+    showToggles();
+    return true;
+}
+
+void SettingsDialog::onPaint(HDC dc)
+{
+    paintBitmap(dc, IDB_BAR_TITLE, 0, 21);
+    paintBitmap(dc, IDB_BAR_COPYRIGHT, 0, 41);
+    paintBitmap(dc, IDB_LABEL_SAVE, 11, 63);
+    paintBitmap(dc, IDB_LABEL_TRANSFER, 56, 63);
+    paintBitmap(dc, IDB_LABEL_8KHZ, 110, 63);
+    paintBitmap(dc, IDB_LABEL_4KHZ, 155, 63);
+}
+
+}  // namespace korvel
