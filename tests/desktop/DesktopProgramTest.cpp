@@ -290,6 +290,20 @@ protected:
     }
     static std::wstring message(int number) { return wide(messageText(number, japanese())); }
 
+    // Presses the left button at the client point, moves by (dx, dy) and lets go.
+    static void drag(HWND window, int x, int y, int dx, int dy)
+    {
+        const RECT r = rectOf(window);
+        SetCursorPos(r.left + x, r.top + y);
+        PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        Sleep(100);
+        SetCursorPos(r.left + x + dx, r.top + y + dy);
+        PostMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx, y + dy));
+        Sleep(100);
+        PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x + dx, y + dy));
+        Sleep(100);
+    }
+
     fs::path dir;
     PROCESS_INFORMATION program{};
     HWND main = nullptr;
@@ -317,6 +331,12 @@ TEST_F(DesktopProgram, DroppedWavIsConvertedLikeTheCommandLineDoesIt)
     EXPECT_TRUE(showsAt(at.left + 11, at.top + 63, cell(("label-save-" + language + ".bmp").c_str(), 1, 0), 12, false));
     EXPECT_TRUE(showsAt(at.left, at.top + 21, cell(("bar-title-" + language + ".bmp").c_str(), 1, 0), 2, false));
     screenshot(settings, "settings");
+    // Dragged by its strip, the dialog takes the message box and then the
+    // main window with it.
+    drag(settings, 150, 8, -25, 15);
+    const RECT dragged = rectOf(settings);
+    EXPECT_EQ(dragged.left, before.left - 25);
+    EXPECT_EQ(dragged.top, before.top + 15);
 
     click(settings, IDOK);
     HWND box = waitForWindow(IDC_MESSAGE_TEXT);
@@ -328,6 +348,8 @@ TEST_F(DesktopProgram, DroppedWavIsConvertedLikeTheCommandLineDoesIt)
     EXPECT_TRUE(waitFor([&] { return shows(GetDlgItem(box, IDC_MESSAGE_PICTURE), cell("plate-completed.bmp", 1, 0), 36); }));
     screenshot(box, "message-completed");
     const RECT boxAt = rectOf(box);
+    EXPECT_EQ(boxAt.left, dragged.left);
+    EXPECT_EQ(boxAt.top, dragged.top);
     click(box, IDOK);
     EXPECT_TRUE(mainIsBackAt(boxAt));
 
@@ -468,14 +490,7 @@ TEST_F(DesktopProgram, WindowsAreDraggedByTheirTopStrip)
     };
     for (Row row : {Row{209, 19, true}, Row{210, 5, false}, Row{5, 20, false}, Row{100, 10, true}}) {
         const RECT before = rectOf(main);
-        SetCursorPos(before.left + row.x, before.top + row.y);
-        PostMessageA(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row.x, row.y));
-        Sleep(100);
-        SetCursorPos(before.left + row.x + 30, before.top + row.y + 20);
-        PostMessageA(main, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(row.x + 30, row.y + 20));
-        Sleep(100);
-        PostMessageA(main, WM_LBUTTONUP, 0, MAKELPARAM(row.x + 30, row.y + 20));
-        Sleep(100);
+        drag(main, row.x, row.y, 30, 20);
         const RECT after = rectOf(main);
         EXPECT_EQ(after.left - before.left, row.moves ? 30 : 0) << row.x << "," << row.y;
         EXPECT_EQ(after.top - before.top, row.moves ? 20 : 0) << row.x << "," << row.y;
@@ -494,7 +509,7 @@ TEST_F(DesktopProgram, AboutBoxComesUpWhereTheWindowWasAndGivesItBack)
               japanese() ? L"Korvel(Quennet)  version 2.0.0" : L" Korvel(Quennet)  version 2.0.0");
     EXPECT_EQ(textOf(GetDlgItem(about, IDC_ABOUT_LINK)), L"https://korvel.example/");
     screenshot(about, "about");
-    MoveWindow(about, before.left + 40, before.top + 30, 210, 100, TRUE);
+    drag(about, 100, 10, 40, 30);
     click(about, IDOK);
     EXPECT_TRUE(mainIsBackAt(RECT{before.left + 40, before.top + 30, 0, 0}));
 }
