@@ -11,6 +11,7 @@
 #include "formats/ByteStream.h"
 #include "formats/WavReader.h"
 #include "pipeline/ResultCodes.h"
+#include "pipeline/WavImage.h"
 #include "tessal/AtrWriter.h"
 #include "tessal/ContentInfo.h"
 #include "tessal/MtrProWriter.h"
@@ -140,26 +141,7 @@ void AudioClip::clear()
 
 int AudioClip::writeWav(ByteVector& out) const
 {
-    const ClipFormat& f = clipFormat;
-    out.clear();
-    out.reserve(static_cast<std::size_t>(kWavHeaderBytes) + static_cast<std::size_t>(std::max(f.dataBytes, 0)));
-    appendBytes(out, "RIFF", 4);
-    appendLE32(out, 0);
-    appendBytes(out, "WAVE", 4);
-    appendBytes(out, "fmt ", 4);
-    appendLE32(out, 16);
-    appendLE16(out, 1);
-    appendLE16(out, f.channels);
-    appendLE32(out, static_cast<std::uint32_t>(f.sampleRate));
-    appendLE32(out, static_cast<std::uint32_t>(f.bitsPerSample * f.channels * f.sampleRate / 8));
-    appendLE16(out, static_cast<std::uint16_t>(f.bitsPerSample * f.channels / 8));
-    appendLE16(out, 16);
-    appendBytes(out, "data", 4);
-    appendLE32(out, static_cast<std::uint32_t>(f.dataBytes));
-    const std::size_t count = std::min(sampleValues.size(), static_cast<std::size_t>(f.frameCount) * f.channels);
-    for (std::size_t i = 0; i < count; ++i)
-        appendLE16(out, static_cast<std::uint16_t>(sampleValues[i]));
-    putLE32(out.data() + 4, static_cast<std::uint32_t>(out.size() - 8));
+    writeWavImage(clipFormat, sampleValues, out);
     return kOk;
 }
 
