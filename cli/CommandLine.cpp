@@ -21,6 +21,8 @@ const char* usageText()
 {
     return "usage: korvel-cli convert [--title TEXT] [--copyright TEXT] [--rate 4000|8000]\n"
            "                          [--no-save] [--no-transfer] FILE...\n"
+           "       korvel-cli info [--json] FILE.mmf...\n"
+           "       korvel-cli decode FILE.mmf [-o OUT.wav]\n"
            "       korvel-cli --help | --version\n"
            "\n"
            "Converts each WAV (.wav) or AIFF (.aif) FILE into a Tessal file (.mmf) beside it.\n"
@@ -29,7 +31,10 @@ const char* usageText()
            "  --rate 4000|8000  rate of the file (default: 8000, or 4000 below 8000 Hz input)\n"
            "  --no-save         a handset may neither save nor pass the file on\n"
            "  --no-transfer     a handset may save the file but not pass it on\n"
-           "Exit status: 0 written, 1 refused, 2 usage error, 3 stopped without a file.\n";
+           "Exit status: 0 written, 1 refused, 2 usage error, 3 stopped without a file.\n"
+           "\n"
+           "info shows what a Tessal file holds and checks it (exit 1 names the first fault);\n"
+           "decode writes its sound as a 16-bit WAV file, by default beside it.\n";
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments)
@@ -48,6 +53,28 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             line.action = CommandLine::Action::version;
             return line;
         }
+    }
+    if (arguments[0] == "info" || arguments[0] == "decode") {
+        const bool info = arguments[0] == "info";
+        InspectOptions& o = line.inspect;
+        for (std::size_t i = 1; i < arguments.size(); ++i) {
+            const std::string& a = arguments[i];
+            if (info && a == "--json") {
+                o.json = true;
+            } else if (!info && (a == "-o" || a == "--output")) {
+                if (i + 1 >= arguments.size())
+                    return refuse(a + " needs a value");
+                o.output = arguments[++i];
+            } else if (!a.empty() && a[0] == '-' && a != "-") {
+                return refuse("unknown option: " + a);
+            } else {
+                o.files.push_back(a);
+            }
+        }
+        if (o.files.empty() || (!info && o.files.size() != 1))
+            return refuse(info ? "no FILE given" : "decode takes one FILE");
+        line.action = info ? CommandLine::Action::info : CommandLine::Action::decode;
+        return line;
     }
     if (arguments[0] != "convert")
         return refuse("unknown command: " + arguments[0]);

@@ -16,10 +16,18 @@ struct ConvertOptions {
     std::vector<std::string> files;
 };
 
+// What "korvel-cli info" and "korvel-cli decode" were asked to do.
+struct InspectOptions {
+    bool json = false;
+    std::string output;  // decode: the WAV file; the input's base name with ".wav" when empty
+    std::vector<std::string> files;
+};
+
 struct CommandLine {
-    enum class Action { convert, help, version, usageError };
+    enum class Action { convert, info, decode, help, version, usageError };
     Action action = Action::usageError;
     ConvertOptions options;
+    InspectOptions inspect;
     // Why the command line was refused.
     std::string error;
 };

@@ -59,3 +59,23 @@ TEST(CommandLine, HelpVersionAndUsageErrors)
 
 }  // namespace
 }  // namespace korvel
+
+namespace korvel {
+namespace {
+
+TEST(CommandLine, InfoAndDecode)
+{
+    CommandLine line = parseCommandLine({"info", "--json", "a.mmf", "b.mmf"});
+    ASSERT_EQ(line.action, CommandLine::Action::info);
+    EXPECT_TRUE(line.inspect.json);
+    EXPECT_EQ(line.inspect.files.size(), 2u);
+    line = parseCommandLine({"decode", "a.mmf", "-o", "out.wav"});
+    ASSERT_EQ(line.action, CommandLine::Action::decode);
+    EXPECT_EQ(line.inspect.output, "out.wav");
+    for (const std::vector<std::string>& refused : std::vector<std::vector<std::string>>{
+             {"info"}, {"decode"}, {"decode", "a.mmf", "b.mmf"}, {"decode", "a.mmf", "-o"}, {"info", "-o", "x", "a.mmf"}})
+        EXPECT_EQ(parseCommandLine(refused).action, CommandLine::Action::usageError) << refused[0];
+}
+
+}  // namespace
+}  // namespace korvel

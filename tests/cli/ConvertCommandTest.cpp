@@ -201,7 +201,55 @@ TEST_F(ConvertCommand, WrittenFilesAreSoundAndSoundLikeTheirInput)
         decoder.decode(audio.adpcm.data(), decoded.data(), static_cast<int>(decoded.size()));
         const std::size_t n = std::min(expected.size(), decoded.size());
         EXPECT_GT(correlation(expected, decoded, n / 10, n - n / 10), 0.95);
+
+        // info finds the file sound, also as JSON that a JSON parser takes.
+        Finished info = cli("info '" + output.string() + "'");
+        EXPECT_EQ(info.status, 0) << info.err;
+        EXPECT_NE(info.out.find("ST: Sweep"), std::string::npos);
+        EXPECT_NE(info.out.find("checks: size, CRC, A0 and A2 all correct"), std::string::npos);
+        EXPECT_EQ(std::system(("'" KORVEL_CLI_PATH "' info --json '" + output.string() +
+                               "' | /usr/bin/python3 -m json.tool >/dev/null")
+                                  .c_str()),
+                  0);
+        // decode gives what the decoder gives, in a WAV file that sox reads.
+        const fs::path back = dir / "back.wav";
+        ASSERT_EQ(cli("decode '" + output.string() + "' -o '" + back.string() + "'").status, 0);
+        const fs::path backRaw = dir / "back.raw";
+        ASSERT_EQ(std::system(("sox '" + back.string() + "' -t raw -e signed-integer -b 16 -L '" + backRaw.string() + "'").c_str()), 0);
+        const std::vector<std::uint8_t> backBytes = readFile(backRaw);
+        ASSERT_EQ(backBytes.size(), 2 * decoded.size());
+        for (std::size_t i = 0; i < decoded.size(); ++i)
+            ASSERT_EQ(static_cast<std::int16_t>(backBytes[2 * i] | (backBytes[2 * i + 1] << 8)), decoded[i]) << i;
+        Finished rate = cli("info --json '" + output.string() + "'");
+        EXPECT_NE(rate.out.find("\"rate\":" + std::to_string(row.rate)), std::string::npos);
+        fs::remove(back);
     }
+}
+
+TEST_F(ConvertCommand, InfoNamesTheFirstFaultAndDecodeKeepsExistingFiles)
+{
+    const fs::path input = sox("tone.wav", "-r 8000 -c 1 -b 16 -e signed-integer", "synth 0.5 sine 440");
+    ASSERT_EQ(cli("convert '" + input.string() + "'").status, 0);
+    std::vector<std::uint8_t> file = readFile(dir / "tone.mmf");
+    file[file.size() / 2] ^= 0x10;
+    std::ofstream(dir / "bad.mmf", std::ios::binary).write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    Finished info = cli("info '" + (dir / "bad.mmf").string() + "'");
+    EXPECT_EQ(info.status, 1);
+    EXPECT_NE(info.err.find("offset "), std::string::npos);
+    EXPECT_NE(info.err.find("A0 check characters"), std::string::npos);
+    EXPECT_NE(info.out.find("damaged"), std::string::npos);
+    EXPECT_EQ(cli("info '" + input.string() + "'").status, 1);
+
+    // The default output would be tone.wav, the sound the file was made from.
+    const auto before = readFile(input);
+    Finished decode = cli("decode '" + (dir / "tone.mmf").string() + "'");
+    EXPECT_EQ(decode.status, 1);
+    EXPECT_EQ(readFile(input), before);
+    fs::copy_file(dir / "tone.mmf", dir / "other.mmf");
+    EXPECT_EQ(cli("decode '" + (dir / "other.mmf").string() + "'").status, 0);
+    EXPECT_TRUE(fs::exists(dir / "other.wav"));
+    EXPECT_EQ(cli("decode '" + (dir / "other.mmf").string() + "' -o '" + (dir / "other.mmf").string() + "'").status, 1);
+    EXPECT_EQ(cli("decode").status, 2);
 }
 
 TEST_F(ConvertCommand, SeventySecondsAreCutTo66Point04)

@@ -1,0 +1,172 @@
+#include "cli/InfoReport.h"
+
+#include <cstdio>
+
+#include "dsp/AdpcmDecoder.h"
+
+namespace korvel {
+
+namespace {
+
+// The UTF-16 units of a stored value: UTF-8 (surrogates each in three bytes
+// as the files hold them) for code type 0x23, bytes as Latin-1 otherwise.
+std::u16string units(const std::string& value, int codeType)
+{
+    std::u16string out;
+    const auto* b = reinterpret_cast<const unsigned char*>(value.data());
+    const std::size_t n = value.size();
+    for (std::size_t i = 0; i < n;) {
+        if (codeType == 0x23 && b[i] >= 0xE0 && b[i] < 0xF0 && i + 2 < n) {
+            out += static_cast<char16_t>(((b[i] & 0x0F) << 12) | ((b[i + 1] & 0x3F) << 6) | (b[i + 2] & 0x3F));
+            i += 3;
+        } else if (codeType == 0x23 && b[i] >= 0xC0 && b[i] < 0xE0 && i + 1 < n) {
+            out += static_cast<char16_t>(((b[i] & 0x1F) << 6) | (b[i + 1] & 0x3F));
+            i += 2;
+        } else if (codeType == 0x23 && b[i] >= 0xF0 && i + 3 < n) {
+            const unsigned c = ((b[i] & 0x07u) << 18) | ((b[i + 1] & 0x3Fu) << 12) | ((b[i + 2] & 0x3Fu) << 6) | (b[i + 3] & 0x3Fu);
+            out += static_cast<char16_t>(0xD800 | ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 | ((c - 0x10000) & 0x3FF));
+            i += 4;
+        } else {
+            out += static_cast<char16_t>(b[i++]);
+        }
+    }
+    return out;
+}
+
+// The units as UTF-8 for a terminal, surrogate pairs joined.
+std::string utf8(const std::u16string& u)
+{
+    std::string out;
+    for (std::size_t i = 0; i < u.size(); ++i) {
+        unsigned c = u[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < u.size() && u[i + 1] >= 0xDC00 && u[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (u[++i] - 0xDC00);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string jsonString(const std::u16string& u)
+{
+    std::string out = "\"";
+    for (char16_t c : u) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+            out += escape;
+        }
+    }
+    return out + "\"";
+}
+
+std::string jsonString(const std::string& ascii)
+{
+    return jsonString(units(ascii, 0));
+}
+
+std::string format(const char* pattern, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+double seconds(const TessalFile& f)
+{
+    return f.ticks < 0 ? 0.0 : f.ticks * 0.004;
+}
+
+}  // namespace
+
+std::string infoText(const std::string& name, const TessalFile& f)
+{
+    std::string out = name + ": " + std::to_string(f.length) + " bytes, " + (f.sound() ? "sound" : "damaged") + "\n";
+    for (const TessalChunk& c : f.chunks)
+        out += std::string(2 + 2 * static_cast<std::size_t>(c.depth), ' ') + c.id + "  offset " + std::to_string(c.offset) +
+               "  size " + std::to_string(c.size) + "\n";
+    if (f.variant >= 0)
+        out += "  kind: " + std::string(f.variant == 0 ? "audio track" : f.variant == 1 ? "music track" : "music track (pro)") +
+               "\n";
+    if (f.copyStatus >= 0)
+        out += std::string("  copy status: save ") + (f.saveAllowed() ? "allowed" : "not allowed") + ", transfer " +
+               (f.transferAllowed() ? "allowed" : "not allowed") + "\n";
+    for (const auto& [tag, value] : f.tags)
+        out += "  " + tag + ": " + utf8(units(value, f.codeType)) + "\n";
+    if (f.hasAudio())
+        out += "  audio: " + std::to_string(f.sampleRate) + " Hz, " + (f.channels == 2 ? "stereo" : "mono") + ", " +
+               std::to_string(f.ticks) + " ticks (" + format("%.3f", seconds(f)) + " s), ADPCM " +
+               std::to_string(f.adpcmLength) + " bytes\n";
+    if (f.sound())
+        out += "  checks: size, CRC, A0 and A2 all correct\n";
+    for (const TessalFault& fault : f.faults)
+        out += "  fault at offset " + std::to_string(fault.offset) + ": " + fault.text + "\n";
+    return out;
+}
+
+std::string infoJson(const std::string& name, const TessalFile& f)
+{
+    std::string out = "{\"file\":" + jsonString(name) + ",\"length\":" + std::to_string(f.length) +
+                      ",\"sound\":" + (f.sound() ? "true" : "false") + ",\"variant\":" + std::to_string(f.variant);
+    out += ",\"chunks\":[";
+    for (std::size_t i = 0; i < f.chunks.size(); ++i)
+        out += std::string(i ? "," : "") + "{\"id\":" + jsonString(f.chunks[i].id) + ",\"offset\":" +
+               std::to_string(f.chunks[i].offset) + ",\"size\":" + std::to_string(f.chunks[i].size) + ",\"depth\":" +
+               std::to_string(f.chunks[i].depth) + "}";
+    out += "],\"tags\":{";
+    for (std::size_t i = 0; i < f.tags.size(); ++i)
+        out += std::string(i ? "," : "") + jsonString(f.tags[i].first) + ":" + jsonString(units(f.tags[i].second, f.codeType));
+    out += "}";
+    if (f.copyStatus >= 0)
+        out += std::string(",\"saveAllowed\":") + (f.saveAllowed() ? "true" : "false") + ",\"transferAllowed\":" +
+               (f.transferAllowed() ? "true" : "false");
+    out += ",\"rate\":" + std::to_string(f.sampleRate) + ",\"channels\":" + std::to_string(f.channels) +
+           ",\"ticks\":" + std::to_string(f.ticks) + ",\"seconds\":" + format("%.3f", seconds(f)) +
+           ",\"adpcmBytes\":" + std::to_string(f.adpcmLength) + ",\"faults\":[";
+    for (std::size_t i = 0; i < f.faults.size(); ++i)
+        out += std::string(i ? "," : "") + "{\"offset\":" + std::to_string(f.faults[i].offset) + ",\"text\":" +
+               jsonString(f.faults[i].text) + "}";
+    return out + "]}";
+}
+
+std::vector<std::int16_t> decodePayload(const TessalFile& file, std::span<const std::uint8_t> image)
+{
+    std::vector<std::int16_t> samples;
+    if (!file.hasAudio() || file.adpcmOffset + file.adpcmLength > image.size())
+        return samples;
+    const std::uint8_t* bytes = image.data() + file.adpcmOffset;
+    AdpcmDecoder left, right;
+    left.reset();
+    right.reset();
+    for (std::size_t i = 0; i < file.adpcmLength; ++i) {
+        if (file.channels == 2) {
+            samples.push_back(left.decodeCode(bytes[i] & 0x0F));
+            samples.push_back(right.decodeCode(bytes[i] >> 4));
+        } else {
+            samples.push_back(left.decodeCode(bytes[i] & 0x0F));
+            samples.push_back(left.decodeCode(bytes[i] >> 4));
+        }
+    }
+    return samples;
+}
+
+}  // namespace korvel
