@@ -15,8 +15,6 @@ inline constexpr char kSoundId[] = "SSND";
 // 80-bit extended-precision number (10).
 inline constexpr int kCommonBytes = 18;
 inline constexpr int kExtendedBytes = 10;
-// "SSND" starts with the offset and block-size fields before the samples.
-inline constexpr int kSoundHeaderBytes = 8;
 
 // An exponent of all ones marks infinity or not-a-number.
 inline constexpr int kExtendedExponentMax = 0x7FFF;

@@ -126,11 +126,11 @@ int ChunkReader::dataPosition()
     return static_cast<int>(static_cast<std::int64_t>(stream->tell()) - start - 8);
 }
 
-int RiffChunkReader::readSize()
+int ChunkReader::readSizeIn(bool bigEndian)
 {
     if (stream == nullptr)
         return -1;
-    int value = stream->readU32LE();
+    int value = bigEndian ? stream->readU32BE() : stream->readU32LE();
     if (stream->hasError() || value < 0)
         return -1;
     size = value;
@@ -138,7 +138,7 @@ int RiffChunkReader::readSize()
     return value;
 }
 
-int RiffChunkReader::readU16()
+int ChunkReader::readU16In(bool bigEndian)
 {
     int a = readByte();
     if (a < 0)
@@ -146,52 +146,20 @@ int RiffChunkReader::readU16()
     int b = readByte();
     if (b < 0)
         return -1;
-    return a + 256 * b;
+    return bigEndian ? 256 * a + b : a + 256 * b;
 }
 
-int RiffChunkReader::readU32()
+int ChunkReader::readU32In(bool bigEndian)
 {
-    int low = readU16();
-    if (low < 0)
+    int first = readU16In(bigEndian);
+    if (first < 0)
         return -1;
-    int high = readU16();
-    if (high < 0)
+    int second = readU16In(bigEndian);
+    if (second < 0)
         return -1;
-    return static_cast<int>(static_cast<std::uint32_t>(low) + 65536u * static_cast<std::uint32_t>(high));
-}
-
-int IffChunkReader::readSize()
-{
-    if (stream == nullptr)
-        return -1;
-    int value = stream->readU32BE();
-    if (stream->hasError() || value < 0)
-        return -1;
-    size = value;
-    consumed = 0;
-    return value;
-}
-
-int IffChunkReader::readU16()
-{
-    int a = readByte();
-    if (a < 0)
-        return -1;
-    int b = readByte();
-    if (b < 0)
-        return -1;
-    return 256 * a + b;
-}
-
-int IffChunkReader::readU32()
-{
-    int high = readU16();
-    if (high < 0)
-        return -1;
-    int low = readU16();
-    if (low < 0)
-        return -1;
-    return static_cast<int>(65536u * static_cast<std::uint32_t>(high) + static_cast<std::uint32_t>(low));
+    const auto low = static_cast<std::uint32_t>(bigEndian ? second : first);
+    const auto high = static_cast<std::uint32_t>(bigEndian ? first : second);
+    return static_cast<int>(low + 65536u * high);
 }
 
 }  // namespace korvel

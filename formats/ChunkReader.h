@@ -57,24 +57,30 @@ public:
     std::int32_t consumed = 0;
     std::int32_t start = -1;
     std::uint32_t flags = kPadOdd;
+
+protected:
+    // The size and integer reads in either byte order.
+    int readSizeIn(bool bigEndian);
+    int readU16In(bool bigEndian);
+    int readU32In(bool bigEndian);
 };
 
 // Chunks of a RIFF file: little-endian sizes and integers.
 class RiffChunkReader : public ChunkReader {
 public:
     using ChunkReader::ChunkReader;
-    int readSize() override;
-    int readU16() override;
-    int readU32() override;
+    int readSize() override { return readSizeIn(false); }
+    int readU16() override { return readU16In(false); }
+    int readU32() override { return readU32In(false); }
 };
 
 // Chunks of an IFF file such as AIFF: big-endian sizes and integers.
 class IffChunkReader : public ChunkReader {
 public:
     using ChunkReader::ChunkReader;
-    int readSize() override;
-    int readU16() override;
-    int readU32() override;
+    int readSize() override { return readSizeIn(true); }
+    int readU16() override { return readU16In(true); }
+    int readU32() override { return readU32In(true); }
 };
 
 }  // namespace korvel

@@ -166,7 +166,9 @@ int InputStream::size()
     return hasError() ? -1 : rawSize();
 }
 
-int InputStream::readU16LE()
+// a is the first byte read, b the second; the low half of a 32-bit value is
+// read first in little-endian order, the high half in big-endian order.
+int InputStream::readU16(bool bigEndian)
 {
     int a = getByte();
     if (a < 0)
@@ -174,40 +176,20 @@ int InputStream::readU16LE()
     int b = getByte();
     if (b < 0)
         return -1;
-    return a + 256 * b;
+    return bigEndian ? 256 * a + b : a + 256 * b;
 }
 
-int InputStream::readU16BE()
+int InputStream::readU32(bool bigEndian)
 {
-    int a = getByte();
-    if (a < 0)
+    int first = readU16(bigEndian);
+    if (first < 0)
         return -1;
-    int b = getByte();
-    if (b < 0)
+    int second = readU16(bigEndian);
+    if (second < 0)
         return -1;
-    return 256 * a + b;
-}
-
-int InputStream::readU32LE()
-{
-    int low = readU16LE();
-    if (low < 0)
-        return -1;
-    int high = readU16LE();
-    if (high < 0)
-        return -1;
-    return static_cast<int>(static_cast<std::uint32_t>(low) + 65536u * static_cast<std::uint32_t>(high));
-}
-
-int InputStream::readU32BE()
-{
-    int high = readU16BE();
-    if (high < 0)
-        return -1;
-    int low = readU16BE();
-    if (low < 0)
-        return -1;
-    return static_cast<int>(65536u * static_cast<std::uint32_t>(high) + static_cast<std::uint32_t>(low));
+    const auto low = static_cast<std::uint32_t>(bigEndian ? second : first);
+    const auto high = static_cast<std::uint32_t>(bigEndian ? first : second);
+    return static_cast<int>(low + 65536u * high);
 }
 
 }  // namespace korvel

@@ -45,16 +45,18 @@ public:
 
     // Integer reads; -1 when a byte is missing. Values of 2^31 or more come
     // out negative, which callers that test for failure refuse as well.
-    int readU16LE();
-    int readU16BE();
-    int readU32LE();
-    int readU32BE();
+    int readU16LE() { return readU16(false); }
+    int readU16BE() { return readU16(true); }
+    int readU32LE() { return readU32(false); }
+    int readU32BE() { return readU32(true); }
 
     bool atEnd() const { return (status & kAtEnd) != 0; }
     bool hasError() const { return (status & kError) != 0; }
     std::uint32_t statusBits() const { return status; }
 
 protected:
+    int readU16(bool bigEndian);
+    int readU32(bool bigEndian);
     void setFailed() { status |= kAtEnd | kError; }
     // Moves position by count; false (and both status bits set) when the
     // result would leave the range of a 32-bit position.

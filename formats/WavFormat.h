@@ -15,11 +15,6 @@ inline constexpr char kDataId[] = "data";
 // extensible (65534) are refused.
 inline constexpr int kFormatPcm = 1;
 
-// Bytes of the "fmt " fields that are read: tag, channels, rate, byte rate,
-// block align, bits per sample. A longer chunk carries an extension that is
-// skipped.
-inline constexpr int kFormatFieldBytes = 16;
-
 static_assert(fourCC(kRiffId) == 0x52494646 && fourCC(kWaveType) == 0x57415645);
 static_assert(fourCC(kFormatId) == 0x666D7420 && fourCC(kDataId) == 0x64617461);
 
