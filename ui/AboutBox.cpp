@@ -11,12 +11,7 @@ BOOL AboutBox::onInit()
 {
     link.attach(dialog, IDC_ABOUT_LINK);
     link.setCursor(LoadCursorA(skinInstance(), MAKEINTRESOURCEA(IDCUR_LINK)));
-    ok.attach(dialog, IDOK);
-    ok.placeAt(130, 85);
-    ok.setSkin(IDB_BUTTON_CLOSE);
-    power.attach(dialog, IDC_POWER);
-    power.placeAt(182, 72);
-    power.setSkin(IDB_BUTTON_POWER);
+    placeCloseButtons(ok, power);
     SetForegroundWindow(dialog);
     // The keyboard focus goes to the first control.
     return TRUE;
@@ -24,17 +19,7 @@ BOOL AboutBox::onInit()
 
 bool AboutBox::onCommand(int id)
 {
-    switch (id) {
-    case IDOK:
-    case IDCANCEL:
-        closeRecording(id);
-        return true;
-    case IDC_POWER:
-        closeProgram();
-        return true;
-    default:
-        return false;
-    }
+    return closeCommand(id);
 }
 
 void AboutBox::onPaint(HDC dc)

@@ -15,12 +15,7 @@ BOOL MessageDialog::onInit()
     plate.attach(dialog, IDC_MESSAGE_PICTURE);
     plate.setImage(kind == MessageKind::success ? IDB_PLATE_COMPLETED : IDB_PLATE_CAUTION);
     plate.placeAt(0, 24);
-    ok.attach(dialog, IDOK);
-    ok.placeAt(130, 85);
-    ok.setSkin(IDB_BUTTON_CLOSE);
-    power.attach(dialog, IDC_POWER);
-    power.placeAt(182, 72);
-    power.setSkin(IDB_BUTTON_POWER);
+    placeCloseButtons(ok, power);
     // The text lies over the lower part of the plate and is drawn after it.
     HWND message = GetDlgItem(dialog, IDC_MESSAGE_TEXT);
     MoveWindow(message, 15, 62, 180, 12, TRUE);
@@ -31,17 +26,7 @@ BOOL MessageDialog::onInit()
 
 bool MessageDialog::onCommand(int id)
 {
-    switch (id) {
-    case IDOK:
-    case IDCANCEL:
-        closeRecording(id);
-        return true;
-    case IDC_POWER:
-        closeProgram();
-        return true;
-    default:
-        return false;
-    }
+    return closeCommand(id);
 }
 
 HBRUSH MessageDialog::onControlColour(HDC dc, HWND)

@@ -108,16 +108,9 @@ bool SettingsDialog::onCommand(int id)
         title = readText(IDC_TITLE);
         copyright = readText(IDC_COPYRIGHT);
         accepted = true;
-        closeRecording(IDOK);
-        return true;
-    case IDCANCEL:
-        closeRecording(IDCANCEL);
-        return true;
-    case IDC_POWER:
-        closeProgram();
-        return true;
+        return closeCommand(IDOK);
     default:
-        return false;
+        return closeCommand(id);
     }
     showToggles();
     return true;

@@ -55,6 +55,15 @@ bool applyShape(HWND window, HBITMAP bitmap, int rows)
     return true;
 }
 
+void skinToCell(HWND window, int bitmapId, int rows)
+{
+    GdiObject<HBITMAP> picture(LoadBitmapA(skinInstance(), MAKEINTRESOURCEA(bitmapId)));
+    const SIZE size = bitmapSize(picture);
+    const int cellHeight = static_cast<int>(static_cast<unsigned>(size.cy) / static_cast<unsigned>(rows));
+    SetWindowPos(window, nullptr, 0, 0, size.cx, cellHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    applyShape(window, picture, cellHeight);
+}
+
 void drawCell(HWND window, HDC dc, int bitmapId, int rows, int cell)
 {
     GdiObject<HBITMAP> bitmap(LoadBitmapA(skinInstance(), MAKEINTRESOURCEA(bitmapId)));

@@ -22,6 +22,10 @@ HRGN regionFromBitmap(HBITMAP bitmap, int rows);
 // Gives a window the shape of the first rows of a bitmap, redrawing it.
 bool applyShape(HWND window, HBITMAP bitmap, int rows);
 
+// Sizes a button to one cell of a bitmap of `rows` cells, keeping its
+// position, and shapes it from cell 0.
+void skinToCell(HWND window, int bitmapId, int rows);
+
 // Draws cell `cell` of a bitmap of `rows` cells to (0, 0) of the DC, clipped
 // to the window's shape. The bitmap is loaded for this drawing only.
 void drawCell(HWND window, HDC dc, int bitmapId, int rows, int cell);

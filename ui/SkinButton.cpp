@@ -1,6 +1,5 @@
 #include "ui/SkinButton.h"
 
-#include "ui/GdiHolders.h"
 #include "ui/Skin.h"
 
 namespace korvel {
@@ -8,11 +7,7 @@ namespace korvel {
 int SkinButton::setSkin(int bitmapId)
 {
     bitmap = bitmapId;
-    GdiObject<HBITMAP> picture(LoadBitmapA(skinInstance(), MAKEINTRESOURCEA(bitmapId)));
-    const SIZE size = bitmapSize(picture);
-    const int cellHeight = static_cast<int>(static_cast<unsigned>(size.cy) / kRows);
-    SetWindowPos(control, nullptr, 0, 0, size.cx, cellHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    applyShape(control, picture, cellHeight);
+    skinToCell(control, bitmapId, kRows);
     return 1;
 }
 

@@ -78,6 +78,31 @@ void SkinnedDialog::closeProgram()
     end(0);
 }
 
+bool SkinnedDialog::closeCommand(int id)
+{
+    switch (id) {
+    case IDOK:
+    case IDCANCEL:
+        closeRecording(id);
+        return true;
+    case IDC_POWER:
+        closeProgram();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SkinnedDialog::placeCloseButtons(SkinButton& ok, SkinButton& power)
+{
+    ok.attach(dialog, IDOK);
+    ok.placeAt(130, 85);
+    ok.setSkin(IDB_BUTTON_CLOSE);
+    power.attach(dialog, IDC_POWER);
+    power.placeAt(182, 72);
+    power.setSkin(IDB_BUTTON_POWER);
+}
+
 void SkinnedDialog::paintBitmap(HDC dc, int bitmapId, int x, int y)
 {
     GdiObject<HBITMAP> bitmap(LoadBitmapA(skinInstance(), MAKEINTRESOURCEA(bitmapId)));

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "ui/SkinButton.h"
+
 namespace korvel {
 
 // The common part of the program's four windows: a dialog template drawn on
@@ -47,6 +49,11 @@ protected:
     void closeRecording(INT_PTR result);
     // Power: end the main window, then this dialog with 0, recording nothing.
     void closeProgram();
+    // OK and CANCEL close recording the rectangle, Power ends the program;
+    // false for any other command.
+    bool closeCommand(int id);
+    // The close button at (130, 85) and Power at (182, 72).
+    void placeCloseButtons(SkinButton& ok, SkinButton& power);
     static void paintBitmap(HDC dc, int bitmapId, int x, int y);
     // Creates the dialog without running it, for a window with a message
     // loop of its own.

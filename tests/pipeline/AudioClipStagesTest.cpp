@@ -15,6 +15,7 @@
 #include "tessal/ContentInfo.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/support/VectorSource.h"
+#include "tests/tessal/TessalTestSupport.h"
 
 namespace korvel {
 namespace {
@@ -31,18 +32,13 @@ AudioClip clipOf(const std::vector<std::int16_t>& interleaved, int channels, int
     return clip;
 }
 
-std::uint32_t be32At(const std::vector<std::uint8_t>& v, std::size_t at)
-{
-    return (std::uint32_t{v[at]} << 24) | (std::uint32_t{v[at + 1]} << 16) | (std::uint32_t{v[at + 2]} << 8) | v[at + 3];
-}
-
 // The encoded payload inside a written file: after "Awa" 01 and its length.
 std::vector<std::uint8_t> payloadOf(const std::vector<std::uint8_t>& file)
 {
     for (std::size_t i = 0; i + 8 <= file.size(); ++i)
         if (std::memcmp(file.data() + i, "Awa\x01", 4) == 0)
             return {file.begin() + static_cast<std::ptrdiff_t>(i) + 8,
-                    file.begin() + static_cast<std::ptrdiff_t>(i + 8 + be32At(file, i + 4))};
+                    file.begin() + static_cast<std::ptrdiff_t>(i + 8 + test::be32At(file, i + 4))};
     return {};
 }
 
@@ -239,7 +235,7 @@ TEST(AudioClipStages, ConvertedSoundDecodesBackToTheResampledClip)
     const int n = clip.encode(0, 0, &info, file.data(), static_cast<int>(file.size()));
     ASSERT_GT(n, 0);
     file.resize(static_cast<std::size_t>(n));
-    EXPECT_EQ(be32At(file, 4), file.size() - 8);
+    EXPECT_EQ(test::be32At(file, 4), file.size() - 8);
 
     const std::vector<std::uint8_t> payload = payloadOf(file);
     ASSERT_EQ(payload.size(), 4000u);
