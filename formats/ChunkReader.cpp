@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "formats/ByteOrder.h"
 #include "formats/InputStream.h"
 
 namespace korvel {
@@ -140,26 +141,12 @@ int ChunkReader::readSizeIn(bool bigEndian)
 
 int ChunkReader::readU16In(bool bigEndian)
 {
-    int a = readByte();
-    if (a < 0)
-        return -1;
-    int b = readByte();
-    if (b < 0)
-        return -1;
-    return bigEndian ? 256 * a + b : a + 256 * b;
+    return readU16From([this] { return readByte(); }, bigEndian);
 }
 
 int ChunkReader::readU32In(bool bigEndian)
 {
-    int first = readU16In(bigEndian);
-    if (first < 0)
-        return -1;
-    int second = readU16In(bigEndian);
-    if (second < 0)
-        return -1;
-    const auto low = static_cast<std::uint32_t>(bigEndian ? second : first);
-    const auto high = static_cast<std::uint32_t>(bigEndian ? first : second);
-    return static_cast<int>(low + 65536u * high);
+    return readU32From([this] { return readByte(); }, bigEndian);
 }
 
 }  // namespace korvel

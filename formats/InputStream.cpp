@@ -3,6 +3,8 @@
 #include <climits>
 #include <new>
 
+#include "formats/ByteOrder.h"
+
 namespace korvel {
 
 InputStream::InputStream(int capacity) : capacity(capacity)
@@ -166,30 +168,14 @@ int InputStream::size()
     return hasError() ? -1 : rawSize();
 }
 
-// a is the first byte read, b the second; the low half of a 32-bit value is
-// read first in little-endian order, the high half in big-endian order.
 int InputStream::readU16(bool bigEndian)
 {
-    int a = getByte();
-    if (a < 0)
-        return -1;
-    int b = getByte();
-    if (b < 0)
-        return -1;
-    return bigEndian ? 256 * a + b : a + 256 * b;
+    return readU16From([this] { return getByte(); }, bigEndian);
 }
 
 int InputStream::readU32(bool bigEndian)
 {
-    int first = readU16(bigEndian);
-    if (first < 0)
-        return -1;
-    int second = readU16(bigEndian);
-    if (second < 0)
-        return -1;
-    const auto low = static_cast<std::uint32_t>(bigEndian ? second : first);
-    const auto high = static_cast<std::uint32_t>(bigEndian ? first : second);
-    return static_cast<int>(low + 65536u * high);
+    return readU32From([this] { return getByte(); }, bigEndian);
 }
 
 }  // namespace korvel
