@@ -6,9 +6,30 @@
 #include <cstring>
 #include <new>
 
+#include "dsp/LaneSums.h"
+
 namespace korvel {
 
 namespace {
+
+// The lane paths keep one coefficient per signed index k: at most this many
+// (16 MiB), which covers every reduced output step of 4000 and 8000 Hz.
+constexpr std::int64_t kMaxPhaseCoefficients = std::int64_t{1} << 21;
+// A block spans lanes x inStep input samples, split into streams of doubles;
+// fewer lanes are used when that would pass this many values (4 MiB).
+constexpr std::int64_t kMaxBlockInput = std::int64_t{1} << 19;
+
+LaneSumFunction laneSumsFor(Resampler::Path path)
+{
+    switch (path) {
+    case Resampler::Path::avx512:
+        return laneSumsAvx512;
+    case Resampler::Path::avx2:
+        return laneSumsAvx2;
+    default:
+        return laneSumsPortable;
+    }
+}
 
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kFourPi = 12.566370614359172;
@@ -37,6 +58,35 @@ Resampler::Resampler(SampleSource* source)
 }
 
 Resampler::~Resampler() = default;
+
+Resampler::Path Resampler::fastestPath()
+{
+    if (cpuHasAvx512())
+        return Path::avx512;
+    if (cpuHasAvx2())
+        return Path::avx2;
+    return Path::lanes;
+}
+
+bool Resampler::pathAvailable(Path path)
+{
+    switch (path) {
+    case Path::avx512:
+        return cpuHasAvx512();
+    case Path::avx2:
+        return cpuHasAvx2();
+    default:
+        return true;
+    }
+}
+
+int Resampler::selectPath(Path path)
+{
+    if ((flags & kReady) || !pathAvailable(path))
+        return -1;
+    chosenPath = path;
+    return 0;
+}
 
 int Resampler::setup(int outRate, int taps, int maxTableStep, int maxTableLength)
 {
@@ -85,6 +135,8 @@ int Resampler::setup(int outRate, int taps, int maxTableStep, int maxTableLength
 
     if (prepareTable(maxTableStep, maxTableLength) < 0)
         return -1;
+    if (chosenPath != Path::plain && preparePhases() <= 0)
+        chosenPath = Path::plain;
     flags |= kReady;
     return 0;
 }
@@ -199,6 +251,8 @@ int Resampler::read(std::int16_t* destination, int count)
         return -1;
     if (flags & kFinished)
         return 0;
+    if (chosenPath != Path::plain)
+        return readLanes(destination, count);
     int written = 0;
     while (written < count) {
         if (position + taps / 2 >= historyLength) {
@@ -214,6 +268,172 @@ int Resampler::read(std::int16_t* destination, int count)
         phase += inStep;
         position += phase / outStep;
         phase %= outStep;
+    }
+    return written;
+}
+
+int Resampler::preparePhases()
+{
+    const std::int64_t count = static_cast<std::int64_t>(outStep) * taps;
+    if (count > kMaxPhaseCoefficients || static_cast<std::int64_t>(inStep) * kLaneGroup > kMaxBlockInput)
+        return 0;
+    phaseCoefficients.reset(new (std::nothrow) double[static_cast<std::size_t>(count)]);
+    if (!phaseCoefficients)
+        return -1;
+    const int half = taps / 2;
+    double* c = phaseCoefficients.get();
+    for (int p = 0; p < outStep; ++p) {
+        int k = -((half - 1) * outStep + p);
+        for (int i = 0; i < taps; ++i) {
+            *c++ = coefficient(k);
+            k += outStep;
+        }
+    }
+    // Before the first input sample the signal is zero, as in the history.
+    inputStart = 0;
+    inputEnd = 0;
+    blockPosition = 0;
+    return 1;
+}
+
+// Blocks of lanes x outStep outputs: lane l holds outputs j + l x outStep for
+// every phase j of the block. Fewer lanes toward the end of the sound, so
+// that little is computed past it.
+int Resampler::chooseLanes() const
+{
+    int lanes = kMaxLanes;
+    while (lanes > kLaneGroup && static_cast<std::int64_t>(lanes) * inStep > kMaxBlockInput)
+        lanes /= 2;
+    const std::int64_t remaining = static_cast<std::int64_t>(frameCount) - produced;
+    while (lanes > kLaneGroup && static_cast<std::int64_t>(lanes / 2) * outStep >= remaining)
+        lanes /= 2;
+    return lanes;
+}
+
+double Resampler::inputSample(std::int64_t index) const
+{
+    if (index < inputStart || index >= inputEnd)
+        return 0.0;
+    return input[static_cast<std::size_t>(index - inputStart)];
+}
+
+bool Resampler::fetchInput(std::int64_t first, std::int64_t last, int& failure)
+{
+    // Samples before first are not needed again.
+    if (first > inputStart) {
+        const std::int64_t drop = std::min(first, inputEnd) - inputStart;
+        input.erase(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(drop));
+        inputStart += drop;
+    }
+    while (!(flags & kSourceEnded) && inputEnd <= last) {
+        const std::int64_t want = std::min<std::int64_t>(last + 1 - inputEnd + 3 * taps, INT_MAX / 2);
+        const std::size_t held = input.size();
+        input.resize(held + static_cast<std::size_t>(want));
+        int n = source->read(input.data() + held, static_cast<int>(want));
+        if (n < 0) {
+            input.resize(held);
+            flags |= kFailed;
+            failure = n;
+            return false;
+        }
+        if (n == 0)
+            flags |= kSourceEnded;
+        n = static_cast<int>(std::min<std::int64_t>(n, want));
+        input.resize(held + static_cast<std::size_t>(n));
+        inputEnd += n;
+    }
+    return true;
+}
+
+int Resampler::computeBlock()
+{
+    if ((flags & kSourceEnded) && blockPosition >= inputEnd)
+        return 0;
+    const int lanes = chooseLanes();
+    const int half = taps / 2;
+    // Phase j of the block is at blockPosition + rowOf(j), rowOf(j) < inStep.
+    const std::int64_t base = blockPosition - half + 1;
+    const int rows = inStep + taps;
+    const std::int64_t last = base + static_cast<std::int64_t>(lanes - 1) * inStep + rows;
+    int failure = -1;
+    if (!fetchInput(base, last, failure))
+        return failure;
+
+    // Input sample base + r + l x inStep, for row r and lane l, goes to
+    // streams[rowOffsets[r] + l].
+    const int length = lanes + rows / inStep + 2;
+    if (length != streamLength) {
+        streamLength = length;
+        rowOffsets.resize(static_cast<std::size_t>(rows));
+        for (int r = 0; r < rows; ++r)
+            rowOffsets[static_cast<std::size_t>(r)] = (r % inStep) * length + r / inStep;
+        streams.resize(static_cast<std::size_t>(inStep) * static_cast<std::size_t>(length));
+    }
+    for (int s = 0; s < inStep; ++s) {
+        double* stream = streams.data() + static_cast<std::size_t>(s) * static_cast<std::size_t>(length);
+        for (int t = 0; t < length; ++t)
+            stream[t] = inputSample(base + s + static_cast<std::int64_t>(t) * inStep);
+    }
+
+    const std::size_t blockOutputs = static_cast<std::size_t>(lanes) * static_cast<std::size_t>(outStep);
+    pending.resize(blockOutputs);
+    const LaneSumFunction laneSums = laneSumsFor(chosenPath);
+    LaneJob jobs[kMaxLaneJobs];
+    int jobPhase[kMaxLaneJobs];
+    double sums[kMaxLaneJobs * kMaxLanes];
+    int j = 0;
+    int at = phase;
+    int row = 0;
+    while (j < outStep) {
+        int n = 0;
+        for (; n < kMaxLaneJobs && j + n < outStep; ++n) {
+            jobs[n].coefficients = phaseCoefficients.get() + static_cast<std::size_t>(at) * taps;
+            jobs[n].offsets = rowOffsets.data() + row;
+            jobPhase[n] = j + n;
+            at += inStep;
+            row += at / outStep;
+            at %= outStep;
+        }
+        laneSums(jobs, n, streams.data(), taps, lanes, sums);
+        for (int p = 0; p < n; ++p)
+            for (int l = 0; l < lanes; ++l)
+                pending[static_cast<std::size_t>(jobPhase[p]) + static_cast<std::size_t>(l) * outStep] =
+                    toSample(sums[p * lanes + l]);
+        j += n;
+    }
+
+    // Outputs exist while their position is before the end of the input.
+    std::size_t count = blockOutputs;
+    if (flags & kSourceEnded) {
+        count = 0;
+        while (count < blockOutputs &&
+               blockPosition + (phase + static_cast<std::int64_t>(count) * inStep) / outStep < inputEnd)
+            ++count;
+    }
+    blockPosition += static_cast<std::int64_t>(lanes) * inStep;
+    pendingAt = 0;
+    pendingCount = count;
+    return static_cast<int>(count);
+}
+
+int Resampler::readLanes(std::int16_t* destination, int count)
+{
+    int written = 0;
+    while (written < count) {
+        if (pendingAt == pendingCount) {
+            const int n = computeBlock();
+            if (n < 0)
+                return n;
+            if (n == 0) {
+                flags |= kFinished;
+                break;
+            }
+        }
+        const std::size_t n = std::min(pendingCount - pendingAt, static_cast<std::size_t>(count - written));
+        std::copy_n(pending.data() + pendingAt, n, destination + written);
+        pendingAt += n;
+        written += static_cast<int>(n);
+        produced += static_cast<std::int64_t>(n);
     }
     return written;
 }

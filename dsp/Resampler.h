@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "formats/SampleSource.h"
 
@@ -20,8 +21,24 @@ namespace korvel {
 //
 // Calling order: construct over a mono source, setup, then read until fewer
 // samples come than asked. A resampler is used once; nothing rewinds it.
+//
+// Two ways compute the same samples. The plain path runs computeSample for
+// one output after the other, each sum one chain of dependent additions.
+// The lane paths compute a block of outputs at a time: outputs that share a
+// filter phase (every outStep-th one) sit side by side in the lanes of
+// vector registers, each lane adding its own terms in the order above, with
+// the coefficients of each phase computed once per setup, exactly as
+// coefficient(k) gives them. The outputs are identical to the last bit;
+// only the time differs.
 class Resampler : public SampleSource {
 public:
+    // How the sums are computed: plain is the reference; lanes is portable
+    // C++; avx2 and avx512 need a processor that has the instructions.
+    enum class Path { plain, lanes, avx2, avx512 };
+    // The fastest path this processor can run.
+    static Path fastestPath();
+    static bool pathAvailable(Path path);
+
     // The state flags, bit 0 first.
     static constexpr std::uint32_t kSourceOk = 1u << 0;
     static constexpr std::uint32_t kReady = 1u << 1;
@@ -46,6 +63,12 @@ public:
     // past the retained history), a filter or an output too large for the
     // 32-bit counters, or an allocation failure.
     int setup(int outRate, int taps, int maxTableStep, int maxTableLength);
+    // Chooses the path before setup: the fastest one unless told otherwise.
+    // Returns 0, or -1 when the processor lacks it or setup already ran.
+    int selectPath(Path path);
+    // The path in use: after setup the plain one when a lane path would
+    // need more memory than it is worth (a huge reduced step).
+    Path path() const { return chosenPath; }
 
     // Writes up to count output samples; the number written, 0 once the
     // last one was delivered, negative on failure (a failure of the source
@@ -83,6 +106,20 @@ private:
     // source; false when the source failed (its result is in failure).
     bool refill(int& failure);
 
+    // The lane paths.
+    // 1 when the per-phase coefficients were made, 0 when the plain path must
+    // do, -1 on allocation failure.
+    int preparePhases();
+    int readLanes(std::int16_t* destination, int count);
+    // Computes the next block into pending; the number of outputs in it, 0
+    // after the last one, or the source's failure.
+    int computeBlock();
+    int chooseLanes() const;
+    // Makes the input samples from first to last (absolute indices) present
+    // as far as the source has them; false with failure set when it failed.
+    bool fetchInput(std::int64_t first, std::int64_t last, int& failure);
+    double inputSample(std::int64_t index) const;
+
     std::uint32_t flags = 0;
     SampleSource* source = nullptr;
     std::unique_ptr<std::int16_t[]> history;
@@ -103,6 +140,27 @@ private:
     int tableLength = 0;
     // Coefficients for k = 1 .. tableLength; the filter is symmetric.
     std::unique_ptr<float[]> table;
+
+    Path chosenPath = fastestPath();
+    // phaseCoefficients[phase * taps + i] is the coefficient of tap i of an
+    // output at that phase: coefficient(i x outStep - ((taps/2 - 1) x outStep + phase)).
+    std::unique_ptr<double[]> phaseCoefficients;
+    // The input samples from inputStart to inputEnd (absolute indices).
+    std::vector<std::int16_t> input;
+    std::int64_t inputStart = 0;
+    std::int64_t inputEnd = 0;
+    // The current block's input as doubles, split by index modulo inStep into
+    // streams of streamLength values, and where row r of the block begins.
+    std::vector<double> streams;
+    std::vector<int> rowOffsets;
+    int streamLength = 0;
+    // Outputs computed but not yet delivered.
+    std::vector<std::int16_t> pending;
+    std::size_t pendingAt = 0;
+    std::size_t pendingCount = 0;
+    // The input position of the next block's first output; its phase is phase.
+    std::int64_t blockPosition = 0;
+    std::int64_t produced = 0;
 };
 
 }  // namespace korvel

@@ -23,7 +23,9 @@ int VectorSource::read(std::int16_t* destination, int frames)
     ++reads;
     if (failAfterFrames >= 0 && next >= failAfterFrames)
         return failure;
-    int n = std::min(frames, frameCount - next);
+    // The frames held, whatever the format block announces.
+    const int held = channels > 0 ? static_cast<int>(values.size()) / channels : 0;
+    int n = std::max(0, std::min(frames, held - next));
     if (framesPerRead > 0)
         n = std::min(n, framesPerRead);
     if (failAfterFrames >= 0)
