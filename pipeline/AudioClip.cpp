@@ -10,6 +10,7 @@
 #include "formats/AiffReader.h"
 #include "formats/ByteStream.h"
 #include "formats/WavReader.h"
+#include "pipeline/MonoMixSource.h"
 #include "pipeline/ResultCodes.h"
 #include "pipeline/WavImage.h"
 #include "tessal/AtrWriter.h"
@@ -57,9 +58,75 @@ int checkFormat(const SampleSource& reader)
     return kOk;
 }
 
+std::unique_ptr<SampleSource> makeReader(bool isAiff, ByteStream& stream)
+{
+    if (isAiff)
+        return std::make_unique<AiffReader>(&stream);
+    return std::make_unique<WavReader>(&stream);
+}
+
 }  // namespace
 
 AudioClip::~AudioClip() = default;
+
+int AudioClip::check(bool isAiff, std::span<const std::uint8_t> image, ClipFormat* format)
+{
+    if (image.size() > static_cast<std::size_t>(INT_MAX))
+        return kInputNotRecognised;
+    ByteStream stream(image.data(), static_cast<int>(image.size()));
+    const std::unique_ptr<SampleSource> reader = makeReader(isAiff, stream);
+    const int result = checkFormat(*reader);
+    if (result == kOk && format != nullptr) {
+        format->sampleRate = reader->sampleRate;
+        format->channels = reader->channels;
+        format->frameCount = reader->frameCount;
+        format->bitsPerSample = 16;
+        format->blockAlign = static_cast<std::uint16_t>(reader->channels * 2);
+        format->dataBytes = reader->channels * reader->frameCount * 2;
+    }
+    return result;
+}
+
+int AudioClip::loadForAudioTrack(bool isAiff, std::span<const std::uint8_t> image, int outRate, int taps)
+{
+    clear();
+    if (image.size() > static_cast<std::size_t>(INT_MAX))
+        return kInputNotRecognised;
+    ByteStream stream(image.data(), static_cast<int>(image.size()));
+    const std::unique_ptr<SampleSource> reader = makeReader(isAiff, stream);
+    const int result = checkFormat(*reader);
+    if (result != kOk)
+        return result;
+    MonoMixSource mono(reader.get());
+
+    std::vector<std::int16_t> kept;
+    if (mono.sampleRate == outRate) {
+        // resample leaves a clip at the rate as it is.
+        kept.assign(static_cast<std::size_t>(AtrWriter::framesKept(outRate, mono.frameCount)), 0);
+        if (mono.read(kept.data(), static_cast<int>(kept.size())) < 0)
+            return kFailed;
+    } else {
+        // The limits of resample: its WAV image and the converter's setup.
+        if (mono.dataBytes > INT_MAX - kWavHeaderBytes)
+            return kFailed;
+        Resampler converter(&mono);
+        if (converter.setup(outRate, taps, kMaxTableStep, kMaxTableLength) < 0)
+            return kFailed;
+        kept.assign(static_cast<std::size_t>(AtrWriter::framesKept(outRate, converter.frameCount)), 0);
+        if (converter.read(kept.data(), static_cast<int>(kept.size())) < 0)
+            return kFailed;
+    }
+
+    const int frames = static_cast<int>(kept.size());
+    sampleValues = std::move(kept);
+    clipFormat.sampleRate = outRate;
+    clipFormat.channels = 1;
+    clipFormat.frameCount = frames;
+    clipFormat.bitsPerSample = 16;
+    clipFormat.blockAlign = 2;
+    clipFormat.dataBytes = 2 * frames;
+    return kOk;
+}
 
 int AudioClip::load(bool isAiff, std::span<const std::uint8_t> image)
 {
@@ -74,11 +141,7 @@ int AudioClip::load(bool isAiff, const std::uint8_t* data, int length)
     if (data == nullptr || length < 0)
         return kInputNotRecognised;
     ByteStream stream(data, length);
-    std::unique_ptr<SampleSource> reader;
-    if (isAiff)
-        reader = std::make_unique<AiffReader>(&stream);
-    else
-        reader = std::make_unique<WavReader>(&stream);
+    const std::unique_ptr<SampleSource> reader = makeReader(isAiff, stream);
 
     int result = checkFormat(*reader);
     if (result != kOk)

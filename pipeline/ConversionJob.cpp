@@ -143,12 +143,11 @@ int ConversionRun::run(const std::string& path)
     if (read != Platform::kFileOk)
         return kMsgCannotOpen;
 
-    AudioClip clip;
-    const int loaded = clip.load(isAiff, std::span<const std::uint8_t>(image));
+    // The sound is only checked here; it is decoded once the settings are known.
+    ClipFormat format;
+    const int loaded = AudioClip::check(isAiff, std::span<const std::uint8_t>(image), &format);
     if (loaded != kOk)
         return messageForLoad(loaded);
-    ClipFormat format;
-    clip.getFormat(&format);
 
     collapse(std::nullopt);
     const ConversionSettings settings = host.askSettings(parts.baseName, format.sampleRate);
@@ -157,8 +156,9 @@ int ConversionRun::run(const std::string& path)
         return 0;
     host.waitCursor(WaitCursor::restore);
 
-    clip.mixDown(AudioClip::kMixAverage);
-    if (clip.resample(settings.outRate, kTaps) < 0)
+    // Mixed down and converted only as far as the file can hold.
+    AudioClip clip;
+    if (clip.loadForAudioTrack(isAiff, std::span<const std::uint8_t>(image), settings.outRate, kTaps) != kOk)
         return 0;
 
     auto info = std::make_unique<ContentInfo>();

@@ -99,18 +99,41 @@ ByteVector AtrWriter::buildContents(const ContentInfo& info, std::size_t& trackC
     return chunk;
 }
 
+namespace {
+
+// The play time in 4 ms ticks: divided first, then scaled, truncated to
+// milliseconds, rounded up to ticks.
+int playTicks(int rate, int frameCount)
+{
+    const int ms = static_cast<int>(static_cast<double>(frameCount) / rate * 1000.0);
+    return TessalWriter::msToTicks(ms, tessal::kTimebase4ms);
+}
+
+// The ADPCM bytes of the 66.04 s a file can hold.
+int keptBytes(int rate)
+{
+    return rate * tessal::kMaxPlayMs / 1000 / 2;
+}
+
+}  // namespace
+
+int AtrWriter::framesKept(int rate, int frameCount)
+{
+    if (rate <= 0 || frameCount < 0 || playTicks(rate, frameCount) <= tessal::kMaxTicks)
+        return frameCount;
+    return std::min(frameCount, 2 * keptBytes(rate));
+}
+
 int AtrWriter::build(int, const ContentInfo& info, const ClipFormat& clip, ByteVector& adpcm, ByteVector& out)
 {
     const int rate = clip.sampleRate;
     if ((rate != 4000 && rate != 8000) || clip.frameCount < 0)
         return -1;
 
-    // The play time, divided first, then scaled, truncated to milliseconds.
-    const int ms = static_cast<int>(static_cast<double>(clip.frameCount) / rate * 1000.0);
-    int ticks = msToTicks(ms, tessal::kTimebase4ms);
+    int ticks = playTicks(rate, clip.frameCount);
     if (ticks > tessal::kMaxTicks) {
         ticks = tessal::kMaxTicks;
-        adpcm.resize(static_cast<std::size_t>(rate * tessal::kMaxPlayMs / 1000 / 2), 0);
+        adpcm.resize(static_cast<std::size_t>(keptBytes(rate)), 0);
     }
 
     std::size_t trackCheckAt = 0;

@@ -22,6 +22,11 @@ public:
     int build(int reserved, const ContentInfo& info, const ClipFormat& clip, ByteVector& adpcm,
               ByteVector& out) override;
 
+    // How many leading frames of a mono clip of frameCount frames at rate
+    // reach the file: all of them up to 16510 ticks, else the 66.04 s that
+    // are kept. A clip cut to this many frames makes the same file.
+    static int framesKept(int rate, int frameCount);
+
     // The contents-information chunk, with both check-character pairs "00";
     // the offsets of the pairs inside it are returned.
     static ByteVector buildContents(const ContentInfo& info, std::size_t& trackCheckAt, std::size_t& contentsCheckAt);

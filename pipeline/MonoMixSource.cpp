@@ -1,0 +1,62 @@
+#include "pipeline/MonoMixSource.h"
+
+#include <algorithm>
+
+namespace korvel {
+
+MonoMixSource::MonoMixSource(SampleSource* reader) : reader(reader)
+{
+    copyFormat(*reader);
+    channels = 1;
+    bitsPerSample = 16;
+    bytesPerSample = 2;
+    blockAlign = 2;
+    dataBytes = 2 * frameCount;
+    dataOffset = 0;
+}
+
+MonoMixSource::~MonoMixSource() = default;
+
+int MonoMixSource::read(std::int16_t* destination, int frames)
+{
+    if (destination == nullptr || frames < 0)
+        return -1;
+    const int count = std::min(frames, frameCount - delivered);
+    if (count <= 0)
+        return 0;
+    const int width = reader->channels;
+    // Zeroed first: like the clip's buffer, whatever the reader leaves
+    // unwritten is silence, including the missing half of a frame that a
+    // file cut short ends in. A short read is the end of the reader's data.
+    frameBuffer.assign(static_cast<std::size_t>(count) * static_cast<std::size_t>(width), 0);
+    if (!readerEnded) {
+        const int n = reader->read(frameBuffer.data(), count);
+        if (n < 0)
+            return n;
+        if (n < count)
+            readerEnded = true;
+    }
+    if (width == 2) {
+        for (int i = 0; i < count; ++i) {
+            const std::int16_t left = frameBuffer[2 * static_cast<std::size_t>(i)];
+            const std::int16_t right = frameBuffer[2 * static_cast<std::size_t>(i) + 1];
+            destination[i] = static_cast<std::int16_t>(right / 2 + left / 2);
+        }
+    } else {
+        std::copy_n(frameBuffer.data(), count, destination);
+    }
+    delivered += count;
+    return count;
+}
+
+int MonoMixSource::readBytes(std::uint8_t*, int)
+{
+    return -1;
+}
+
+int MonoMixSource::rewind()
+{
+    return -1;
+}
+
+}  // namespace korvel

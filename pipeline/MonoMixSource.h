@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "formats/SampleSource.h"
+
+namespace korvel {
+
+// The sound of a reader as the clip holds it after load and
+// mixDown(kMixAverage), delivered on demand instead of all at once: mono,
+// each stereo frame the sum of its halves (right / 2 + left / 2, each
+// truncated), and silence from where the reader stops until the frame
+// count it announced. The reader is not owned.
+class MonoMixSource : public SampleSource {
+public:
+    // The reader must have passed the clip's format checks (1 or 2 channels).
+    explicit MonoMixSource(SampleSource* reader);
+    ~MonoMixSource() override;
+
+    int read(std::int16_t* destination, int frames) override;
+    int readBytes(std::uint8_t* destination, int count) override;
+    int rewind() override;
+
+private:
+    SampleSource* reader;
+    std::vector<std::int16_t> frameBuffer;
+    int delivered = 0;
+    bool readerEnded = false;
+};
+
+}  // namespace korvel
