@@ -109,12 +109,47 @@ bool AiffReader::parseHeader()
     return true;
 }
 
+// Frames come a block of bytes at a time; each sample keeps its first two
+// bytes (the high ones). A file that ends inside a frame gives the whole
+// samples of that frame and stops there, as sample by sample reading would.
 int AiffReader::read(std::int16_t* destination, int frames)
 {
     if (destination == nullptr || frames < 0 || !inner || channels == 0)
         return -1;
+    if (frames > 0 && (bytesPerSample < 1 || bytesPerSample > 4))
+        return -1;
+    const int width = bytesPerSample;
+    const int frameBytes = channels * width;
+    std::uint8_t block[kReadBlockBytes];
+    const int framesPerBlock = std::max(1, kReadBlockBytes / frameBytes);
     std::int16_t* out = destination;
-    for (int i = 0; i < frames; ++i) {
+    int done = 0;
+    while (done < frames) {
+        const int want = std::min(frames - done, framesPerBlock) * frameBytes;
+        if (want > kReadBlockBytes)
+            return readFramesSlowly(destination, done, frames);
+        const int got = inner->read(block, want);
+        if (got <= 0)
+            return done;
+        if (width == 1) {
+            for (int i = 0; i < got; ++i)
+                *out++ = static_cast<std::int16_t>(static_cast<std::uint16_t>(block[i] << 8));
+        } else {
+            for (int i = 0; i + width <= got; i += width)
+                *out++ = static_cast<std::int16_t>(static_cast<std::uint16_t>((block[i] << 8) | block[i + 1]));
+        }
+        done += got / frameBytes;
+        if (got < want)
+            return done;
+    }
+    return frames;
+}
+
+// Frames wider than a block: sample by sample.
+int AiffReader::readFramesSlowly(std::int16_t* destination, int done, int frames)
+{
+    std::int16_t* out = destination + static_cast<std::ptrdiff_t>(done) * channels;
+    for (int i = done; i < frames; ++i) {
         for (int c = 0; c < channels; ++c) {
             int high = 0;
             switch (bytesPerSample) {

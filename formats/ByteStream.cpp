@@ -6,8 +6,10 @@
 namespace korvel {
 
 // A negative length describes no image at all: the stream then holds nothing.
+// The buffer holds a window of the image, never a second copy of all of it:
+// an image of 100 MB is read through 64 KiB.
 ByteStream::ByteStream(const std::uint8_t* data, int length)
-    : InputStream(length), data(data), length(std::max(length, 0))
+    : InputStream(std::min(length, kMaxBuffer)), data(data), length(std::max(length, 0))
 {
 }
 

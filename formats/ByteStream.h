@@ -5,10 +5,13 @@
 namespace korvel {
 
 // An InputStream over a byte image held in memory. The image is not owned
-// and must outlive the stream. The buffer is as large as the image, so the
-// first read copies the image once and later bytes come from the buffer.
+// and must outlive the stream. The buffer is as large as the image up to
+// kMaxBuffer bytes: a small image is copied once by the first read, a large
+// one a buffer at a time.
 class ByteStream : public InputStream {
 public:
+    static constexpr int kMaxBuffer = 64 * 1024;
+
     ByteStream(const std::uint8_t* data, int length);
     ~ByteStream() override;
 
