@@ -20,8 +20,12 @@ void AdpcmEncoder::encode(const std::int16_t* samples, std::uint8_t* out, int co
         const int m = difference < 0 ? -difference : difference;
         // The quantiser is uniform with step q: k counts how many of q, 2q,
         // ..., 7q the difference reaches.
+        // Counted by comparison rather than by dividing m by q: the same k,
+        // without a division in the chain from one sample to the next.
         const int q = stepSize / 4;
-        const int k = std::min(adpcm::kMagnitudeMask, m / q);
+        int k = 0;
+        for (int j = 1, threshold = q; j <= adpcm::kMagnitudeMask; ++j, threshold += q)
+            k += m >= threshold ? 1 : 0;
         const int delta = adpcm::reconstructionStep(stepSize, k);
         predictor = std::clamp(sign ? predictor - delta : predictor + delta, -32768, 32767);
         stepSize = adpcm::nextStepSize(stepSize, k);

@@ -8,12 +8,12 @@ namespace {
 // registers, and every lane still adds its own terms in order.
 constexpr int kStrip = 4;
 
-void stripSums(const LaneJob& job, const double* samples, int taps, double* sums)
+void stripSums(const double* coefficients, const int* offsets, int rows, const double* samples, double* sums)
 {
     double acc[kStrip] = {0.0, 0.0, 0.0, 0.0};
-    for (int i = 0; i < taps; ++i) {
-        const double c = job.coefficients[i];
-        const double* row = samples + job.offsets[i];
+    for (int r = 0; r < rows; ++r) {
+        const double c = coefficients[r];
+        const double* row = samples + offsets[r];
         for (int l = 0; l < kStrip; ++l)
             acc[l] = acc[l] + c * row[l];
     }
@@ -23,11 +23,12 @@ void stripSums(const LaneJob& job, const double* samples, int taps, double* sums
 
 }  // namespace
 
-void laneSumsPortable(const LaneJob* jobs, int jobCount, const double* samples, int taps, int lanes, double* sums)
+void laneSumsPortable(const double* const* coefficients, int jobCount, const int* offsets, int rows,
+                      const double* samples, int lanes, double* sums)
 {
     for (int p = 0; p < jobCount; ++p)
         for (int l = 0; l < lanes; l += kStrip)
-            stripSums(jobs[p], samples + l, taps, sums + p * lanes + l);
+            stripSums(coefficients[p], offsets, rows, samples + l, sums + p * lanes + l);
 }
 
 #if defined(__x86_64__)
@@ -51,14 +52,16 @@ bool cpuHasAvx512()
     return false;
 }
 
-void laneSumsAvx2(const LaneJob* jobs, int jobCount, const double* samples, int taps, int lanes, double* sums)
+void laneSumsAvx2(const double* const* coefficients, int jobCount, const int* offsets, int rows,
+                  const double* samples, int lanes, double* sums)
 {
-    laneSumsPortable(jobs, jobCount, samples, taps, lanes, sums);
+    laneSumsPortable(coefficients, jobCount, offsets, rows, samples, lanes, sums);
 }
 
-void laneSumsAvx512(const LaneJob* jobs, int jobCount, const double* samples, int taps, int lanes, double* sums)
+void laneSumsAvx512(const double* const* coefficients, int jobCount, const int* offsets, int rows,
+                    const double* samples, int lanes, double* sums)
 {
-    laneSumsPortable(jobs, jobCount, samples, taps, lanes, sums);
+    laneSumsPortable(coefficients, jobCount, offsets, rows, samples, lanes, sums);
 }
 #endif
 

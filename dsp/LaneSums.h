@@ -5,34 +5,35 @@ namespace korvel {
 // The inner computation of the fast resampler: the filter sums of many
 // output samples side by side, each output in a lane of its own.
 //
-// A job is one filter phase. For job p and lane l the sum is
+// A call takes up to kMaxLaneJobs jobs (filter phases) that read the same
+// rows of samples. For job p and lane l the sum is
 //
-//     sum = 0.0; for i = 0 .. taps - 1:
-//         sum = sum + coefficients[i] * samples[offsets[i] + l]
+//     sum = 0.0; for r = 0 .. rows - 1:
+//         sum = sum + coefficients[p][r] * samples[offsets[r] + l]
 //
 // multiplied, then added, in exactly that order: the same operations, one
 // by one, as the per-sample computation of the resampler, so every lane
-// gives the bit-identical double. Speed comes only from running the lanes
-// and several phases side by side.
-struct LaneJob {
-    const double* coefficients;
-    const int* offsets;
-};
-
-// Lanes come in groups of eight; one call takes up to kMaxLaneJobs jobs and
-// up to kMaxLanes lanes, and writes sums[p * lanes + l].
+// gives the bit-identical double. A job whose taps cover only some of the
+// rows has zero coefficients on the others: adding a zero product to a sum
+// of +0.0 leaves +0.0, and to any other sum leaves it as it is, so the
+// padding changes no result. Speed comes only from running the lanes and
+// the jobs side by side, each row of samples loaded once for all of them.
 inline constexpr int kLaneGroup = 8;
 inline constexpr int kMaxLanes = 64;
-inline constexpr int kMaxLaneJobs = 8;
+inline constexpr int kMaxLaneJobs = 4;
 
-using LaneSumFunction = void (*)(const LaneJob* jobs, int jobCount, const double* samples, int taps, int lanes,
-                                 double* sums);
+// Lanes is a multiple of kLaneGroup up to kMaxLanes; sums[p * lanes + l].
+using LaneSumFunction = void (*)(const double* const* coefficients, int jobCount, const int* offsets, int rows,
+                                 const double* samples, int lanes, double* sums);
 
 // Plain C++: runs anywhere.
-void laneSumsPortable(const LaneJob* jobs, int jobCount, const double* samples, int taps, int lanes, double* sums);
+void laneSumsPortable(const double* const* coefficients, int jobCount, const int* offsets, int rows,
+                      const double* samples, int lanes, double* sums);
 // x86-64 only, and only on a processor that has the instructions.
-void laneSumsAvx2(const LaneJob* jobs, int jobCount, const double* samples, int taps, int lanes, double* sums);
-void laneSumsAvx512(const LaneJob* jobs, int jobCount, const double* samples, int taps, int lanes, double* sums);
+void laneSumsAvx2(const double* const* coefficients, int jobCount, const int* offsets, int rows,
+                  const double* samples, int lanes, double* sums);
+void laneSumsAvx512(const double* const* coefficients, int jobCount, const int* offsets, int rows,
+                    const double* samples, int lanes, double* sums);
 
 bool cpuHasAvx2();
 bool cpuHasAvx512();

@@ -7,21 +7,26 @@ namespace korvel {
 
 namespace {
 
-// P phases of V vectors of four lanes each, eight sums in registers at most:
-// the multiply and the add are separate instructions, never fused.
+// P jobs over V vectors of four lanes: each row of samples is loaded once
+// and used by every job, and the P x V sums stay in registers. The multiply
+// and the add are separate instructions, never fused.
 template <int V, int P>
-void block(const LaneJob* jobs, const double* samples, int taps, int lanes, int laneStart, double* sums)
+void block(const double* const* coefficients, const int* offsets, int rows, const double* samples, int lanes,
+           int laneStart, double* sums)
 {
     __m256d acc[P][V];
     for (int p = 0; p < P; ++p)
         for (int v = 0; v < V; ++v)
             acc[p][v] = _mm256_setzero_pd();
-    for (int i = 0; i < taps; ++i) {
+    for (int r = 0; r < rows; ++r) {
+        const double* row = samples + offsets[r] + laneStart;
+        __m256d x[V];
+        for (int v = 0; v < V; ++v)
+            x[v] = _mm256_loadu_pd(row + 4 * v);
         for (int p = 0; p < P; ++p) {
-            const __m256d c = _mm256_set1_pd(jobs[p].coefficients[i]);
-            const double* row = samples + jobs[p].offsets[i] + laneStart;
+            const __m256d c = _mm256_set1_pd(coefficients[p][r]);
             for (int v = 0; v < V; ++v)
-                acc[p][v] = _mm256_add_pd(acc[p][v], _mm256_mul_pd(c, _mm256_loadu_pd(row + 4 * v)));
+                acc[p][v] = _mm256_add_pd(acc[p][v], _mm256_mul_pd(c, x[v]));
         }
     }
     for (int p = 0; p < P; ++p)
@@ -30,33 +35,33 @@ void block(const LaneJob* jobs, const double* samples, int taps, int lanes, int 
 }
 
 template <int V>
-void phases(const LaneJob* jobs, int jobCount, const double* samples, int taps, int lanes, int laneStart,
-            double* sums)
+void jobs(const double* const* coefficients, int jobCount, const int* offsets, int rows, const double* samples,
+          int lanes, int laneStart, double* sums)
 {
-    constexpr int P = 8 / V;
-    int p = 0;
-    for (; p + P <= jobCount; p += P)
-        block<V, P>(jobs + p, samples, taps, lanes, laneStart, sums + p * lanes);
-    for (; p < jobCount; ++p)
-        block<V, 1>(jobs + p, samples, taps, lanes, laneStart, sums + p * lanes);
+    switch (jobCount) {
+    case 4:
+        block<V, 4>(coefficients, offsets, rows, samples, lanes, laneStart, sums);
+        return;
+    case 3:
+        block<V, 3>(coefficients, offsets, rows, samples, lanes, laneStart, sums);
+        return;
+    case 2:
+        block<V, 2>(coefficients, offsets, rows, samples, lanes, laneStart, sums);
+        return;
+    default:
+        block<V, 1>(coefficients, offsets, rows, samples, lanes, laneStart, sums);
+        return;
+    }
 }
 
 }  // namespace
 
-void laneSumsAvx2(const LaneJob* jobs, int jobCount, const double* samples, int taps, int lanes, double* sums)
+void laneSumsAvx2(const double* const* coefficients, int jobCount, const int* offsets, int rows,
+                  const double* samples, int lanes, double* sums)
 {
-    // Thirty-two lanes at a time at most: eight vectors of four.
-    int laneStart = 0;
-    for (; laneStart + 32 <= lanes; laneStart += 32)
-        phases<8>(jobs, jobCount, samples, taps, lanes, laneStart, sums);
-    if (lanes - laneStart == 16)
-        phases<4>(jobs, jobCount, samples, taps, lanes, laneStart, sums);
-    else if (lanes - laneStart == 8)
-        phases<2>(jobs, jobCount, samples, taps, lanes, laneStart, sums);
-    else if (lanes - laneStart == 24) {
-        phases<4>(jobs, jobCount, samples, taps, lanes, laneStart, sums);
-        phases<2>(jobs, jobCount, samples, taps, lanes, laneStart + 16, sums);
-    }
+    // Eight lanes at a time: two vectors of four, sixteen registers in all.
+    for (int laneStart = 0; laneStart + 8 <= lanes; laneStart += 8)
+        jobs<2>(coefficients, jobCount, offsets, rows, samples, lanes, laneStart, sums);
 }
 
 }  // namespace korvel

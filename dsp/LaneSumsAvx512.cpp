@@ -7,61 +7,68 @@ namespace korvel {
 
 namespace {
 
-// P phases of V vectors of eight lanes each: P x V independent sums in
-// registers hide the latency of the additions. The multiply and the add are
-// separate instructions, never fused.
+// P jobs over V vectors of eight lanes: each row of samples is loaded once
+// and used by every job, and the P x V sums stay in registers. The multiply
+// and the add are separate instructions, never fused.
 template <int V, int P>
-void block(const LaneJob* jobs, const double* samples, int taps, int lanes, double* sums)
+void block(const double* const* coefficients, const int* offsets, int rows, const double* samples, int lanes,
+           int laneStart, double* sums)
 {
     __m512d acc[P][V];
     for (int p = 0; p < P; ++p)
         for (int v = 0; v < V; ++v)
             acc[p][v] = _mm512_setzero_pd();
-    for (int i = 0; i < taps; ++i) {
+    for (int r = 0; r < rows; ++r) {
+        const double* row = samples + offsets[r] + laneStart;
+        __m512d x[V];
+        for (int v = 0; v < V; ++v)
+            x[v] = _mm512_loadu_pd(row + 8 * v);
         for (int p = 0; p < P; ++p) {
-            const __m512d c = _mm512_set1_pd(jobs[p].coefficients[i]);
-            const double* row = samples + jobs[p].offsets[i];
+            const __m512d c = _mm512_set1_pd(coefficients[p][r]);
             for (int v = 0; v < V; ++v)
-                acc[p][v] = _mm512_add_pd(acc[p][v], _mm512_mul_pd(c, _mm512_loadu_pd(row + 8 * v)));
+                acc[p][v] = _mm512_add_pd(acc[p][v], _mm512_mul_pd(c, x[v]));
         }
     }
     for (int p = 0; p < P; ++p)
         for (int v = 0; v < V; ++v)
-            _mm512_storeu_pd(sums + p * lanes + 8 * v, acc[p][v]);
+            _mm512_storeu_pd(sums + p * lanes + laneStart + 8 * v, acc[p][v]);
 }
 
 template <int V>
-void phases(const LaneJob* jobs, int jobCount, const double* samples, int taps, int lanes, double* sums)
+void jobs(const double* const* coefficients, int jobCount, const int* offsets, int rows, const double* samples,
+          int lanes, int laneStart, double* sums)
 {
-    constexpr int P = 8 / V;
-    int p = 0;
-    for (; p + P <= jobCount; p += P)
-        block<V, P>(jobs + p, samples, taps, lanes, sums + p * lanes);
-    for (; p < jobCount; ++p)
-        block<V, 1>(jobs + p, samples, taps, lanes, sums + p * lanes);
+    switch (jobCount) {
+    case 4:
+        block<V, 4>(coefficients, offsets, rows, samples, lanes, laneStart, sums);
+        return;
+    case 3:
+        block<V, 3>(coefficients, offsets, rows, samples, lanes, laneStart, sums);
+        return;
+    case 2:
+        block<V, 2>(coefficients, offsets, rows, samples, lanes, laneStart, sums);
+        return;
+    default:
+        block<V, 1>(coefficients, offsets, rows, samples, lanes, laneStart, sums);
+        return;
+    }
 }
 
 }  // namespace
 
-void laneSumsAvx512(const LaneJob* jobs, int jobCount, const double* samples, int taps, int lanes, double* sums)
+void laneSumsAvx512(const double* const* coefficients, int jobCount, const int* offsets, int rows,
+                    const double* samples, int lanes, double* sums)
 {
-    switch (lanes) {
-    case 64:
-        phases<8>(jobs, jobCount, samples, taps, lanes, sums);
-        return;
-    case 32:
-        phases<4>(jobs, jobCount, samples, taps, lanes, sums);
-        return;
-    case 16:
-        phases<2>(jobs, jobCount, samples, taps, lanes, sums);
-        return;
-    case 8:
-        phases<1>(jobs, jobCount, samples, taps, lanes, sums);
-        return;
-    default:
-        laneSumsPortable(jobs, jobCount, samples, taps, lanes, sums);
-        return;
+    // Thirty-two lanes at a time: four vectors of eight.
+    int laneStart = 0;
+    for (; laneStart + 32 <= lanes; laneStart += 32)
+        jobs<4>(coefficients, jobCount, offsets, rows, samples, lanes, laneStart, sums);
+    if (lanes - laneStart >= 16) {
+        jobs<2>(coefficients, jobCount, offsets, rows, samples, lanes, laneStart, sums);
+        laneStart += 16;
     }
+    if (lanes - laneStart >= 8)
+        jobs<1>(coefficients, jobCount, offsets, rows, samples, lanes, laneStart, sums);
 }
 
 }  // namespace korvel

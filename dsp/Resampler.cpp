@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "dsp/LaneSums.h"
 
@@ -15,6 +17,8 @@ namespace {
 // The lane paths keep one coefficient per signed index k: at most this many
 // (16 MiB), which covers every reduced output step of 4000 and 8000 Hz.
 constexpr std::int64_t kMaxPhaseCoefficients = std::int64_t{1} << 21;
+// From this many direct-formula values on, two threads compute them.
+constexpr std::int64_t kThreadedCoefficients = std::int64_t{1} << 16;
 // A block spans lanes x inStep input samples, split into streams of doubles;
 // fewer lanes are used when that would pass this many values (4 MiB).
 constexpr std::int64_t kMaxBlockInput = std::int64_t{1} << 19;
@@ -274,21 +278,48 @@ int Resampler::read(std::int16_t* destination, int count)
 
 int Resampler::preparePhases()
 {
+    // A block has columns of outputs, all phases of the filter at least
+    // once, and enough of them to compute kMaxLaneJobs side by side; its
+    // lanes start laneStride input samples apart.
+    const int repeats = outStep >= kMaxLaneJobs ? 1 : (kMaxLaneJobs + outStep - 1) / outStep;
     const std::int64_t count = static_cast<std::int64_t>(outStep) * taps;
-    if (count > kMaxPhaseCoefficients || static_cast<std::int64_t>(inStep) * kLaneGroup > kMaxBlockInput)
+    if (count > kMaxPhaseCoefficients ||
+        static_cast<std::int64_t>(inStep) * repeats * kLaneGroup > kMaxBlockInput)
         return 0;
+    columns = outStep * repeats;
+    laneStride = inStep * repeats;
     phaseCoefficients.reset(new (std::nothrow) double[static_cast<std::size_t>(count)]);
     if (!phaseCoefficients)
         return -1;
-    const int half = taps / 2;
-    double* c = phaseCoefficients.get();
-    for (int p = 0; p < outStep; ++p) {
-        int k = -((half - 1) * outStep + p);
-        for (int i = 0; i < taps; ++i) {
-            *c++ = coefficient(k);
-            k += outStep;
+    // Each value is exactly coefficient(k), whichever thread computes it: a
+    // second thread takes half of the phases when there are many of them
+    // (the direct formula costs three library calls per value).
+    auto fill = [this](int firstPhase, int endPhase) {
+        const int half = taps / 2;
+        double* c = phaseCoefficients.get() + static_cast<std::size_t>(firstPhase) * taps;
+        for (int p = firstPhase; p < endPhase; ++p) {
+            int k = -((half - 1) * outStep + p);
+            for (int i = 0; i < taps; ++i) {
+                *c++ = coefficient(k);
+                k += outStep;
+            }
+        }
+    };
+    const bool direct = !(flags & kTableInUse);
+    const int split = direct && count >= kThreadedCoefficients ? outStep / 2 : outStep;
+    std::thread helper;
+    if (split < outStep) {
+        try {
+            helper = std::thread(fill, split, outStep);
+        } catch (const std::system_error&) {
+            // No thread to be had: this one does all of it.
         }
     }
+    fill(0, split);
+    if (helper.joinable())
+        helper.join();
+    else
+        fill(split, outStep);
     // Before the first input sample the signal is zero, as in the history.
     inputStart = 0;
     inputEnd = 0;
@@ -296,16 +327,16 @@ int Resampler::preparePhases()
     return 1;
 }
 
-// Blocks of lanes x outStep outputs: lane l holds outputs j + l x outStep for
-// every phase j of the block. Fewer lanes toward the end of the sound, so
-// that little is computed past it.
+// Blocks of lanes x columns outputs: lane l holds outputs j + l x columns
+// for every column j, so each column is one phase for all its lanes. Fewer
+// lanes toward the end of the sound, so that little is computed past it.
 int Resampler::chooseLanes() const
 {
     int lanes = kMaxLanes;
-    while (lanes > kLaneGroup && static_cast<std::int64_t>(lanes) * inStep > kMaxBlockInput)
+    while (lanes > kLaneGroup && static_cast<std::int64_t>(lanes) * laneStride > kMaxBlockInput)
         lanes /= 2;
     const std::int64_t remaining = static_cast<std::int64_t>(frameCount) - produced;
-    while (lanes > kLaneGroup && static_cast<std::int64_t>(lanes / 2) * outStep >= remaining)
+    while (lanes > kLaneGroup && static_cast<std::int64_t>(lanes / 2) * columns >= remaining)
         lanes /= 2;
     return lanes;
 }
@@ -345,59 +376,92 @@ bool Resampler::fetchInput(std::int64_t first, std::int64_t last, int& failure)
     return true;
 }
 
+void Resampler::fillStreams(std::int64_t base, int length)
+{
+    const std::int64_t end = base + static_cast<std::int64_t>(length) * laneStride;
+    if (base < inputStart || end > inputEnd) {
+        // Near the ends of the sound: zeros outside what the source gave.
+        for (int s = 0; s < laneStride; ++s) {
+            double* stream = streams.data() + static_cast<std::size_t>(s) * static_cast<std::size_t>(length);
+            for (int t = 0; t < length; ++t)
+                stream[t] = inputSample(base + s + static_cast<std::int64_t>(t) * laneStride);
+        }
+        return;
+    }
+    // Row after row of the input, read in order.
+    const std::int16_t* x = input.data() + (base - inputStart);
+    for (int t = 0; t < length; ++t) {
+        const std::int16_t* from = x + static_cast<std::ptrdiff_t>(t) * laneStride;
+        for (int s = 0; s < laneStride; ++s)
+            streams[static_cast<std::size_t>(s) * static_cast<std::size_t>(length) + static_cast<std::size_t>(t)] =
+                from[s];
+    }
+}
+
 int Resampler::computeBlock()
 {
     if ((flags & kSourceEnded) && blockPosition >= inputEnd)
         return 0;
     const int lanes = chooseLanes();
     const int half = taps / 2;
-    // Phase j of the block is at blockPosition + rowOf(j), rowOf(j) < inStep.
+    // Column j of the block is at input blockPosition + row(j), row(j) <= laneStride.
     const std::int64_t base = blockPosition - half + 1;
-    const int rows = inStep + taps;
-    const std::int64_t last = base + static_cast<std::int64_t>(lanes - 1) * inStep + rows;
+    const int rows = laneStride + taps;
+    const std::int64_t last = base + static_cast<std::int64_t>(lanes - 1) * laneStride + rows;
     int failure = -1;
     if (!fetchInput(base, last, failure))
         return failure;
 
-    // Input sample base + r + l x inStep, for row r and lane l, goes to
-    // streams[rowOffsets[r] + l].
-    const int length = lanes + rows / inStep + 2;
+    // Input sample base + r + l x laneStride, for row r and lane l, goes to
+    // streams[rowOffsets[r] + l]: split by index modulo laneStride, so the
+    // lanes of a row lie side by side.
+    const int length = lanes + rows / laneStride + 2;
     if (length != streamLength) {
         streamLength = length;
         rowOffsets.resize(static_cast<std::size_t>(rows));
         for (int r = 0; r < rows; ++r)
-            rowOffsets[static_cast<std::size_t>(r)] = (r % inStep) * length + r / inStep;
-        streams.resize(static_cast<std::size_t>(inStep) * static_cast<std::size_t>(length));
+            rowOffsets[static_cast<std::size_t>(r)] = (r % laneStride) * length + r / laneStride;
+        streams.resize(static_cast<std::size_t>(laneStride) * static_cast<std::size_t>(length));
     }
-    for (int s = 0; s < inStep; ++s) {
-        double* stream = streams.data() + static_cast<std::size_t>(s) * static_cast<std::size_t>(length);
-        for (int t = 0; t < length; ++t)
-            stream[t] = inputSample(base + s + static_cast<std::int64_t>(t) * inStep);
-    }
+    fillStreams(base, length);
 
-    const std::size_t blockOutputs = static_cast<std::size_t>(lanes) * static_cast<std::size_t>(outStep);
+    const std::size_t blockOutputs = static_cast<std::size_t>(lanes) * static_cast<std::size_t>(columns);
     pending.resize(blockOutputs);
+    // Up to kMaxLaneJobs consecutive columns at a time, over the rows from the
+    // first one's to the last one's end; each column's coefficients padded
+    // with zeros to that span.
     const LaneSumFunction laneSums = laneSumsFor(chosenPath);
-    LaneJob jobs[kMaxLaneJobs];
+    const std::size_t padLength = static_cast<std::size_t>(rows);
+    padded.resize(kMaxLaneJobs * padLength);
+    const double* jobCoefficients[kMaxLaneJobs];
+    int jobRow[kMaxLaneJobs];
     int jobPhase[kMaxLaneJobs];
     double sums[kMaxLaneJobs * kMaxLanes];
     int j = 0;
     int at = phase;
     int row = 0;
-    while (j < outStep) {
+    while (j < columns) {
         int n = 0;
-        for (; n < kMaxLaneJobs && j + n < outStep; ++n) {
-            jobs[n].coefficients = phaseCoefficients.get() + static_cast<std::size_t>(at) * taps;
-            jobs[n].offsets = rowOffsets.data() + row;
-            jobPhase[n] = j + n;
+        for (; n < kMaxLaneJobs && j + n < columns; ++n) {
+            jobRow[n] = row;
+            jobPhase[n] = at;
             at += inStep;
             row += at / outStep;
             at %= outStep;
         }
-        laneSums(jobs, n, streams.data(), taps, lanes, sums);
+        const int span = jobRow[n - 1] - jobRow[0] + taps;
+        for (int p = 0; p < n; ++p) {
+            double* c = padded.data() + static_cast<std::size_t>(p) * padLength;
+            const int lead = jobRow[p] - jobRow[0];
+            std::fill(c, c + lead, 0.0);
+            std::copy_n(phaseCoefficients.get() + static_cast<std::size_t>(jobPhase[p]) * taps, taps, c + lead);
+            std::fill(c + lead + taps, c + span, 0.0);
+            jobCoefficients[p] = c;
+        }
+        laneSums(jobCoefficients, n, rowOffsets.data() + jobRow[0], span, streams.data(), lanes, sums);
         for (int p = 0; p < n; ++p)
             for (int l = 0; l < lanes; ++l)
-                pending[static_cast<std::size_t>(jobPhase[p]) + static_cast<std::size_t>(l) * outStep] =
+                pending[static_cast<std::size_t>(j + p) + static_cast<std::size_t>(l) * columns] =
                     toSample(sums[p * lanes + l]);
         j += n;
     }
@@ -410,7 +474,7 @@ int Resampler::computeBlock()
                blockPosition + (phase + static_cast<std::int64_t>(count) * inStep) / outStep < inputEnd)
             ++count;
     }
-    blockPosition += static_cast<std::int64_t>(lanes) * inStep;
+    blockPosition += static_cast<std::int64_t>(lanes) * laneStride;
     pendingAt = 0;
     pendingCount = count;
     return static_cast<int>(count);

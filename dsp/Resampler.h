@@ -119,6 +119,8 @@ private:
     // as far as the source has them; false with failure set when it failed.
     bool fetchInput(std::int64_t first, std::int64_t last, int& failure);
     double inputSample(std::int64_t index) const;
+    // Splits the input from base into the streams of the block.
+    void fillStreams(std::int64_t base, int length);
 
     std::uint32_t flags = 0;
     SampleSource* source = nullptr;
@@ -153,6 +155,10 @@ private:
     // streams of streamLength values, and where row r of the block begins.
     std::vector<double> streams;
     std::vector<int> rowOffsets;
+    int columns = 0;
+    int laneStride = 0;
+    // The coefficients of the phases computed together, padded to one span.
+    std::vector<double> padded;
     int streamLength = 0;
     // Outputs computed but not yet delivered.
     std::vector<std::int16_t> pending;
