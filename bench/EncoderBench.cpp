@@ -18,7 +18,7 @@ void encodeAdpcm(benchmark::State& state)
         encoder.encode(input.data(), codes.data(), static_cast<int>(input.size()));
         benchmark::DoNotOptimize(codes.data());
     }
-    state.counters["ns_per_sample"] = benchmark::Counter(static_cast<double>(input.size()) * 1e-9,
+    state.counters["per_sample"] = benchmark::Counter(static_cast<double>(input.size()),
                                                          benchmark::Counter::kIsIterationInvariantRate |
                                                              benchmark::Counter::kInvert);
 }

@@ -32,8 +32,8 @@ void resample(benchmark::State& state)
         benchmark::DoNotOptimize(n);
         benchmark::DoNotOptimize(output.data());
     }
-    state.counters["ns_per_output"] = benchmark::Counter(
-        static_cast<double>(outputs) * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_output"] = benchmark::Counter(
+        static_cast<double>(outputs), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // The coefficients of one setup alone.

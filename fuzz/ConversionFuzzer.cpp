@@ -1,0 +1,85 @@
+// The whole conversion in memory with fixed settings: the job's bounded way
+// in, then the audio-track writer. Every accepted input must give a sound
+// file: "MMMD" size = length - 8, the closing CRC over the rest, both check
+// character pairs right, which the file reader confirms. Where the sound is
+// small enough to run every stage over all of it as well, both ways must
+// give the same bytes.
+//
+// The first byte chooses the kind (bit 0: AIFF) and the rate (bit 1: 4000 Hz).
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "fuzz/FuzzChecks.h"
+#include "pipeline/AudioClip.h"
+#include "pipeline/ResultCodes.h"
+#include "tessal/ContentInfo.h"
+#include "tessal/TessalReader.h"
+#include "tessal/TessalWriter.h"
+
+namespace {
+
+constexpr int kCapacity = 1 << 20;
+// Frames up to which the whole computation is run beside the bounded one.
+constexpr int kCompareFrames = 1 << 18;
+
+korvel::ContentInfo settings()
+{
+    korvel::ContentInfo info;
+    info.codeType = korvel::ContentInfo::kCodeUtf8;
+    info.permissions = 1;
+    std::strcpy(info.slots[korvel::ContentInfo::kSlotTitle], "Fuzz");
+    std::strcpy(info.slots[korvel::ContentInfo::kSlotCopyright], "a,b\\c");
+    std::strcpy(info.slots[korvel::ContentInfo::kSlotDate], "20261208");
+    return info;
+}
+
+std::uint32_t be32(const std::vector<std::uint8_t>& b, std::size_t at)
+{
+    return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) | (std::uint32_t{b[at + 2]} << 8) | b[at + 3];
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 1)
+        return 0;
+    const bool isAiff = (data[0] & 1) != 0;
+    const int rate = (data[0] & 2) != 0 ? 4000 : 8000;
+    const std::span<const std::uint8_t> image(data + 1, size - 1);
+    const korvel::ContentInfo info = settings();
+
+    korvel::AudioClip clip;
+    if (clip.loadForAudioTrack(isAiff, image, rate, 256) != korvel::kOk)
+        return 0;
+    std::vector<std::uint8_t> file(kCapacity);
+    const int length = clip.encode(korvel::AudioClip::kWriterAudioTrack, 0, &info, file.data(), kCapacity);
+    KORVEL_FUZZ_CHECK(length > 0);
+    file.resize(static_cast<std::size_t>(length));
+
+    KORVEL_FUZZ_CHECK(file.size() >= 10 && std::memcmp(file.data(), "MMMD", 4) == 0);
+    KORVEL_FUZZ_CHECK(be32(file, 4) == file.size() - 8);
+    const korvel::ByteVector body(file.begin(), file.end() - 2);
+    const std::uint16_t crc = korvel::TessalWriter::crc16(body);
+    KORVEL_FUZZ_CHECK(file[file.size() - 2] == (crc >> 8) && file[file.size() - 1] == (crc & 0xFF));
+    const korvel::TessalFile read = korvel::readTessal(file);
+    KORVEL_FUZZ_CHECK(read.sound());
+    KORVEL_FUZZ_CHECK(read.variant == 0 && read.sampleRate == rate && read.channels == 1);
+
+    korvel::ClipFormat format;
+    korvel::AudioClip::check(isAiff, image, &format);
+    if (format.frameCount > kCompareFrames)
+        return 0;
+    korvel::AudioClip whole;
+    KORVEL_FUZZ_CHECK(whole.load(isAiff, image) == korvel::kOk);
+    whole.mixDown(korvel::AudioClip::kMixAverage);
+    KORVEL_FUZZ_CHECK(whole.resample(rate, 256) == korvel::kOk);
+    std::vector<std::uint8_t> wholeFile(kCapacity);
+    const int wholeLength = whole.encode(korvel::AudioClip::kWriterAudioTrack, 0, &info, wholeFile.data(), kCapacity);
+    KORVEL_FUZZ_CHECK(wholeLength == length);
+    KORVEL_FUZZ_CHECK(std::memcmp(wholeFile.data(), file.data(), file.size()) == 0);
+    return 0;
+}
