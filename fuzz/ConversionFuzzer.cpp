@@ -31,7 +31,8 @@ korvel::ContentInfo settings()
     info.codeType = korvel::ContentInfo::kCodeUtf8;
     info.permissions = 1;
     std::strcpy(info.slots[korvel::ContentInfo::kSlotTitle], "Fuzz");
-    std::strcpy(info.slots[korvel::ContentInfo::kSlotCopyright], "a,b\\c");
+    // Texts without "," and "\\": in UTF-8 they are stored unescaped.
+    std::strcpy(info.slots[korvel::ContentInfo::kSlotCopyright], "Korvel (c) 2026");
     std::strcpy(info.slots[korvel::ContentInfo::kSlotDate], "20261208");
     return info;
 }

@@ -86,6 +86,7 @@ private:
     TessalFile& file;
     std::size_t contentsStart = 0, contentsEnd = 0, trackStart = 0, trackEnd = 0;
     std::size_t a0 = 0, a2 = 0;  // offsets of the check-character pairs
+    bool seenKinds[3] = {false, false, false};  // "CNTI", "OPDA", a track
 };
 
 void Reader::checkPair(const char* name, std::size_t at, const ByteVector& over)
@@ -259,6 +260,19 @@ void Reader::read()
 
     walk(8, end, 1, [&](std::size_t chunk, std::size_t data, std::size_t chunkEnd) {
         const std::uint8_t* id = &image[chunk];
+        // The check pairs refer to one chunk of each kind.
+        const int kind = is(chunk, tessal::kContentsId)     ? 0
+                         : is(chunk, tessal::kOptionDataId) ? 1
+                         : is(chunk, tessal::kAudioTrackId) || (std::memcmp(id, "MTR", 3) == 0 && (id[3] == 5 || id[3] == 6))
+                             ? 2
+                             : -1;
+        if (kind >= 0 && seenKinds[kind]) {
+            fault(chunk, std::string("a second ") + (kind == 2 ? "track" : "contents") + " chunk " +
+                             quoted(idText(id)) + ": a file has one");
+            return;
+        }
+        if (kind >= 0)
+            seenKinds[kind] = true;
         if (is(chunk, tessal::kContentsId)) {
             readContents(chunk, data, chunkEnd);
         } else if (is(chunk, tessal::kAudioTrackId)) {
@@ -280,8 +294,12 @@ void Reader::read()
 
     if (trackEnd == 0)
         fault(8, "an audio or music track chunk");
+    auto inContents = [&](std::size_t at) { return at >= contentsStart && at + 2 <= contentsEnd; };
     if (a0 == 0 || a2 == 0) {
         fault(8, "the check entries A0 and A2");
+    } else if (!inContents(a0) || !inContents(a2)) {
+        // Pairs read from "CNTI" while "OPDA" holds the contents information.
+        fault(a0, "the check entries A0 and A2 inside the contents chunk");
     } else if (trackEnd != 0) {
         // A0 covers the track, A2 its own chunk with both pairs "00".
         checkPair("A0", a0, ByteVector(image.begin() + static_cast<std::ptrdiff_t>(trackStart),

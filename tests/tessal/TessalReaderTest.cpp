@@ -102,6 +102,29 @@ TEST(TessalReader, EveryKindOfDamageIsNamed)
              reseal(f);
              return f;
          }, {"unknown chunk \"XYZW\""}},
+        // Found by fuzzing: the check pairs of the first contents chunk were
+        // then looked up in the second one, before its start.
+        {"a second contents chunk", [&] {
+             ByteVector f = good;
+             const ByteVector second(good.begin() + 8, good.begin() + 0x42);
+             f.insert(f.begin() + 0x42, second.begin(), second.end());
+             reseal(f);
+             return f;
+         }, {"a second contents chunk \"CNTI\""}},
+        {"an option chunk after the contents", [&] {
+             ByteVector f = good;
+             const ByteVector options = test::hex("4F 50 44 41 00 00 00 00");
+             f.insert(f.begin() + 0x42, options.begin(), options.end());
+             reseal(f);
+             return f;
+         }, {"inside the contents chunk"}},
+        {"a second track", [&] {
+             ByteVector f = good;
+             const ByteVector second(good.begin() + 0x42, good.end() - 2);
+             f.insert(f.end() - 2, second.begin(), second.end());
+             reseal(f);
+             return f;
+         }, {"a second track chunk"}},
         {"not a Tessal file", [] { return test::hex("52 49 46 46 00 00 00 00 57 41 56 45"); }, {"not a Tessal file"}},
         {"an empty file", [] { return ByteVector{}; }, {"not a Tessal file"}},
     };
