@@ -13,25 +13,43 @@
 
 namespace korvel {
 
-namespace {
+ssize_t PosixPlatform::readSome(int fd, void* buffer, std::size_t size)
+{
+    return ::read(fd, buffer, size);
+}
+
+ssize_t PosixPlatform::writeSome(int fd, const void* data, std::size_t size)
+{
+    return ::write(fd, data, size);
+}
+
+int PosixPlatform::makeTemporary(char* pattern)
+{
+    return ::mkstemp(pattern);
+}
+
+int PosixPlatform::renameFile(const char* from, const char* to)
+{
+    return ::rename(from, to);
+}
 
 // Writes everything, going on after short writes and interruptions.
-bool writeAll(int fd, const std::uint8_t* data, std::size_t size)
+bool PosixPlatform::writeAll(int fd, const std::uint8_t* data, std::size_t size)
 {
     while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
+        const ssize_t n = writeSome(fd, data, size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             return false;
         }
+        if (n == 0)
+            return false;
         data += n;
         size -= static_cast<std::size_t>(n);
     }
     return true;
 }
-
-}  // namespace
 
 int PosixPlatform::readFile(const std::string& path, std::vector<std::uint8_t>& contents)
 {
@@ -50,10 +68,16 @@ int PosixPlatform::readFile(const std::string& path, std::vector<std::uint8_t>& 
     contents.assign(static_cast<std::size_t>(info.st_size), 0);
     std::size_t got = 0;
     while (got < contents.size()) {
-        const ssize_t n = ::read(fd, contents.data() + got, contents.size() - got);
+        const ssize_t n = readSome(fd, contents.data() + got, contents.size() - got);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        // A read error is not the end of the file: the sound would be cut.
+        if (n < 0) {
+            ::close(fd);
+            contents.clear();
+            return kFileCannotRead;
+        }
+        if (n == 0)
             break;
         got += static_cast<std::size_t>(n);
     }
@@ -69,7 +93,7 @@ int PosixPlatform::replaceFile(const std::string& path, const std::uint8_t* data
     // stays on one volume and no name gets too long.
     const std::size_t slash = path.rfind('/');
     std::string temporary = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".korvel-XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
+    const int fd = makeTemporary(temporary.data());
     if (fd < 0)
         return kFileCannotOpen;
     // mkstemp creates the file for its owner only; give it the usual mode.
@@ -78,7 +102,7 @@ int PosixPlatform::replaceFile(const std::string& path, const std::uint8_t* data
     ::fchmod(fd, 0666 & ~mask);
     const bool written = writeAll(fd, data, size) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!written || !closed || renameFile(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return kFileCannotWrite;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include "pipeline/Platform.h"
 
 namespace korvel {
@@ -15,6 +17,17 @@ public:
     // The first of LC_ALL, LC_MESSAGES and LANG that is set names the
     // language; one starting with "ja" is Japanese.
     bool japaneseInterface() override;
+
+protected:
+    // The system calls on files, each in one place, so that a test can make
+    // any of them fail: read(2), write(2), mkstemp(3) and rename(2).
+    virtual ssize_t readSome(int fd, void* buffer, std::size_t size);
+    virtual ssize_t writeSome(int fd, const void* data, std::size_t size);
+    virtual int makeTemporary(char* pattern);
+    virtual int renameFile(const char* from, const char* to);
+
+private:
+    bool writeAll(int fd, const std::uint8_t* data, std::size_t size);
 };
 
 }  // namespace korvel

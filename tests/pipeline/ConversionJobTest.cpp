@@ -1,5 +1,7 @@
 #include "pipeline/ConversionJob.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -273,6 +275,96 @@ TEST_F(ConversionJobTest, ExistingFileIsReplacedAndAFailedWriteKeepsIt)
         names.insert(entry.path().filename().string());
     EXPECT_EQ(names, (std::set<std::string>{"tone.wav", "tone.mmf", "other.wav", "other.mmf"}));
 }
+
+#ifndef _WIN32
+// The system calls of the file services fail where a test says: the input
+// cannot be read halfway, the temporary file cannot be made, the disk is
+// full halfway through the write, the replace fails.
+class FaultyPlatform : public TestPlatform {
+public:
+    ssize_t readSome(int fd, void* buffer, std::size_t size) override
+    {
+        if (readFailsAfter >= 0 && bytesRead >= readFailsAfter) {
+            errno = EIO;
+            return -1;
+        }
+        const std::size_t n = readFailsAfter >= 0 ? std::min(size, static_cast<std::size_t>(readFailsAfter - bytesRead)) : size;
+        const ssize_t got = TestPlatform::readSome(fd, buffer, n);
+        bytesRead += got > 0 ? got : 0;
+        return got;
+    }
+    ssize_t writeSome(int fd, const void* data, std::size_t size) override
+    {
+        if (writeFailsAfter >= 0 && bytesWritten >= writeFailsAfter) {
+            errno = ENOSPC;
+            return -1;
+        }
+        const std::size_t n = writeFailsAfter >= 0 ? std::min(size, static_cast<std::size_t>(writeFailsAfter - bytesWritten)) : size;
+        const ssize_t put = TestPlatform::writeSome(fd, data, n);
+        bytesWritten += put > 0 ? put : 0;
+        return put;
+    }
+    int makeTemporary(char* pattern) override
+    {
+        if (createFails) {
+            errno = EACCES;
+            return -1;
+        }
+        return TestPlatform::makeTemporary(pattern);
+    }
+    int renameFile(const char* from, const char* to) override
+    {
+        if (renameFails) {
+            errno = EXDEV;
+            return -1;
+        }
+        return TestPlatform::renameFile(from, to);
+    }
+
+    ssize_t readFailsAfter = -1;
+    ssize_t writeFailsAfter = -1;
+    bool createFails = false;
+    bool renameFails = false;
+    ssize_t bytesRead = 0;
+    ssize_t bytesWritten = 0;
+};
+
+TEST_F(ConversionJobTest, FailingFileServicesKeepTheOldFileAndLeaveNothingBehind)
+{
+    struct Row {
+        const char* what;
+        void (*fault)(FaultyPlatform&);
+        std::string message;
+    };
+    const Row rows[] = {
+        {"a read error halfway", [](FaultyPlatform& p) { p.readFailsAfter = 3000; }, "error Cannot open WAV/AIFF file"},
+        {"a read error at once", [](FaultyPlatform& p) { p.readFailsAfter = 0; }, "error Cannot open WAV/AIFF file"},
+        {"no temporary file", [](FaultyPlatform& p) { p.createFails = true; }, "error Cannot save Tessal file"},
+        {"a full disk halfway", [](FaultyPlatform& p) { p.writeFailsAfter = 700; }, "error Cannot save Tessal file"},
+        {"a full disk at once", [](FaultyPlatform& p) { p.writeFailsAfter = 0; }, "error Cannot save Tessal file"},
+        {"the replace fails", [](FaultyPlatform& p) { p.renameFails = true; }, "error Cannot save Tessal file"},
+    };
+    const std::string wav = writeTone("tone.wav");
+    for (const Row& row : rows) {
+        write("tone.mmf", {'o', 'l', 'd'});
+        FaultyPlatform faulty;
+        row.fault(faulty);
+        host.calls.clear();
+        ConversionJob(host, faulty).convertFile(wav);
+        ASSERT_GE(host.calls.size(), 4u) << row.what;
+        EXPECT_EQ(host.calls[host.calls.size() - 4], row.message) << row.what;
+        EXPECT_EQ(readBack((dir / "tone.mmf").string()), (std::vector<std::uint8_t>{'o', 'l', 'd'})) << row.what;
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir))
+            names.insert(entry.path().filename().string());
+        EXPECT_EQ(names, (std::set<std::string>{"tone.wav", "tone.mmf"})) << row.what;
+    }
+    // Without a fault the same platform writes the file.
+    FaultyPlatform sound;
+    ConversionJob(host, sound).convertFile(wav);
+    EXPECT_GT(fs::file_size(dir / "tone.mmf"), 100u);
+}
+#endif
 
 TEST_F(ConversionJobTest, TextsAndDateGoIntoTheFile)
 {
