@@ -240,9 +240,16 @@ protected:
     // block lives in the program's memory.
     void drop(const std::vector<fs::path>& files)
     {
+        // The names in the ANSI code page, as the shell gives them to a
+        // program of ANSI windows.
         std::string names;
-        for (const fs::path& f : files)
-            names += f.string() + '\0';
+        for (const fs::path& f : files) {
+            const std::wstring w = f.wstring();
+            const int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+            std::string ansi(static_cast<std::size_t>(n), '\0');
+            WideCharToMultiByte(CP_ACP, 0, w.c_str(), static_cast<int>(w.size()), ansi.data(), n, nullptr, nullptr);
+            names += ansi + '\0';
+        }
         names += '\0';
         DROPFILES header{};
         header.pFiles = sizeof header;
@@ -437,6 +444,55 @@ TEST_F(DesktopProgram, OnlyTheFirstOfSeveralFilesIsConverted)
     EXPECT_TRUE(fs::exists(dir / "a.mmf"));
     EXPECT_FALSE(fs::exists(dir / "b.mmf"));
     EXPECT_FALSE(fs::exists(dir / "c.mmf"));
+}
+
+// What users drop besides sound files: a folder, a file that another
+// program is writing (it is read all the same), one that another program
+// holds exclusively (it cannot be opened), and a name with characters of
+// the ANSI code page (Japanese in the Japanese session).
+TEST_F(DesktopProgram, FoldersFilesHeldOpenAndNamesOfTheCodePage)
+{
+    fs::create_directory(dir / "folder.wav");
+    drop({dir / "folder.wav"});
+    HWND box = waitForWindow(IDC_MESSAGE_TEXT);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(textOf(GetDlgItem(box, IDC_MESSAGE_TEXT)), message(kMsgCannotOpen));
+    click(box, IDOK);
+    ASSERT_TRUE(waitFor([&] { return windowWith(program.dwProcessId, IDC_MESSAGE_TEXT) == nullptr; }));
+
+    writeFile(dir / "locked.wav", wav(1, 8000, 2000));
+    HANDLE exclusive = CreateFileW((dir / "locked.wav").wstring().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
+    drop({dir / "locked.wav"});
+    box = waitForWindow(IDC_MESSAGE_TEXT);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(textOf(GetDlgItem(box, IDC_MESSAGE_TEXT)), message(kMsgCannotOpen));
+    click(box, IDOK);
+    ASSERT_TRUE(waitFor([&] { return windowWith(program.dwProcessId, IDC_MESSAGE_TEXT) == nullptr; }));
+    CloseHandle(exclusive);
+    EXPECT_FALSE(fs::exists(dir / "locked.mmf"));
+
+    writeFile(dir / "recording.wav", wav(1, 8000, 2000));
+    HANDLE writer = CreateFileW((dir / "recording.wav").wstring().c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    HWND settings = settingsFor(dir / "recording.wav");
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(acceptAndReadMessage(settings).rfind(message(kMsgFileSize), 0), 0u);
+    CloseHandle(writer);
+    EXPECT_TRUE(fs::exists(dir / "recording.mmf"));
+
+    // The program takes ANSI names: the drop carries the name in the code
+    // page, as the shell gives it to a program of this kind.
+    const std::wstring base = japanese() ? L"\u6B4C\u58F0" : L"chanson-\u00E9t\u00E9";
+    const fs::path named = dir / (base + L".wav");
+    writeFile(named, wav(1, 8000, 2000));
+    settings = settingsFor(named);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(textOf(GetDlgItem(settings, IDC_TITLE)), base);
+    EXPECT_EQ(acceptAndReadMessage(settings).rfind(message(kMsgFileSize), 0), 0u);
+    EXPECT_TRUE(fs::exists(dir / (base + L".mmf")));
 }
 
 TEST_F(DesktopProgram, TogglesClearTheTextLimitAndThePermissionsInTheFile)
