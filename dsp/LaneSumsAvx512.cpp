@@ -1,74 +1,39 @@
 // Compiled with AVX-512 enabled; called only after the processor said it has it.
 #include <immintrin.h>
 
-#include "dsp/LaneSums.h"
+#include "dsp/LaneSumsKernel.h"
 
 namespace korvel {
 
 namespace {
 
-// P jobs over V vectors of eight lanes: each row of samples is loaded once
-// and used by every job, and the P x V sums stay in registers. The multiply
-// and the add are separate instructions, never fused.
-template <int V, int P>
-void block(const double* const* coefficients, const int* offsets, int rows, const double* samples, int lanes,
-           int laneStart, double* sums)
-{
-    __m512d acc[P][V];
-    for (int p = 0; p < P; ++p)
-        for (int v = 0; v < V; ++v)
-            acc[p][v] = _mm512_setzero_pd();
-    for (int r = 0; r < rows; ++r) {
-        const double* row = samples + offsets[r] + laneStart;
-        __m512d x[V];
-        for (int v = 0; v < V; ++v)
-            x[v] = _mm512_loadu_pd(row + 8 * v);
-        for (int p = 0; p < P; ++p) {
-            const __m512d c = _mm512_set1_pd(coefficients[p][r]);
-            for (int v = 0; v < V; ++v)
-                acc[p][v] = _mm512_add_pd(acc[p][v], _mm512_mul_pd(c, x[v]));
-        }
-    }
-    for (int p = 0; p < P; ++p)
-        for (int v = 0; v < V; ++v)
-            _mm512_storeu_pd(sums + p * lanes + laneStart + 8 * v, acc[p][v]);
-}
-
-template <int V>
-void jobs(const double* const* coefficients, int jobCount, const int* offsets, int rows, const double* samples,
-          int lanes, int laneStart, double* sums)
-{
-    switch (jobCount) {
-    case 4:
-        block<V, 4>(coefficients, offsets, rows, samples, lanes, laneStart, sums);
-        return;
-    case 3:
-        block<V, 3>(coefficients, offsets, rows, samples, lanes, laneStart, sums);
-        return;
-    case 2:
-        block<V, 2>(coefficients, offsets, rows, samples, lanes, laneStart, sums);
-        return;
-    default:
-        block<V, 1>(coefficients, offsets, rows, samples, lanes, laneStart, sums);
-        return;
-    }
-}
+struct Avx512 {
+    using Vector = __m512d;
+    static constexpr int kWidth = 8;
+    static Vector zero() { return _mm512_setzero_pd(); }
+    static Vector broadcast(double value) { return _mm512_set1_pd(value); }
+    static Vector load(const double* from) { return _mm512_loadu_pd(from); }
+    static Vector add(Vector a, Vector b) { return _mm512_add_pd(a, b); }
+    static Vector multiply(Vector a, Vector b) { return _mm512_mul_pd(a, b); }
+    static void store(double* to, Vector v) { _mm512_storeu_pd(to, v); }
+};
 
 }  // namespace
 
 void laneSumsAvx512(const double* const* coefficients, int jobCount, const int* offsets, int rows,
                     const double* samples, int lanes, double* sums)
 {
-    // Thirty-two lanes at a time: four vectors of eight.
+    // Thirty-two lanes at a time (four vectors of eight, sixteen sums of the
+    // 32 registers), then what is left in sixteen and eight.
     int laneStart = 0;
     for (; laneStart + 32 <= lanes; laneStart += 32)
-        jobs<4>(coefficients, jobCount, offsets, rows, samples, lanes, laneStart, sums);
+        lanekernel::jobs<Avx512, 4>(coefficients, jobCount, offsets, rows, samples, lanes, laneStart, sums);
     if (lanes - laneStart >= 16) {
-        jobs<2>(coefficients, jobCount, offsets, rows, samples, lanes, laneStart, sums);
+        lanekernel::jobs<Avx512, 2>(coefficients, jobCount, offsets, rows, samples, lanes, laneStart, sums);
         laneStart += 16;
     }
     if (lanes - laneStart >= 8)
-        jobs<1>(coefficients, jobCount, offsets, rows, samples, lanes, laneStart, sums);
+        lanekernel::jobs<Avx512, 1>(coefficients, jobCount, offsets, rows, samples, lanes, laneStart, sums);
 }
 
 }  // namespace korvel
