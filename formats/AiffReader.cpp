@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "formats/AiffFormat.h"
+#include "formats/SampleBlocks.h"
 
 namespace korvel {
 
@@ -109,80 +110,23 @@ bool AiffReader::parseHeader()
     return true;
 }
 
-// Frames come a block of bytes at a time; each sample keeps its first two
-// bytes (the high ones). A file that ends inside a frame gives the whole
-// samples of that frame and stops there, as sample by sample reading would.
+// Each sample keeps its first two bytes, the high ones: the low byte of a
+// 24-bit sample and the low half of a 32-bit one are dropped.
 int AiffReader::read(std::int16_t* destination, int frames)
 {
     if (destination == nullptr || frames < 0 || !inner || channels == 0)
         return -1;
     if (frames > 0 && (bytesPerSample < 1 || bytesPerSample > 4))
         return -1;
-    const int width = bytesPerSample;
-    const int frameBytes = channels * width;
-    std::uint8_t block[kReadBlockBytes];
-    const int framesPerBlock = std::max(1, kReadBlockBytes / frameBytes);
-    std::int16_t* out = destination;
-    int done = 0;
-    while (done < frames) {
-        const int want = std::min(frames - done, framesPerBlock) * frameBytes;
-        if (want > kReadBlockBytes)
-            return readFramesSlowly(destination, done, frames);
-        const int got = inner->read(block, want);
-        if (got <= 0)
-            return done;
-        if (width == 1) {
-            for (int i = 0; i < got; ++i)
-                *out++ = static_cast<std::int16_t>(static_cast<std::uint16_t>(block[i] << 8));
-        } else {
-            for (int i = 0; i + width <= got; i += width)
-                *out++ = static_cast<std::int16_t>(static_cast<std::uint16_t>((block[i] << 8) | block[i + 1]));
-        }
-        done += got / frameBytes;
-        if (got < want)
-            return done;
-    }
-    return frames;
-}
-
-// Frames wider than a block: sample by sample.
-int AiffReader::readFramesSlowly(std::int16_t* destination, int done, int frames)
-{
-    std::int16_t* out = destination + static_cast<std::ptrdiff_t>(done) * channels;
-    for (int i = done; i < frames; ++i) {
-        for (int c = 0; c < channels; ++c) {
-            int high = 0;
-            switch (bytesPerSample) {
-            case 1:
-                high = inner->readByte();
-                if (high < 0)
-                    return i;
-                high <<= 8;
-                break;
-            case 2:
-                high = inner->readU16();
-                if (high < 0)
-                    return i;
-                break;
-            case 3:
-                // The low byte of a 24-bit sample is dropped.
-                high = inner->readU16();
-                if (high < 0 || inner->readByte() < 0)
-                    return i;
-                break;
-            case 4:
-                // The low half of a 32-bit sample is dropped.
-                high = inner->readU16();
-                if (high < 0 || inner->readU16() < 0)
-                    return i;
-                break;
-            default:
-                return -1;
-            }
-            *out++ = static_cast<std::int16_t>(static_cast<std::uint16_t>(high));
-        }
-    }
-    return frames;
+    if (frames == 0)
+        return 0;
+    if (bytesPerSample == 1)
+        return readSampleBlocks(*inner, channels, 1, destination, frames, [](const std::uint8_t* b) {
+            return static_cast<std::int16_t>(static_cast<std::uint16_t>(b[0] << 8));
+        });
+    return readSampleBlocks(*inner, channels, bytesPerSample, destination, frames, [](const std::uint8_t* b) {
+        return static_cast<std::int16_t>(static_cast<std::uint16_t>((b[0] << 8) | b[1]));
+    });
 }
 
 int AiffReader::readBytes(std::uint8_t* destination, int count)

@@ -34,10 +34,6 @@ public:
     static int decodeExtended(const std::uint8_t bytes[10], double* result);
 
 private:
-    // Bytes decoded per read from the sound data.
-    static constexpr int kReadBlockBytes = 8192;
-    int readFramesSlowly(std::int16_t* destination, int done, int frames);
-
     bool parseHeader();
 
     IffChunkReader outer;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "formats/SampleBlocks.h"
 #include "formats/WavFormat.h"
 
 namespace korvel {
@@ -75,55 +76,20 @@ bool WavReader::parseHeader()
     return true;
 }
 
-// Frames come a block of bytes at a time. A file that ends inside a frame
-// gives the whole samples of that frame and stops there, as sample by
-// sample reading would.
+// 8-bit samples are unsigned with 128 as silence, 16-bit ones little-endian.
 int WavReader::read(std::int16_t* destination, int frames)
 {
     if (channels == 0 || destination == nullptr)
         return -1;
     if (frames > 0 && bytesPerSample != 1 && bytesPerSample != 2)
         return -1;
-    const int frameBytes = channels * bytesPerSample;
-    std::uint8_t block[kReadBlockBytes];
-    const int framesPerBlock = std::max(1, kReadBlockBytes / frameBytes);
-    std::int16_t* out = destination;
-    int done = 0;
-    while (done < frames) {
-        const int want = std::min(frames - done, framesPerBlock) * frameBytes;
-        if (want > kReadBlockBytes)
-            return readFramesSlowly(destination, done, frames);
-        const int got = inner->read(block, want);
-        if (got <= 0)
-            return done;
-        if (bytesPerSample == 1) {
-            for (int i = 0; i < got; ++i)
-                *out++ = static_cast<std::int16_t>((block[i] - 128) * 256);
-        } else {
-            for (int i = 0; i + 1 < got; i += 2)
-                *out++ = static_cast<std::int16_t>(block[i] | (block[i + 1] << 8));
-        }
-        done += got / frameBytes;
-        if (got < want)
-            return done;
-    }
-    return std::max(frames, 0);
-}
-
-// Frames wider than a block: sample by sample.
-int WavReader::readFramesSlowly(std::int16_t* destination, int done, int frames)
-{
-    std::int16_t* out = destination + static_cast<std::ptrdiff_t>(done) * channels;
-    for (int i = done; i < frames; ++i) {
-        for (int c = 0; c < channels; ++c) {
-            const int v = bytesPerSample == 1 ? inner->readByte() : inner->readU16();
-            if (v < 0)
-                return i;
-            *out++ = bytesPerSample == 1 ? static_cast<std::int16_t>((v - 128) * 256)
-                                         : static_cast<std::int16_t>(static_cast<std::uint16_t>(v));
-        }
-    }
-    return frames;
+    if (frames <= 0)
+        return 0;
+    if (bytesPerSample == 1)
+        return readSampleBlocks(*inner, channels, 1, destination, frames,
+                                [](const std::uint8_t* b) { return static_cast<std::int16_t>((b[0] - 128) * 256); });
+    return readSampleBlocks(*inner, channels, 2, destination, frames,
+                            [](const std::uint8_t* b) { return static_cast<std::int16_t>(b[0] | (b[1] << 8)); });
 }
 
 int WavReader::readBytes(std::uint8_t* destination, int count)

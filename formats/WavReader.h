@@ -25,11 +25,7 @@ public:
     int seekFrame(int frame) override;
 
 private:
-    // Bytes decoded per read from the data chunk.
-    static constexpr int kReadBlockBytes = 8192;
-
     bool parseHeader();
-    int readFramesSlowly(std::int16_t* destination, int done, int frames);
 
     RiffChunkReader outer;
     std::unique_ptr<ChunkStream> riffStream;
