@@ -125,27 +125,14 @@ TEST(AudioClip, ClipsTooLargeForTheirByteCountAreRefused)
 {
     // The "FORM" size is taken as stated, so a tiny image can announce an
     // enormous sound. Its 16-bit samples would not fit the 32-bit byte count.
-    auto announcing = [](std::uint16_t channels, std::uint32_t frames) {
-        Bytes common = test::aiffCommonBody({.channels = channels, .frames = frames, .sampleSize = 8});
-        const std::uint32_t soundSize = 8 + channels * frames;
-        return ImageBuilder()
-            .text("FORM")
-            .be32(0x7FFFFFFF)
-            .text("AIFF")
-            .iffChunk("COMM", common)
-            .text("SSND")
-            .be32(soundSize)
-            .be32(0)
-            .be32(0)
-            .image();
-    };
     struct Row {
         std::uint16_t channels;
         std::uint32_t frames;
     };
     for (Row row : {Row{1, 0x40000000u}, Row{2, 0x20000000u}, Row{2, 0x30000000u}}) {
         AudioClip clip;
-        EXPECT_EQ(loadImage(clip, true, announcing(row.channels, row.frames)), kInputNotRecognised)
+        const Bytes image = test::announcingAiff({.channels = row.channels, .frames = row.frames, .sampleSize = 8}, {});
+        EXPECT_EQ(loadImage(clip, true, image), kInputNotRecognised)
             << row.channels << " x " << row.frames;
         EXPECT_TRUE(clip.samples().empty());
     }

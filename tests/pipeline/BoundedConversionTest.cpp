@@ -99,24 +99,9 @@ Bytes wav(int channels, int rate, int bits, int frames, std::uint32_t seed)
                           data);
 }
 
-// An AIFF whose "FORM" size is taken as stated (the largest there is) and
-// whose "COMM" announces frames of which only the given sample data follow.
 Bytes announcing(std::uint16_t channels, std::uint32_t frames, std::uint16_t bits, double rate, const Bytes& data)
 {
-    const Bytes common =
-        test::aiffCommonBody({.channels = channels, .frames = frames, .sampleSize = bits, .sampleRate = rate});
-    const std::uint32_t soundSize = 8 + channels * frames * (bits / 8u);
-    return test::ImageBuilder()
-        .text("FORM")
-        .be32(0x7FFFFFFF)
-        .text("AIFF")
-        .iffChunk("COMM", common)
-        .text("SSND")
-        .be32(soundSize)
-        .be32(0)
-        .be32(0)
-        .bytes(data)
-        .image();
+    return test::announcingAiff({.channels = channels, .frames = frames, .sampleSize = bits, .sampleRate = rate}, data);
 }
 
 Bytes bigEndian(const std::vector<std::int16_t>& values)

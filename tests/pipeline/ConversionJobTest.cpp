@@ -359,6 +359,18 @@ TEST_F(ConversionJobTest, FailingFileServicesKeepTheOldFileAndLeaveNothingBehind
             names.insert(entry.path().filename().string());
         EXPECT_EQ(names, (std::set<std::string>{"tone.wav", "tone.mmf"})) << row.what;
     }
+    // A real file of 2 GiB (sparse, so it costs no disk) is refused before
+    // anything is read or allocated.
+    const fs::path big = dir / "big.wav";
+    std::ofstream(big).put('R');
+    fs::resize_file(big, std::uintmax_t{1} << 31);
+    FaultyPlatform plain;
+    host.calls.clear();
+    ConversionJob(host, plain).convertFile(big.string());
+    EXPECT_EQ(host.calls, refusal("Audio format not supported"));
+    EXPECT_EQ(plain.bytesRead, 0);
+    fs::remove(big);
+
     // Without a fault the same platform writes the file.
     FaultyPlatform sound;
     ConversionJob(host, sound).convertFile(wav);

@@ -170,4 +170,20 @@ Bytes samplesBE(std::initializer_list<int> values)
     return b;
 }
 
+Bytes announcingAiff(const AiffFields& fields, const Bytes& sampleData)
+{
+    const std::uint32_t soundSize = 8 + fields.channels * fields.frames * ((fields.sampleSize + 7u) / 8u);
+    return ImageBuilder()
+        .text("FORM")
+        .be32(0x7FFFFFFF)
+        .text("AIFF")
+        .iffChunk("COMM", aiffCommonBody(fields))
+        .text("SSND")
+        .be32(soundSize)
+        .be32(0)
+        .be32(0)
+        .bytes(sampleData)
+        .image();
+}
+
 }  // namespace korvel::test

@@ -74,6 +74,11 @@ Bytes iffForm(std::string_view formType, const Bytes& body);
 // A canonical image: "FORM", "AIFF", "COMM" and "SSND".
 Bytes aiffImage(const AiffFields& fields, const Bytes& sampleData);
 
+// An AIFF whose "FORM" size is the largest there is (the reader takes it as
+// stated) and whose "SSND" size covers all the frames "COMM" announces, while
+// only sampleData follow: a small file that claims a large sound.
+Bytes announcingAiff(const AiffFields& fields, const Bytes& sampleData);
+
 // Sample data of 16-bit values in either byte order.
 Bytes samplesLE(std::initializer_list<int> values);
 Bytes samplesLE(const std::vector<std::int16_t>& values);
