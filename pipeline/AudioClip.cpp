@@ -65,39 +65,55 @@ std::unique_ptr<SampleSource> makeReader(bool isAiff, ByteStream& stream)
     return std::make_unique<WavReader>(&stream);
 }
 
+// An image opened with the reader of its kind and checked as load checks
+// it; result is load's answer so far.
+struct CheckedImage {
+    CheckedImage(bool isAiff, const std::uint8_t* data, int length)
+        : stream(data, length), reader(makeReader(isAiff, stream)), result(checkFormat(*reader))
+    {
+    }
+
+    ByteStream stream;
+    std::unique_ptr<SampleSource> reader;
+    int result;
+};
+
+// The readers take a 32-bit length: a longer image is refused, not cut.
+bool fitsReader(std::span<const std::uint8_t> image)
+{
+    return image.size() <= static_cast<std::size_t>(INT_MAX);
+}
+
 }  // namespace
 
 AudioClip::~AudioClip() = default;
 
 int AudioClip::check(bool isAiff, std::span<const std::uint8_t> image, ClipFormat* format)
 {
-    if (image.size() > static_cast<std::size_t>(INT_MAX))
+    if (!fitsReader(image))
         return kInputNotRecognised;
-    ByteStream stream(image.data(), static_cast<int>(image.size()));
-    const std::unique_ptr<SampleSource> reader = makeReader(isAiff, stream);
-    const int result = checkFormat(*reader);
-    if (result == kOk && format != nullptr) {
-        format->sampleRate = reader->sampleRate;
-        format->channels = reader->channels;
-        format->frameCount = reader->frameCount;
+    const CheckedImage opened(isAiff, image.data(), static_cast<int>(image.size()));
+    if (opened.result == kOk && format != nullptr) {
+        const SampleSource& reader = *opened.reader;
+        format->sampleRate = reader.sampleRate;
+        format->channels = reader.channels;
+        format->frameCount = reader.frameCount;
         format->bitsPerSample = 16;
-        format->blockAlign = static_cast<std::uint16_t>(reader->channels * 2);
-        format->dataBytes = reader->channels * reader->frameCount * 2;
+        format->blockAlign = static_cast<std::uint16_t>(reader.channels * 2);
+        format->dataBytes = reader.channels * reader.frameCount * 2;
     }
-    return result;
+    return opened.result;
 }
 
 int AudioClip::loadForAudioTrack(bool isAiff, std::span<const std::uint8_t> image, int outRate, int taps)
 {
     clear();
-    if (image.size() > static_cast<std::size_t>(INT_MAX))
+    if (!fitsReader(image))
         return kInputNotRecognised;
-    ByteStream stream(image.data(), static_cast<int>(image.size()));
-    const std::unique_ptr<SampleSource> reader = makeReader(isAiff, stream);
-    const int result = checkFormat(*reader);
-    if (result != kOk)
-        return result;
-    MonoMixSource mono(reader.get());
+    CheckedImage opened(isAiff, image.data(), static_cast<int>(image.size()));
+    if (opened.result != kOk)
+        return opened.result;
+    MonoMixSource mono(opened.reader.get());
 
     std::vector<std::int16_t> kept;
     if (mono.sampleRate == outRate) {
@@ -130,7 +146,7 @@ int AudioClip::loadForAudioTrack(bool isAiff, std::span<const std::uint8_t> imag
 
 int AudioClip::load(bool isAiff, std::span<const std::uint8_t> image)
 {
-    if (image.size() > static_cast<std::size_t>(INT_MAX))
+    if (!fitsReader(image))
         return kInputNotRecognised;
     return load(isAiff, image.data(), static_cast<int>(image.size()));
 }
@@ -140,12 +156,10 @@ int AudioClip::load(bool isAiff, const std::uint8_t* data, int length)
     clear();
     if (data == nullptr || length < 0)
         return kInputNotRecognised;
-    ByteStream stream(data, length);
-    const std::unique_ptr<SampleSource> reader = makeReader(isAiff, stream);
-
-    int result = checkFormat(*reader);
-    if (result != kOk)
-        return result;
+    CheckedImage opened(isAiff, data, length);
+    if (opened.result != kOk)
+        return opened.result;
+    SampleSource* reader = opened.reader.get();
 
     const int channels = reader->channels;
     const int frames = reader->frameCount;
@@ -249,7 +263,22 @@ int AudioClip::resample(int outRate, int taps)
 int AudioClip::encode(int writerType, int flag, const ContentInfo* contentInfo, std::uint8_t* destination,
                       int capacity)
 {
-    if (sampleValues.empty() || flag != 0 || contentInfo == nullptr || destination == nullptr)
+    if (destination == nullptr)
+        return kBadCall;
+    ByteVector file;
+    const int length = encode(writerType, flag, contentInfo, file);
+    if (length < 0)
+        return length;
+    if (file.size() > static_cast<std::size_t>(std::max(capacity, 0)))
+        return kOutputTooSmall;
+    std::copy(file.begin(), file.end(), destination);
+    return length;
+}
+
+int AudioClip::encode(int writerType, int flag, const ContentInfo* contentInfo, ByteVector& file)
+{
+    file.clear();
+    if (sampleValues.empty() || flag != 0 || contentInfo == nullptr)
         return kBadCall;
     const std::size_t payloadBytes = (static_cast<std::size_t>(std::max(clipFormat.dataBytes, 0)) + 3) / 4;
     ByteVector adpcm(payloadBytes, 0);
@@ -299,14 +328,12 @@ int AudioClip::encode(int writerType, int flag, const ContentInfo* contentInfo, 
     if (!writer)
         return kWriterNotCreated;
 
-    ByteVector file;
     const int built = writer->build(0, *contentInfo, clipFormat, adpcm, file);
     // A clip the file cannot describe is refused rather than written.
-    if (built < 0)
+    if (built < 0) {
+        file.clear();
         return built;
-    if (file.size() > static_cast<std::size_t>(std::max(capacity, 0)))
-        return kOutputTooSmall;
-    std::copy(file.begin(), file.end(), destination);
+    }
     return static_cast<int>(file.size());
 }
 

@@ -88,6 +88,9 @@ public:
     // longer than capacity; destination untouched), kWriterNotCreated, or
     // the writer's own refusal (a rate the file cannot describe).
     int encode(int writerType, int flag, const ContentInfo* contentInfo, std::uint8_t* destination, int capacity);
+    // The same into file, which holds the whole file afterwards (and nothing
+    // on a failure); there is no capacity to exceed.
+    int encode(int writerType, int flag, const ContentInfo* contentInfo, ByteVector& file);
 
     const std::vector<std::int16_t>& samples() const { return sampleValues; }
     const ClipFormat& format() const { return clipFormat; }

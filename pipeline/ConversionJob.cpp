@@ -25,8 +25,6 @@ namespace {
 
 // Paths of this many characters or more are refused; 259 pass.
 constexpr std::size_t kPathLimit = 260;
-// More than any file the audio-track writer makes (about 265 kB at most).
-constexpr std::size_t kFirstOutputBytes = std::size_t{1} << 20;
 // The filter length of the resampler.
 constexpr int kTaps = 256;
 
@@ -175,21 +173,11 @@ int ConversionRun::run(const std::string& path)
     if (ConversionJob::dateStamp(date, sizeof date) == 8)
         std::memcpy(info->slots[ContentInfo::kSlotDate], date, sizeof date);
 
-    // The file must come out smaller than the sound it was made from. It
-    // holds at most 66.04 s of 4-bit codes and three short texts, so a
-    // first buffer of kFirstOutputBytes takes it without a copy of the
-    // input's size; only a file that did not fit there tries the full size.
-    std::vector<std::uint8_t> output(std::min(image.size(), kFirstOutputBytes), 0);
-    int length = clip.encode(AudioClip::kWriterAudioTrack, 0, info.get(), output.data(),
-                             static_cast<int>(output.size()));
-    if (length == kOutputTooSmall && output.size() < image.size()) {
-        output.assign(image.size(), 0);
-        length = clip.encode(AudioClip::kWriterAudioTrack, 0, info.get(), output.data(),
-                             static_cast<int>(output.size()));
-    }
-    if (length < 0)
+    // The file must come out no larger than the sound it was made from.
+    ByteVector output;
+    const int length = clip.encode(AudioClip::kWriterAudioTrack, 0, info.get(), output);
+    if (length < 0 || output.size() > image.size())
         return 0;
-    output.resize(static_cast<std::size_t>(length));
 
     const double freeSpace = platform.queryFreeSpace(parts);
     if (!(freeSpace > static_cast<double>(length)))
