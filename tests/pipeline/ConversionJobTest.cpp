@@ -284,25 +284,29 @@ class FaultyPlatform : public TestPlatform {
 public:
     ssize_t readSome(int fd, void* buffer, std::size_t size) override
     {
-        if (readFailsAfter >= 0 && bytesRead >= readFailsAfter) {
-            errno = EIO;
-            return -1;
-        }
-        const std::size_t n = readFailsAfter >= 0 ? std::min(size, static_cast<std::size_t>(readFailsAfter - bytesRead)) : size;
-        const ssize_t got = TestPlatform::readSome(fd, buffer, n);
+        const std::size_t n = allowed(size, readFailsAfter, bytesRead, EIO);
+        const ssize_t got = n == 0 && size > 0 ? -1 : TestPlatform::readSome(fd, buffer, n);
         bytesRead += got > 0 ? got : 0;
         return got;
     }
     ssize_t writeSome(int fd, const void* data, std::size_t size) override
     {
-        if (writeFailsAfter >= 0 && bytesWritten >= writeFailsAfter) {
-            errno = ENOSPC;
-            return -1;
-        }
-        const std::size_t n = writeFailsAfter >= 0 ? std::min(size, static_cast<std::size_t>(writeFailsAfter - bytesWritten)) : size;
-        const ssize_t put = TestPlatform::writeSome(fd, data, n);
+        const std::size_t n = allowed(size, writeFailsAfter, bytesWritten, ENOSPC);
+        const ssize_t put = n == 0 && size > 0 ? -1 : TestPlatform::writeSome(fd, data, n);
         bytesWritten += put > 0 ? put : 0;
         return put;
+    }
+    // How much of size may pass before the limit (-1: no limit); at the
+    // limit errno is set for the failure that follows.
+    static std::size_t allowed(std::size_t size, ssize_t limit, ssize_t done, int error)
+    {
+        if (limit < 0)
+            return size;
+        if (done >= limit) {
+            errno = error;
+            return 0;
+        }
+        return std::min(size, static_cast<std::size_t>(limit - done));
     }
     int makeTemporary(char* pattern) override
     {
