@@ -58,22 +58,18 @@ int checkFormat(const SampleSource& reader)
     return kOk;
 }
 
-std::unique_ptr<SampleSource> makeReader(bool isAiff, ByteStream& stream)
+std::unique_ptr<SampleSource> makeReader(bool isAiff, InputStream& stream)
 {
     if (isAiff)
         return std::make_unique<AiffReader>(&stream);
     return std::make_unique<WavReader>(&stream);
 }
 
-// An image opened with the reader of its kind and checked as load checks
-// it; result is load's answer so far.
-struct CheckedImage {
-    CheckedImage(bool isAiff, const std::uint8_t* data, int length)
-        : stream(data, length), reader(makeReader(isAiff, stream)), result(checkFormat(*reader))
-    {
-    }
+// A file opened with the reader of its kind and checked as load checks it;
+// result is load's answer so far.
+struct CheckedFile {
+    CheckedFile(bool isAiff, InputStream& stream) : reader(makeReader(isAiff, stream)), result(checkFormat(*reader)) {}
 
-    ByteStream stream;
     std::unique_ptr<SampleSource> reader;
     int result;
 };
@@ -92,7 +88,13 @@ int AudioClip::check(bool isAiff, std::span<const std::uint8_t> image, ClipForma
 {
     if (!fitsReader(image))
         return kInputNotRecognised;
-    const CheckedImage opened(isAiff, image.data(), static_cast<int>(image.size()));
+    ByteStream stream(image.data(), static_cast<int>(image.size()));
+    return check(isAiff, stream, format);
+}
+
+int AudioClip::check(bool isAiff, InputStream& file, ClipFormat* format)
+{
+    const CheckedFile opened(isAiff, file);
     if (opened.result == kOk && format != nullptr) {
         const SampleSource& reader = *opened.reader;
         format->sampleRate = reader.sampleRate;
@@ -110,7 +112,14 @@ int AudioClip::loadForAudioTrack(bool isAiff, std::span<const std::uint8_t> imag
     clear();
     if (!fitsReader(image))
         return kInputNotRecognised;
-    CheckedImage opened(isAiff, image.data(), static_cast<int>(image.size()));
+    ByteStream stream(image.data(), static_cast<int>(image.size()));
+    return loadForAudioTrack(isAiff, stream, outRate, taps);
+}
+
+int AudioClip::loadForAudioTrack(bool isAiff, InputStream& file, int outRate, int taps)
+{
+    clear();
+    CheckedFile opened(isAiff, file);
     if (opened.result != kOk)
         return opened.result;
     MonoMixSource mono(opened.reader.get());
@@ -156,7 +165,8 @@ int AudioClip::load(bool isAiff, const std::uint8_t* data, int length)
     clear();
     if (data == nullptr || length < 0)
         return kInputNotRecognised;
-    CheckedImage opened(isAiff, data, length);
+    ByteStream stream(data, length);
+    CheckedFile opened(isAiff, stream);
     if (opened.result != kOk)
         return opened.result;
     SampleSource* reader = opened.reader.get();

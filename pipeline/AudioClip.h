@@ -9,6 +9,7 @@
 
 namespace korvel {
 
+class InputStream;
 struct ContentInfo;
 
 // The decoded sound that every stage of a conversion works on: signed
@@ -42,6 +43,8 @@ public:
     // What load would answer for the image, and the format it would give,
     // without decoding a sample. format may be null.
     static int check(bool isAiff, std::span<const std::uint8_t> image, ClipFormat* format);
+    // The same for a file read as a stream, which must be at its start.
+    static int check(bool isAiff, InputStream& file, ClipFormat* format);
 
     // The conversion job's way in: the clip that load, mixDown(kMixAverage)
     // and resample(outRate, taps) make in turn, cut to the frames that
@@ -51,6 +54,9 @@ public:
     // a file can hold while the file comes out byte for byte the same.
     // Returns load's results, or kFailed where resample would fail.
     int loadForAudioTrack(bool isAiff, std::span<const std::uint8_t> image, int outRate, int taps);
+    // The same for a file read as a stream, which must be at its start:
+    // only what is decoded is read.
+    int loadForAudioTrack(bool isAiff, InputStream& file, int outRate, int taps);
 
     // Makes a stereo clip mono in place: kMixAverage halves each channel and
     // adds the halves (left 1 and right 1 give 0, -3 and -3 give -2),

@@ -8,11 +8,10 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <span>
-#include <vector>
 
 #include "pipeline/AudioClip.h"
 #include "pipeline/ConversionHost.h"
+#include "pipeline/FileStream.h"
 #include "pipeline/Messages.h"
 #include "pipeline/PathParts.h"
 #include "pipeline/Platform.h"
@@ -137,16 +136,22 @@ int ConversionRun::run(const std::string& path)
     else
         return kMsgBadExtension;
 
-    std::vector<std::uint8_t> image;
-    const int read = platform.readFile(path, image);
-    if (read == Platform::kFileTooLarge)
+    std::unique_ptr<InputFile> file;
+    const int opened = platform.openFile(path, file);
+    if (opened == Platform::kFileTooLarge)
         return kMsgFormatNotSupported;
-    if (read != Platform::kFileOk)
+    if (opened != Platform::kFileOk)
         return kMsgCannotOpen;
+    const std::int64_t inputBytes = file->size();
 
-    // The sound is only checked here; it is decoded once the settings are known.
+    // The sound is only checked here; it is decoded once the settings are
+    // known, and only as far as the file can hold it, so a long recording
+    // is neither read nor held whole. A read error is no format fault.
     ClipFormat format;
-    const int loaded = AudioClip::check(isAiff, std::span<const std::uint8_t>(image), &format);
+    FileStream header(*file);
+    const int loaded = AudioClip::check(isAiff, header, &format);
+    if (header.readFailed())
+        return kMsgCannotOpen;
     if (loaded != kOk)
         return messageForLoad(loaded);
 
@@ -159,8 +164,13 @@ int ConversionRun::run(const std::string& path)
 
     // Mixed down and converted only as far as the file can hold.
     AudioClip clip;
-    if (clip.loadForAudioTrack(isAiff, std::span<const std::uint8_t>(image), settings.outRate, kTaps) != kOk)
+    FileStream sound(*file);
+    const int decoded = clip.loadForAudioTrack(isAiff, sound, settings.outRate, kTaps);
+    if (sound.readFailed())
+        return kMsgCannotOpen;
+    if (decoded != kOk)
         return 0;
+    file.reset();
 
     auto info = std::make_unique<ContentInfo>();
     info->codeType = ContentInfo::kCodeUtf8;
@@ -176,7 +186,7 @@ int ConversionRun::run(const std::string& path)
     // The file must come out no larger than the sound it was made from.
     ByteVector output;
     const int length = clip.encode(AudioClip::kWriterAudioTrack, 0, info.get(), output);
-    if (length < 0 || output.size() > image.size())
+    if (length < 0 || output.size() > static_cast<std::uint64_t>(inputBytes))
         return 0;
 
     const double freeSpace = platform.queryFreeSpace(parts);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "pipeline/InputFile.h"
 #include "pipeline/PathParts.h"
 
 namespace korvel {
@@ -22,9 +24,14 @@ public:
 
     virtual ~Platform();
 
-    // Reads a whole file, opened so that other programs may go on reading
-    // and writing it. Files of 2^31 bytes or more are refused unread.
-    virtual int readFile(const std::string& path, std::vector<std::uint8_t>& contents) = 0;
+    // Opens a file for reading, so that other programs may go on reading
+    // and writing it. Files of 2^31 bytes or more are refused unread, and
+    // so is anything that is not a file (a folder, a device).
+    virtual int openFile(const std::string& path, std::unique_ptr<InputFile>& file) = 0;
+    // Reads a whole file opened as openFile opens it. A file that shrinks
+    // while it is read is taken as far as it went; a read error is not
+    // taken for the end of the file.
+    int readFile(const std::string& path, std::vector<std::uint8_t>& contents);
     // Writes a file whole, or not at all: the bytes go into a temporary file
     // beside it, which then replaces the target. A failure leaves no partial
     // file and an existing target untouched.

@@ -10,12 +10,13 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace korvel {
 
-ssize_t PosixPlatform::readSome(int fd, void* buffer, std::size_t size)
+ssize_t PosixPlatform::readSome(int fd, void* buffer, std::size_t size, off_t offset)
 {
-    return ::read(fd, buffer, size);
+    return ::pread(fd, buffer, size, offset);
 }
 
 ssize_t PosixPlatform::writeSome(int fd, const void* data, std::size_t size)
@@ -51,8 +52,37 @@ bool PosixPlatform::writeAll(int fd, const std::uint8_t* data, std::size_t size)
     return true;
 }
 
-int PosixPlatform::readFile(const std::string& path, std::vector<std::uint8_t>& contents)
+// A file descriptor read at offsets through the platform's read hook.
+class PosixPlatform::OpenFile : public InputFile {
+public:
+    OpenFile(PosixPlatform& platform, int fd, std::int64_t length) : platform(platform), fd(fd), length(length) {}
+    ~OpenFile() override { ::close(fd); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    std::int64_t size() const override { return length; }
+
+    int readAt(std::int64_t offset, std::uint8_t* destination, int count) override
+    {
+        if (offset < 0 || count < 0)
+            return -1;
+        for (;;) {
+            const ssize_t n = platform.readSome(fd, destination, static_cast<std::size_t>(count), static_cast<off_t>(offset));
+            if (n < 0 && errno == EINTR)
+                continue;
+            return n < 0 ? -1 : static_cast<int>(n);
+        }
+    }
+
+private:
+    PosixPlatform& platform;
+    int fd;
+    std::int64_t length;
+};
+
+int PosixPlatform::openFile(const std::string& path, std::unique_ptr<InputFile>& file)
 {
+    file.reset();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return kFileCannotOpen;
@@ -65,25 +95,11 @@ int PosixPlatform::readFile(const std::string& path, std::vector<std::uint8_t>& 
         ::close(fd);
         return kFileTooLarge;
     }
-    contents.assign(static_cast<std::size_t>(info.st_size), 0);
-    std::size_t got = 0;
-    while (got < contents.size()) {
-        const ssize_t n = readSome(fd, contents.data() + got, contents.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        // A read error is not the end of the file: the sound would be cut.
-        if (n < 0) {
-            ::close(fd);
-            contents.clear();
-            return kFileCannotRead;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
+    file.reset(new (std::nothrow) OpenFile(*this, fd, static_cast<std::int64_t>(info.st_size)));
+    if (!file) {
+        ::close(fd);
+        throw std::bad_alloc();
     }
-    ::close(fd);
-    // A file that shrank while it was read is taken as far as it went.
-    contents.resize(got);
     return kFileOk;
 }
 

@@ -9,7 +9,7 @@ namespace korvel {
 // The services on Linux and other POSIX systems.
 class PosixPlatform : public Platform {
 public:
-    int readFile(const std::string& path, std::vector<std::uint8_t>& contents) override;
+    int openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
     int replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size) override;
     // The volume of the directory, by statvfs: free fragments x fragment size.
     double queryFreeSpace(const PathParts& path) override;
@@ -20,13 +20,15 @@ public:
 
 protected:
     // The system calls on files, each in one place, so that a test can make
-    // any of them fail: read(2), write(2), mkstemp(3) and rename(2).
-    virtual ssize_t readSome(int fd, void* buffer, std::size_t size);
+    // any of them fail: pread(2), write(2), mkstemp(3) and rename(2).
+    virtual ssize_t readSome(int fd, void* buffer, std::size_t size, off_t offset);
     virtual ssize_t writeSome(int fd, const void* data, std::size_t size);
     virtual int makeTemporary(char* pattern);
     virtual int renameFile(const char* from, const char* to);
 
 private:
+    class OpenFile;
+
     bool writeAll(int fd, const std::uint8_t* data, std::size_t size);
 };
 

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <clocale>
+#include <new>
 
 namespace korvel {
 
@@ -33,39 +34,58 @@ bool writeAll(HANDLE file, const std::uint8_t* data, std::size_t size)
     return true;
 }
 
+// A file handle read at offsets: each read sets the file pointer first.
+class OpenFile : public InputFile {
+public:
+    OpenFile(HANDLE handle, std::int64_t length) : handle(handle), length(length) {}
+    ~OpenFile() override { CloseHandle(handle); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    std::int64_t size() const override { return length; }
+
+    int readAt(std::int64_t offset, std::uint8_t* destination, int count) override
+    {
+        if (offset < 0 || count < 0)
+            return -1;
+        LARGE_INTEGER at{};
+        at.QuadPart = offset;
+        DWORD n = 0;
+        const DWORD piece = static_cast<DWORD>(count) > kPiece ? kPiece : static_cast<DWORD>(count);
+        if (!SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) || !ReadFile(handle, destination, piece, &n, nullptr))
+            return -1;
+        return static_cast<int>(n);
+    }
+
+private:
+    HANDLE handle;
+    std::int64_t length;
+};
+
 }  // namespace
 
-int Win32Platform::readFile(const std::string& path, std::vector<std::uint8_t>& contents)
+int Win32Platform::openFile(const std::string& path, std::unique_ptr<InputFile>& file)
 {
+    file.reset();
     // Other programs may go on reading and writing the file meanwhile.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
         return kFileCannotOpen;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size)) {
-        CloseHandle(file);
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size)) {
+        CloseHandle(handle);
         return kFileCannotRead;
     }
     if (size.QuadPart > INT_MAX) {
-        CloseHandle(file);
+        CloseHandle(handle);
         return kFileTooLarge;
     }
-    contents.assign(static_cast<std::size_t>(size.QuadPart), 0);
-    std::size_t got = 0;
-    while (got < contents.size()) {
-        const std::size_t left = contents.size() - got;
-        DWORD n = 0;
-        if (!ReadFile(file, contents.data() + got, left > kPiece ? kPiece : static_cast<DWORD>(left), &n, nullptr)) {
-            CloseHandle(file);
-            return kFileCannotRead;
-        }
-        if (n == 0)
-            break;
-        got += n;
+    file.reset(new (std::nothrow) OpenFile(handle, size.QuadPart));
+    if (!file) {
+        CloseHandle(handle);
+        throw std::bad_alloc();
     }
-    CloseHandle(file);
-    contents.resize(got);
     return kFileOk;
 }
 

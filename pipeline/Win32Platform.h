@@ -7,7 +7,7 @@ namespace korvel {
 // The services on Windows, through the ANSI functions of the system.
 class Win32Platform : public Platform {
 public:
-    int readFile(const std::string& path, std::vector<std::uint8_t>& contents) override;
+    int openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
     int replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size) override;
     // The volume whose root is the drive letter, or the directory of a path
     // without one (a network path): GetDiskFreeSpaceExA where the system has

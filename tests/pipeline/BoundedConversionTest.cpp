@@ -10,10 +10,12 @@
 #include <gtest/gtest.h>
 
 #include "pipeline/AudioClip.h"
+#include "pipeline/FileStream.h"
 #include "pipeline/ResultCodes.h"
 #include "tessal/AtrWriter.h"
 #include "tessal/ContentInfo.h"
 #include "tests/support/ImageBuilder.h"
+#include "tests/support/MemoryFile.h"
 
 namespace korvel {
 namespace {
@@ -57,11 +59,16 @@ Outcome straightforward(bool isAiff, const Bytes& image, int outRate)
     return out;
 }
 
-Outcome bounded(bool isAiff, const Bytes& image, int outRate, int* heldFrames = nullptr)
+// From a file read as a stream (the job's way; here in odd pieces), or from
+// the image in memory.
+Outcome bounded(bool isAiff, const Bytes& image, int outRate, int* heldFrames = nullptr, bool fromFile = true)
 {
     AudioClip clip;
     Outcome out;
-    out.result = clip.loadForAudioTrack(isAiff, image, outRate, kTaps);
+    test::MemoryFile file(image, 4093);
+    FileStream stream(file);
+    out.result = fromFile ? clip.loadForAudioTrack(isAiff, stream, outRate, kTaps)
+                          : clip.loadForAudioTrack(isAiff, image, outRate, kTaps);
     if (out.result != kOk)
         return out;
     if (heldFrames != nullptr)
@@ -155,11 +162,13 @@ TEST(BoundedConversion, FilesEqualThoseOfTheWholeComputation)
     for (const Row& row : rows) {
         const Outcome whole = straightforward(row.isAiff, row.image, row.outRate);
         const Outcome part = bounded(row.isAiff, row.image, row.outRate);
+        const Outcome inMemory = bounded(row.isAiff, row.image, row.outRate, nullptr, false);
         const std::string what = std::string(row.what) + ", " + std::to_string(row.image.size()) + " bytes to " +
                                  std::to_string(row.outRate);
         EXPECT_GT(whole.result, 0) << what;
         EXPECT_EQ(part.result, whole.result) << what;
         EXPECT_TRUE(part.file == whole.file) << what;
+        EXPECT_TRUE(inMemory.file == whole.file) << what;
     }
 }
 

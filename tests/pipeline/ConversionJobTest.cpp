@@ -66,13 +66,13 @@ using NativePlatform = PosixPlatform;
 // The real file services, with the free space and single failures chosen by the test.
 class TestPlatform : public NativePlatform {
 public:
-    int readFile(const std::string& path, std::vector<std::uint8_t>& contents) override
+    int openFile(const std::string& path, std::unique_ptr<InputFile>& file) override
     {
         if (readResult == kThrow)
             throw std::bad_alloc();
         if (readResult != kFileOk)
             return readResult;
-        return NativePlatform::readFile(path, contents);
+        return NativePlatform::openFile(path, file);
     }
     double queryFreeSpace(const PathParts& path) override
     {
@@ -282,10 +282,10 @@ TEST_F(ConversionJobTest, ExistingFileIsReplacedAndAFailedWriteKeepsIt)
 // full halfway through the write, the replace fails.
 class FaultyPlatform : public TestPlatform {
 public:
-    ssize_t readSome(int fd, void* buffer, std::size_t size) override
+    ssize_t readSome(int fd, void* buffer, std::size_t size, off_t offset) override
     {
         const std::size_t n = allowed(size, readFailsAfter, bytesRead, EIO);
-        const ssize_t got = n == 0 && size > 0 ? -1 : TestPlatform::readSome(fd, buffer, n);
+        const ssize_t got = n == 0 && size > 0 ? -1 : TestPlatform::readSome(fd, buffer, n, offset);
         bytesRead += got > 0 ? got : 0;
         return got;
     }
@@ -379,6 +379,24 @@ TEST_F(ConversionJobTest, FailingFileServicesKeepTheOldFileAndLeaveNothingBehind
     FaultyPlatform sound;
     ConversionJob(host, sound).convertFile(wav);
     EXPECT_GT(fs::file_size(dir / "tone.mmf"), 100u);
+}
+
+// A recording longer than a file can hold is read only as far as the file
+// needs it, at the rate and through the converter alike.
+TEST_F(ConversionJobTest, ALongRecordingIsReadOnlyAsFarAsTheFileNeedsIt)
+{
+    // 200 s at 8000 Hz, mono 16-bit: 3.2 MB, of which 66.04 s go into the file.
+    const std::string wav = write("long.wav", test::wavImage({}, test::samplesLE(test::sine(1600000, 440, 8000, 10000))));
+    const std::int64_t kept = 2 * 528320;
+    for (int outRate : {8000, 4000}) {
+        host.answer.outRate = outRate;
+        FaultyPlatform counted;
+        host.calls.clear();
+        ConversionJob(host, counted).convertFile(wav);
+        EXPECT_EQ(host.calls[7].rfind("success", 0), 0u) << outRate;
+        EXPECT_GT(counted.bytesRead, kept) << outRate;
+        EXPECT_LT(counted.bytesRead, kept + 300000) << outRate;
+    }
 }
 #endif
 
