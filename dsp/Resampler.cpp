@@ -1,12 +1,11 @@
 #include "dsp/Resampler.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstring>
 #include <new>
-#include <system_error>
-#include <thread>
 
 #include "dsp/LaneSums.h"
 
@@ -22,6 +21,11 @@ constexpr std::int64_t kThreadedCoefficients = std::int64_t{1} << 16;
 // A block spans lanes x inStep input samples, split into streams of doubles;
 // fewer lanes are used when that would pass this many values (4 MiB).
 constexpr std::int64_t kMaxBlockInput = std::int64_t{1} << 19;
+// The blocks computed together, on two threads when there are two or more,
+// span at most this many input samples (1 MiB of them) unless two blocks
+// are longer, and at most this many outputs.
+constexpr std::int64_t kMaxBatchInput = std::int64_t{1} << 19;
+constexpr std::size_t kMaxBatchOutputs = std::size_t{1} << 21;
 
 LaneSumFunction laneSumsFor(Resampler::Path path)
 {
@@ -200,16 +204,6 @@ double Resampler::coefficient(int k) const
     return directCoefficient(k);
 }
 
-std::int16_t Resampler::toSample(double sum)
-{
-    const double v = sum + 0.5;
-    if (v > 32767)
-        return 32767;
-    if (v < -32767)
-        return -32767;
-    return static_cast<std::int16_t>(v);
-}
-
 std::int16_t Resampler::computeSample() const
 {
     const int half = taps / 2;
@@ -307,17 +301,10 @@ int Resampler::preparePhases()
     };
     const bool direct = !(flags & kTableInUse);
     const int split = direct && count >= kThreadedCoefficients ? outStep / 2 : outStep;
-    std::thread helper;
-    if (split < outStep) {
-        try {
-            helper = std::thread(fill, split, outStep);
-        } catch (const std::system_error&) {
-            // No thread to be had: this one does all of it.
-        }
-    }
+    const bool helped = split < outStep && helper.start([&fill, split, this] { fill(split, outStep); });
     fill(0, split);
-    if (helper.joinable())
-        helper.join();
+    if (helped)
+        helper.wait();
     else
         fill(split, outStep);
     // Before the first input sample the signal is zero, as in the history.
@@ -327,25 +314,18 @@ int Resampler::preparePhases()
     return 1;
 }
 
-// Blocks of lanes x columns outputs: lane l holds outputs j + l x columns
-// for every column j, so each column is one phase for all its lanes. Fewer
-// lanes toward the end of the sound, so that little is computed past it.
-int Resampler::chooseLanes() const
+// Blocks of lanes x columns outputs, lane l holding outputs j + l x columns
+// (LaneBlock). Fewer lanes toward the end of the sound, so that little is
+// computed past it.
+int Resampler::chooseLanes(std::int64_t delivered) const
 {
     int lanes = kMaxLanes;
     while (lanes > kLaneGroup && static_cast<std::int64_t>(lanes) * laneStride > kMaxBlockInput)
         lanes /= 2;
-    const std::int64_t remaining = static_cast<std::int64_t>(frameCount) - produced;
+    const std::int64_t remaining = static_cast<std::int64_t>(frameCount) - delivered;
     while (lanes > kLaneGroup && static_cast<std::int64_t>(lanes / 2) * columns >= remaining)
         lanes /= 2;
     return lanes;
-}
-
-double Resampler::inputSample(std::int64_t index) const
-{
-    if (index < inputStart || index >= inputEnd)
-        return 0.0;
-    return input[static_cast<std::size_t>(index - inputStart)];
 }
 
 bool Resampler::fetchInput(std::int64_t first, std::int64_t last, int& failure)
@@ -376,108 +356,82 @@ bool Resampler::fetchInput(std::int64_t first, std::int64_t last, int& failure)
     return true;
 }
 
-void Resampler::fillStreams(std::int64_t base, int length)
-{
-    const std::int64_t end = base + static_cast<std::int64_t>(length) * laneStride;
-    if (base < inputStart || end > inputEnd) {
-        // Near the ends of the sound: zeros outside what the source gave.
-        for (int s = 0; s < laneStride; ++s) {
-            double* stream = streams.data() + static_cast<std::size_t>(s) * static_cast<std::size_t>(length);
-            for (int t = 0; t < length; ++t)
-                stream[t] = inputSample(base + s + static_cast<std::int64_t>(t) * laneStride);
-        }
-        return;
-    }
-    // Row after row of the input, read in order.
-    const std::int16_t* x = input.data() + (base - inputStart);
-    for (int t = 0; t < length; ++t) {
-        const std::int16_t* from = x + static_cast<std::ptrdiff_t>(t) * laneStride;
-        for (int s = 0; s < laneStride; ++s)
-            streams[static_cast<std::size_t>(s) * static_cast<std::size_t>(length) + static_cast<std::size_t>(t)] =
-                from[s];
-    }
-}
-
-int Resampler::computeBlock()
+int Resampler::computeBatch(std::int64_t wanted)
 {
     if ((flags & kSourceEnded) && blockPosition >= inputEnd)
         return 0;
-    const int lanes = chooseLanes();
+    // The blocks that computing one block after the other would make for
+    // the outputs wanted: every block but the last of the sound gives all
+    // its outputs, so each one's lanes follow from the ones before it.
+    batch.clear();
+    std::int64_t position = blockPosition;
+    std::size_t outputs = 0;
+    for (;;) {
+        const int lanes = chooseLanes(produced + static_cast<std::int64_t>(outputs));
+        const std::int64_t next = position + static_cast<std::int64_t>(lanes) * laneStride;
+        if (!batch.empty() && (outputs >= static_cast<std::size_t>(wanted) || outputs >= kMaxBatchOutputs ||
+                               (batch.size() >= 2 && next - blockPosition > kMaxBatchInput)))
+            break;
+        batch.push_back({position, lanes, outputs});
+        outputs += static_cast<std::size_t>(lanes) * static_cast<std::size_t>(columns);
+        position = next;
+    }
+
+    // All the input they read, at once: a block reads as far as the first
+    // sample of its last lane plus one lane's rows.
     const int half = taps / 2;
-    // Column j of the block is at input blockPosition + row(j), row(j) <= laneStride.
-    const std::int64_t base = blockPosition - half + 1;
     const int rows = laneStride + taps;
-    const std::int64_t last = base + static_cast<std::int64_t>(lanes - 1) * laneStride + rows;
+    const PlannedBlock& tail = batch.back();
+    const std::int64_t last = tail.position - half + 1 + static_cast<std::int64_t>(tail.lanes - 1) * laneStride + rows;
     int failure = -1;
-    if (!fetchInput(base, last, failure))
+    if (!fetchInput(blockPosition - half + 1, last, failure))
         return failure;
-
-    // Input sample base + r + l x laneStride, for row r and lane l, goes to
-    // streams[rowOffsets[r] + l]: split by index modulo laneStride, so the
-    // lanes of a row lie side by side.
-    const int length = lanes + rows / laneStride + 2;
-    if (length != streamLength) {
-        streamLength = length;
-        rowOffsets.resize(static_cast<std::size_t>(rows));
-        for (int r = 0; r < rows; ++r)
-            rowOffsets[static_cast<std::size_t>(r)] = (r % laneStride) * length + r / laneStride;
-        streams.resize(static_cast<std::size_t>(laneStride) * static_cast<std::size_t>(length));
+    // A block that begins at or past the end of the input gives nothing.
+    if (flags & kSourceEnded) {
+        while (!batch.empty() && batch.back().position >= inputEnd)
+            batch.pop_back();
+        if (batch.empty())
+            return 0;
     }
-    fillStreams(base, length);
 
-    const std::size_t blockOutputs = static_cast<std::size_t>(lanes) * static_cast<std::size_t>(columns);
-    pending.resize(blockOutputs);
-    // Up to kMaxLaneJobs consecutive columns at a time, over the rows from the
-    // first one's to the last one's end; each column's coefficients padded
-    // with zeros to that span.
-    const LaneSumFunction laneSums = laneSumsFor(chosenPath);
-    const std::size_t padLength = static_cast<std::size_t>(rows);
-    padded.resize(kMaxLaneJobs * padLength);
-    const double* jobCoefficients[kMaxLaneJobs];
-    int jobRow[kMaxLaneJobs];
-    int jobPhase[kMaxLaneJobs];
-    double sums[kMaxLaneJobs * kMaxLanes];
-    int j = 0;
-    int at = phase;
-    int row = 0;
-    while (j < columns) {
-        int n = 0;
-        for (; n < kMaxLaneJobs && j + n < columns; ++n) {
-            jobRow[n] = row;
-            jobPhase[n] = at;
-            at += inStep;
-            row += at / outStep;
-            at %= outStep;
+    const PlannedBlock& end = batch.back();
+    const std::size_t endOutputs = static_cast<std::size_t>(end.lanes) * static_cast<std::size_t>(columns);
+    pending.resize(end.firstOutput + endOutputs);
+    const LaneFilter filter{phaseCoefficients.get(), taps, inStep, outStep, phase, columns, laneStride,
+                            laneSumsFor(chosenPath)};
+    const LaneInput window{input.data(), inputStart, inputEnd};
+    // Each thread takes the next block not yet taken, so that both finish
+    // together; the helper joins in when there are two blocks or more.
+    std::atomic<std::size_t> nextBlock{0};
+    auto computeBlocks = [&](LaneBlock& workspace) {
+        for (std::size_t b; (b = nextBlock.fetch_add(1)) < batch.size();)
+            workspace.compute(filter, window, batch[b].position, batch[b].lanes, pending.data() + batch[b].firstOutput);
+    };
+    const bool helped = batch.size() >= 2 && helper.start([&] { computeBlocks(workspaces[1]); });
+    try {
+        computeBlocks(workspaces[0]);
+    } catch (...) {
+        // The helper must be done with the batch before it goes.
+        if (helped) {
+            nextBlock = batch.size();
+            helper.wait();
         }
-        const int span = jobRow[n - 1] - jobRow[0] + taps;
-        for (int p = 0; p < n; ++p) {
-            double* c = padded.data() + static_cast<std::size_t>(p) * padLength;
-            const int lead = jobRow[p] - jobRow[0];
-            std::fill(c, c + lead, 0.0);
-            std::copy_n(phaseCoefficients.get() + static_cast<std::size_t>(jobPhase[p]) * taps, taps, c + lead);
-            std::fill(c + lead + taps, c + span, 0.0);
-            jobCoefficients[p] = c;
-        }
-        laneSums(jobCoefficients, n, rowOffsets.data() + jobRow[0], span, streams.data(), lanes, sums);
-        for (int p = 0; p < n; ++p)
-            for (int l = 0; l < lanes; ++l)
-                pending[static_cast<std::size_t>(j + p) + static_cast<std::size_t>(l) * columns] =
-                    toSample(sums[p * lanes + l]);
-        j += n;
+        throw;
     }
+    if (helped)
+        helper.wait();
 
     // Outputs exist while their position is before the end of the input.
-    std::size_t count = blockOutputs;
+    std::size_t count = endOutputs;
     if (flags & kSourceEnded) {
         count = 0;
-        while (count < blockOutputs &&
-               blockPosition + (phase + static_cast<std::int64_t>(count) * inStep) / outStep < inputEnd)
+        while (count < endOutputs && end.position + (phase + static_cast<std::int64_t>(count) * inStep) / outStep < inputEnd)
             ++count;
     }
-    blockPosition += static_cast<std::int64_t>(lanes) * laneStride;
+    blockPosition = end.position + static_cast<std::int64_t>(end.lanes) * laneStride;
     pendingAt = 0;
-    pendingCount = count;
-    return static_cast<int>(count);
+    pendingCount = end.firstOutput + count;
+    return static_cast<int>(pendingCount);
 }
 
 int Resampler::readLanes(std::int16_t* destination, int count)
@@ -485,7 +439,7 @@ int Resampler::readLanes(std::int16_t* destination, int count)
     int written = 0;
     while (written < count) {
         if (pendingAt == pendingCount) {
-            const int n = computeBlock();
+            const int n = computeBatch(count - written);
             if (n < 0)
                 return n;
             if (n == 0) {

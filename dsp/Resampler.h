@@ -4,6 +4,8 @@
 #include <memory>
 #include <vector>
 
+#include "dsp/HelperThread.h"
+#include "dsp/LaneBlock.h"
 #include "formats/SampleSource.h"
 
 namespace korvel {
@@ -28,8 +30,9 @@ namespace korvel {
 // filter phase (every outStep-th one) sit side by side in the lanes of
 // vector registers, each lane adding its own terms in the order above, with
 // the coefficients of each phase computed once per setup, exactly as
-// coefficient(k) gives them. The outputs are identical to the last bit;
-// only the time differs.
+// coefficient(k) gives them; a read of many outputs shares its blocks with
+// a helper thread. The outputs are identical to the last bit; only the
+// time differs.
 class Resampler : public SampleSource {
 public:
     // How the sums are computed: plain is the reference; lanes is portable
@@ -90,7 +93,15 @@ public:
     static double blackmanWindow(double t);
     // Rounds a filter sum to a sample: +0.5, clamped to -32767..32767,
     // truncated toward zero. So -1.2 gives 0, -1.6 gives -1, 2.5 gives 3.
-    static std::int16_t toSample(double sum);
+    static std::int16_t toSample(double sum)
+    {
+        const double v = sum + 0.5;
+        if (v > 32767)
+            return 32767;
+        if (v < -32767)
+            return -32767;
+        return static_cast<std::int16_t>(v);
+    }
 
     std::uint32_t state() const { return flags; }
     int inputStep() const { return inStep; }
@@ -111,16 +122,15 @@ private:
     // do, -1 on allocation failure.
     int preparePhases();
     int readLanes(std::int16_t* destination, int count);
-    // Computes the next block into pending; the number of outputs in it, 0
-    // after the last one, or the source's failure.
-    int computeBlock();
-    int chooseLanes() const;
+    // Computes the blocks that give the next `wanted` outputs (as many as
+    // the batch limits allow, at least one) into pending; the number of
+    // outputs in them, 0 after the last one, or the source's failure.
+    int computeBatch(std::int64_t wanted);
+    // The lanes of the block that follows `delivered` outputs.
+    int chooseLanes(std::int64_t delivered) const;
     // Makes the input samples from first to last (absolute indices) present
     // as far as the source has them; false with failure set when it failed.
     bool fetchInput(std::int64_t first, std::int64_t last, int& failure);
-    double inputSample(std::int64_t index) const;
-    // Splits the input from base into the streams of the block.
-    void fillStreams(std::int64_t base, int length);
 
     std::uint32_t flags = 0;
     SampleSource* source = nullptr;
@@ -151,15 +161,20 @@ private:
     std::vector<std::int16_t> input;
     std::int64_t inputStart = 0;
     std::int64_t inputEnd = 0;
-    // The current block's input as doubles, split by index modulo inStep into
-    // streams of streamLength values, and where row r of the block begins.
-    std::vector<double> streams;
-    std::vector<int> rowOffsets;
     int columns = 0;
     int laneStride = 0;
-    // The coefficients of the phases computed together, padded to one span.
-    std::vector<double> padded;
-    int streamLength = 0;
+    // The blocks of a batch: where each one's first output falls, its lanes
+    // and where its outputs begin in pending.
+    struct PlannedBlock {
+        std::int64_t position;
+        int lanes;
+        std::size_t firstOutput;
+    };
+    std::vector<PlannedBlock> batch;
+    // The working memory of this thread's blocks and of the helper's, which
+    // also computes half of a large set of direct-formula coefficients.
+    LaneBlock workspaces[2];
+    HelperThread helper;
     // Outputs computed but not yet delivered.
     std::vector<std::int16_t> pending;
     std::size_t pendingAt = 0;

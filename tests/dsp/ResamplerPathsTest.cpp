@@ -162,6 +162,24 @@ TEST(ResamplerPaths, ReadSizesSourceChunksAndShortFilesChangeNothing)
     }
 }
 
+// Long enough for batches of several large blocks, which two threads share:
+// at 44056 Hz a block holds 64 000 outputs.
+TEST(ResamplerPaths, BlocksSharedByTwoThreadsGiveThePlainOutputs)
+{
+    const std::vector<std::int16_t> input = noise(44056 * 9 + 123, 4242u);
+    const Conversion plain = convert(input, 44056, 8000, Resampler::Path::plain, 1 << 20);
+    ASSERT_GT(plain.samples.size(), 64000u);
+    for (Resampler::Path path : kLanePaths) {
+        if (!Resampler::pathAvailable(path))
+            continue;
+        for (int readSize : {1 << 20, 70001}) {
+            const std::string what = std::string(pathName(path)) + " in reads of " + std::to_string(readSize);
+            EXPECT_TRUE(convert(input, 44056, 8000, path, readSize).samples == plain.samples) << what;
+            EXPECT_TRUE(convert(input, 44056, 8000, path, readSize, 500000).samples == plain.samples) << what;
+        }
+    }
+}
+
 TEST(ResamplerPaths, StereoChainsGiveThePlainOutputs)
 {
     const int frames = 20000;
