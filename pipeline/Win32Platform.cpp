@@ -67,9 +67,11 @@ private:
 int Win32Platform::openFile(const std::string& path, std::unique_ptr<InputFile>& file)
 {
     file.reset();
-    // Other programs may go on reading and writing the file meanwhile.
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Other programs may go on reading and writing the file meanwhile, and
+    // since the job keeps it open while the settings dialog is shown, also
+    // rename or delete it, as they could if it were read whole and closed.
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return kFileCannotOpen;
     LARGE_INTEGER size{};

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <set>
@@ -41,6 +42,8 @@ public:
     ConversionSettings askSettings(const std::string& baseName, int inputRate) override
     {
         calls.push_back("settings " + baseName + " " + std::to_string(inputRate));
+        if (duringSettings)
+            duringSettings();
         return answer;
     }
     ScreenPoint showMessage(MessageKind kind, const std::string& text) override
@@ -54,6 +57,8 @@ public:
     }
 
     ConversionSettings answer{true, "Title", "(c) Korvel", 8000, 0, {10, 20, 220, 120}};
+    // What another program does while the dialog is open.
+    std::function<void()> duringSettings;
     Calls calls;
 };
 
@@ -399,6 +404,34 @@ TEST_F(ConversionJobTest, ALongRecordingIsReadOnlyAsFarAsTheFileNeedsIt)
     }
 }
 #endif
+
+// The sound file stays open until it is decoded, after the dialog; other
+// programs may still rename or delete it meanwhile, and it is converted as
+// it was when it was dropped.
+TEST_F(ConversionJobTest, TheSoundMayBeRenamedOrDeletedWhileTheDialogIsOpen)
+{
+    const std::string wav = writeTone("tone.wav");
+    convert(wav);
+    const std::vector<std::uint8_t> expected = readBack((dir / "tone.mmf").string());
+    fs::remove(dir / "tone.mmf");
+    ASSERT_FALSE(expected.empty());
+    const std::function<void()> moves[] = {
+        [&] { fs::rename(wav, dir / "moved.wav"); },
+        [&] { fs::remove(wav); },
+    };
+    for (const auto& move : moves) {
+        writeTone("tone.wav");
+        host.duringSettings = move;
+        const Calls calls = convert(wav);
+        host.duringSettings = nullptr;
+        ASSERT_EQ(calls.size(), 11u);
+        EXPECT_EQ(calls[7].rfind("success", 0), 0u);
+        EXPECT_EQ(readBack((dir / "tone.mmf").string()), expected);
+        EXPECT_FALSE(fs::exists(wav));
+        fs::remove(dir / "tone.mmf");
+        fs::remove(dir / "moved.wav");
+    }
+}
 
 TEST_F(ConversionJobTest, TextsAndDateGoIntoTheFile)
 {
