@@ -74,6 +74,19 @@ struct CheckedFile {
     int result;
 };
 
+// The format of samples as the clip holds them: 16-bit, frame after frame.
+ClipFormat heldFormat(int sampleRate, int channels, int frames)
+{
+    ClipFormat format;
+    format.sampleRate = sampleRate;
+    format.channels = static_cast<std::uint16_t>(channels);
+    format.frameCount = frames;
+    format.bitsPerSample = 16;
+    format.blockAlign = static_cast<std::uint16_t>(channels * 2);
+    format.dataBytes = channels * frames * 2;
+    return format;
+}
+
 // The readers take a 32-bit length: a longer image is refused, not cut.
 bool fitsReader(std::span<const std::uint8_t> image)
 {
@@ -97,12 +110,7 @@ int AudioClip::check(bool isAiff, InputStream& file, ClipFormat* format)
     const CheckedFile opened(isAiff, file);
     if (opened.result == kOk && format != nullptr) {
         const SampleSource& reader = *opened.reader;
-        format->sampleRate = reader.sampleRate;
-        format->channels = reader.channels;
-        format->frameCount = reader.frameCount;
-        format->bitsPerSample = 16;
-        format->blockAlign = static_cast<std::uint16_t>(reader.channels * 2);
-        format->dataBytes = reader.channels * reader.frameCount * 2;
+        *format = heldFormat(reader.sampleRate, reader.channels, reader.frameCount);
     }
     return opened.result;
 }
@@ -142,14 +150,8 @@ int AudioClip::loadForAudioTrack(bool isAiff, InputStream& file, int outRate, in
             return kFailed;
     }
 
-    const int frames = static_cast<int>(kept.size());
+    clipFormat = heldFormat(outRate, 1, static_cast<int>(kept.size()));
     sampleValues = std::move(kept);
-    clipFormat.sampleRate = outRate;
-    clipFormat.channels = 1;
-    clipFormat.frameCount = frames;
-    clipFormat.bitsPerSample = 16;
-    clipFormat.blockAlign = 2;
-    clipFormat.dataBytes = 2 * frames;
     return kOk;
 }
 
@@ -177,12 +179,7 @@ int AudioClip::load(bool isAiff, const std::uint8_t* data, int length)
     if (reader->read(sampleValues.data(), frames) < 0)
         return kFailed;
 
-    clipFormat.sampleRate = reader->sampleRate;
-    clipFormat.channels = static_cast<std::uint16_t>(channels);
-    clipFormat.frameCount = frames;
-    clipFormat.bitsPerSample = 16;
-    clipFormat.blockAlign = static_cast<std::uint16_t>(channels * 2);
-    clipFormat.dataBytes = channels * frames * 2;
+    clipFormat = heldFormat(reader->sampleRate, channels, frames);
     return kOk;
 }
 
@@ -199,7 +196,7 @@ int AudioClip::mixDown(int mode)
     for (std::size_t i = 0; i + 1 < n; i += 2) {
         int mono = 0;
         if (mode == kMixAverage)
-            mono = s[i + 1] / 2 + s[i] / 2;  // each half truncated on its own, so it fits
+            mono = MonoMixSource::average(s[i], s[i + 1]);
         else if (mode == kMixLeft)
             mono = s[i];
         else

@@ -37,11 +37,9 @@ int MonoMixSource::read(std::int16_t* destination, int frames)
             readerEnded = true;
     }
     if (width == 2) {
-        for (int i = 0; i < count; ++i) {
-            const std::int16_t left = frameBuffer[2 * static_cast<std::size_t>(i)];
-            const std::int16_t right = frameBuffer[2 * static_cast<std::size_t>(i) + 1];
-            destination[i] = static_cast<std::int16_t>(right / 2 + left / 2);
-        }
+        for (int i = 0; i < count; ++i)
+            destination[i] = average(frameBuffer[2 * static_cast<std::size_t>(i)],
+                                     frameBuffer[2 * static_cast<std::size_t>(i) + 1]);
     } else {
         std::copy_n(frameBuffer.data(), count, destination);
     }

@@ -18,6 +18,13 @@ public:
     explicit MonoMixSource(SampleSource* reader);
     ~MonoMixSource() override;
 
+    // The mono value of a stereo frame: right / 2 + left / 2, each half
+    // truncated on its own, so that the sum fits.
+    static std::int16_t average(std::int16_t left, std::int16_t right)
+    {
+        return static_cast<std::int16_t>(right / 2 + left / 2);
+    }
+
     int read(std::int16_t* destination, int frames) override;
     int readBytes(std::uint8_t* destination, int count) override;
     int rewind() override;
