@@ -1,39 +1,10 @@
 #include "bench/BenchSignals.h"
 
-#include <algorithm>
 #include <cmath>
 
+#include "pipeline/WavImage.h"
+
 namespace korvel::bench {
-
-MemorySource::MemorySource(const std::vector<std::int16_t>& samples, int rate) : values(samples)
-{
-    channels = 1;
-    bitsPerSample = 16;
-    bytesPerSample = 2;
-    blockAlign = 2;
-    sampleRate = rate;
-    frameCount = static_cast<std::int32_t>(samples.size());
-    dataBytes = 2 * frameCount;
-}
-
-int MemorySource::read(std::int16_t* destination, int frames)
-{
-    const int n = std::max(0, std::min(frames, frameCount - next));
-    std::copy_n(values.begin() + next, n, destination);
-    next += n;
-    return n;
-}
-
-int MemorySource::readBytes(std::uint8_t*, int)
-{
-    return -1;
-}
-
-int MemorySource::rewind()
-{
-    next = 0;
-    return 0;
-}
 
 std::vector<std::int16_t> testSound(int frames, int rate, int channels)
 {
@@ -56,26 +27,15 @@ std::vector<std::int16_t> testSound(int frames, int rate, int channels)
 
 std::vector<std::uint8_t> wavImage(const std::vector<std::int16_t>& interleaved, int channels, int rate)
 {
+    ClipFormat format;
+    format.channels = static_cast<std::uint16_t>(channels);
+    format.bitsPerSample = 16;
+    format.blockAlign = static_cast<std::uint16_t>(2 * channels);
+    format.sampleRate = rate;
+    format.frameCount = static_cast<std::int32_t>(interleaved.size()) / channels;
+    format.dataBytes = 2 * static_cast<std::int32_t>(interleaved.size());
     std::vector<std::uint8_t> out;
-    auto le = [&](std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    };
-    const std::uint32_t dataBytes = static_cast<std::uint32_t>(interleaved.size() * 2);
-    out.insert(out.end(), {'R', 'I', 'F', 'F'});
-    le(36 + dataBytes, 4);
-    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    le(16, 4);
-    le(1, 2);
-    le(static_cast<std::uint32_t>(channels), 2);
-    le(static_cast<std::uint32_t>(rate), 4);
-    le(static_cast<std::uint32_t>(rate * channels * 2), 4);
-    le(static_cast<std::uint32_t>(channels * 2), 2);
-    le(16, 2);
-    out.insert(out.end(), {'d', 'a', 't', 'a'});
-    le(dataBytes, 4);
-    for (std::int16_t v : interleaved)
-        le(static_cast<std::uint16_t>(v), 2);
+    writeWavImage(format, interleaved, out);
     return out;
 }
 

@@ -50,7 +50,7 @@ void job(benchmark::State& state)
     }
 }
 
-BENCHMARK(job)->ArgsProduct({{66, 600}, {1, 0}})->ArgNames({"seconds", "bounded"})->Unit(benchmark::kMillisecond);
+BENCHMARK(job)->ArgsProduct({{66, 600}, {1, 0}})->ArgNames({"seconds", "bounded"})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace korvel::bench
