@@ -1,6 +1,5 @@
 #include "dsp/LaneBlock.h"
 
-#include <algorithm>
 
 #include "dsp/Resampler.h"
 
@@ -51,42 +50,19 @@ void LaneBlock::compute(const LaneFilter& filter, const LaneInput& input, std::i
     }
     fillStreams(filter, input, base, length);
 
-    // Up to kMaxLaneJobs consecutive columns at a time, over the rows from the
-    // first one's to the last one's end; each column's coefficients padded
-    // with zeros to that span.
-    const std::size_t padLength = static_cast<std::size_t>(rows);
-    padded.resize(kMaxLaneJobs * padLength);
     const double* jobCoefficients[kMaxLaneJobs];
-    int jobRow[kMaxLaneJobs];
-    int jobPhase[kMaxLaneJobs];
     double sums[kMaxLaneJobs * kMaxLanes];
-    int j = 0;
-    int at = filter.phase;
-    int row = 0;
-    while (j < columns) {
-        int n = 0;
-        for (; n < kMaxLaneJobs && j + n < columns; ++n) {
-            jobRow[n] = row;
-            jobPhase[n] = at;
-            at += filter.inStep;
-            row += at / filter.outStep;
-            at %= filter.outStep;
-        }
-        const int span = jobRow[n - 1] - jobRow[0] + taps;
-        for (int p = 0; p < n; ++p) {
-            double* c = padded.data() + static_cast<std::size_t>(p) * padLength;
-            const int lead = jobRow[p] - jobRow[0];
-            std::fill(c, c + lead, 0.0);
-            std::copy_n(filter.phaseCoefficients + static_cast<std::size_t>(jobPhase[p]) * taps, taps, c + lead);
-            std::fill(c + lead + taps, c + span, 0.0);
-            jobCoefficients[p] = c;
-        }
-        filter.laneSums(jobCoefficients, n, rowOffsets.data() + jobRow[0], span, streams.data(), lanes, sums);
-        for (int p = 0; p < n; ++p)
+    for (int g = 0; g < filter.groupCount; ++g) {
+        const LaneGroup& group = filter.groups[g];
+        for (int p = 0; p < group.count; ++p)
+            jobCoefficients[p] = filter.coefficients + group.offset + static_cast<std::size_t>(p) * group.span;
+        filter.laneSums(jobCoefficients, group.count, rowOffsets.data() + group.firstRow, group.span, streams.data(),
+                        lanes, sums);
+        const int j = g * kMaxLaneJobs;
+        for (int p = 0; p < group.count; ++p)
             for (int l = 0; l < lanes; ++l)
                 out[static_cast<std::size_t>(j + p) + static_cast<std::size_t>(l) * columns] =
                     Resampler::toSample(sums[p * lanes + l]);
-        j += n;
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -7,16 +8,27 @@
 
 namespace korvel {
 
+// Up to kMaxLaneJobs consecutive columns of a block, computed together over
+// the rows from the first one's to the last one's end: the row of each
+// column's earliest tap, its filter phase, and where the columns'
+// coefficients lie, each padded with zeros to the group's span of rows.
+struct LaneGroup {
+    int count;
+    int rows[kMaxLaneJobs];
+    int phases[kMaxLaneJobs];
+    int firstRow;
+    int span;
+    std::size_t offset;
+};
+
 // What every block of one conversion shares: the constants of the setup
-// and the coefficients of each filter phase.
+// and the groups of columns with their coefficients.
 struct LaneFilter {
-    // phaseCoefficients[phase * taps + i]: tap i of an output at that phase.
-    const double* phaseCoefficients = nullptr;
+    const LaneGroup* groups = nullptr;
+    int groupCount = 0;
+    // Column p of a group at coefficients + offset + p x span.
+    const double* coefficients = nullptr;
     int taps = 0;
-    int inStep = 0;
-    int outStep = 0;
-    // The phase of the first output of every block.
-    int phase = 0;
     // Outputs per lane, and the input samples between two lanes' starts.
     int columns = 0;
     int laneStride = 0;
@@ -47,7 +59,7 @@ struct LaneInput {
 class LaneBlock {
 public:
     // Computes the block whose first output falls on input sample `position`
-    // at the filter's phase: lanes x columns samples, output j + l x columns
+    // (at the phase every block starts with): lanes x columns samples, output j + l x columns
     // (lane l, column j) into out[j + l x columns].
     void compute(const LaneFilter& filter, const LaneInput& input, std::int64_t position, int lanes,
                  std::int16_t* out);
@@ -60,8 +72,6 @@ private:
     int streamLength = 0;
     // Where row r of the block begins in the streams.
     std::vector<int> rowOffsets;
-    // The coefficients of the phases computed together, padded to one span.
-    std::vector<double> padded;
 };
 
 }  // namespace korvel

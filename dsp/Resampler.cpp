@@ -13,8 +13,9 @@ namespace korvel {
 
 namespace {
 
-// The lane paths keep one coefficient per signed index k: at most this many
-// (16 MiB), which covers every reduced output step of 4000 and 8000 Hz.
+// The lane paths keep one coefficient per signed index k (padded a little
+// for the groups of columns): at most this many (16 MiB), which covers
+// every reduced output step of 4000 and 8000 Hz.
 constexpr std::int64_t kMaxPhaseCoefficients = std::int64_t{1} << 21;
 // From this many direct-formula values on, two threads compute them.
 constexpr std::int64_t kThreadedCoefficients = std::int64_t{1} << 16;
@@ -282,31 +283,63 @@ int Resampler::preparePhases()
         return 0;
     columns = outStep * repeats;
     laneStride = inStep * repeats;
-    phaseCoefficients.reset(new (std::nothrow) double[static_cast<std::size_t>(count)]);
-    if (!phaseCoefficients)
+
+    // Every block starts at the same phase, so the groups of columns that
+    // are computed together, and their coefficients padded to the group's
+    // span of rows, are the same for every block: made here, once.
+    laneGroups.clear();
+    std::size_t values = 0;
+    int at = phase;
+    int row = 0;
+    for (int j = 0; j < columns; j += kMaxLaneJobs) {
+        LaneGroup group{};
+        group.count = std::min(kMaxLaneJobs, columns - j);
+        for (int n = 0; n < group.count; ++n) {
+            group.rows[n] = row;
+            group.phases[n] = at;
+            at += inStep;
+            row += at / outStep;
+            at %= outStep;
+        }
+        group.firstRow = group.rows[0];
+        group.span = group.rows[group.count - 1] - group.rows[0] + taps;
+        group.offset = values;
+        values += static_cast<std::size_t>(group.count) * static_cast<std::size_t>(group.span);
+        laneGroups.push_back(group);
+    }
+    groupCoefficients.reset(new (std::nothrow) double[values]);
+    if (!groupCoefficients)
         return -1;
     // Each value is exactly coefficient(k), whichever thread computes it: a
-    // second thread takes half of the phases when there are many of them
-    // (the direct formula costs three library calls per value).
-    auto fill = [this](int firstPhase, int endPhase) {
+    // second thread takes half of the groups when there are many values
+    // (the direct formula costs three library calls per value). A column's
+    // coefficients are padded with zeros before and after its own taps.
+    auto fill = [this](std::size_t firstGroup, std::size_t endGroup) {
         const int half = taps / 2;
-        double* c = phaseCoefficients.get() + static_cast<std::size_t>(firstPhase) * taps;
-        for (int p = firstPhase; p < endPhase; ++p) {
-            int k = -((half - 1) * outStep + p);
-            for (int i = 0; i < taps; ++i) {
-                *c++ = coefficient(k);
-                k += outStep;
+        for (std::size_t g = firstGroup; g < endGroup; ++g) {
+            const LaneGroup& group = laneGroups[g];
+            for (int p = 0; p < group.count; ++p) {
+                double* c = groupCoefficients.get() + group.offset + static_cast<std::size_t>(p) * group.span;
+                const int lead = group.rows[p] - group.rows[0];
+                std::fill(c, c + lead, 0.0);
+                int k = -((half - 1) * outStep + group.phases[p]);
+                for (int i = 0; i < taps; ++i) {
+                    c[lead + i] = coefficient(k);
+                    k += outStep;
+                }
+                std::fill(c + lead + taps, c + group.span, 0.0);
             }
         }
     };
+    const std::size_t groupCount = laneGroups.size();
     const bool direct = !(flags & kTableInUse);
-    const int split = direct && count >= kThreadedCoefficients ? outStep / 2 : outStep;
-    const bool helped = split < outStep && helper.start([&fill, split, this] { fill(split, outStep); });
+    const std::size_t split = direct && count >= kThreadedCoefficients ? groupCount / 2 : groupCount;
+    const bool helped = split < groupCount && helper.start([&fill, split, groupCount] { fill(split, groupCount); });
     fill(0, split);
     if (helped)
         helper.wait();
     else
-        fill(split, outStep);
+        fill(split, groupCount);
     // Before the first input sample the signal is zero, as in the history.
     inputStart = 0;
     inputEnd = 0;
@@ -397,8 +430,8 @@ int Resampler::computeBatch(std::int64_t wanted)
     const PlannedBlock& end = batch.back();
     const std::size_t endOutputs = static_cast<std::size_t>(end.lanes) * static_cast<std::size_t>(columns);
     pending.resize(end.firstOutput + endOutputs);
-    const LaneFilter filter{phaseCoefficients.get(), taps, inStep, outStep, phase, columns, laneStride,
-                            laneSumsFor(chosenPath)};
+    const LaneFilter filter{laneGroups.data(), static_cast<int>(laneGroups.size()), groupCoefficients.get(), taps,
+                            columns, laneStride, laneSumsFor(chosenPath)};
     const LaneInput window{input.data(), inputStart, inputEnd};
     // Each thread takes the next block not yet taken, so that both finish
     // together; the helper joins in when there are two blocks or more.

@@ -154,9 +154,9 @@ private:
     std::unique_ptr<float[]> table;
 
     Path chosenPath = fastestPath();
-    // phaseCoefficients[phase * taps + i] is the coefficient of tap i of an
-    // output at that phase: coefficient(i x outStep - ((taps/2 - 1) x outStep + phase)).
-    std::unique_ptr<double[]> phaseCoefficients;
+    // The groups of columns of every block, and their padded coefficients.
+    std::vector<LaneGroup> laneGroups;
+    std::unique_ptr<double[]> groupCoefficients;
     // The input samples from inputStart to inputEnd (absolute indices).
     std::vector<std::int16_t> input;
     std::int64_t inputStart = 0;
