@@ -35,9 +35,17 @@ void appendUtf8Unit(ByteVector& out, char16_t unit)
     }
 }
 
+// A "," ends a tag's value and a "\" starts an escape, so both are written
+// after a "\" in every code type.
+bool needsEscape(char16_t unit)
+{
+    return unit == ',' || unit == '\\';
+}
+
+// The bytes a unit takes in a value, its escape included.
 int utf8Length(char16_t unit)
 {
-    return unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+    return needsEscape(unit) ? 2 : unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
 }
 
 void appendUtf8(ByteVector& out, const char* text)
@@ -54,8 +62,11 @@ void appendUtf8(ByteVector& out, const char* text)
             bytes += utf8Length(units[i + j]);
         if (length + bytes > ContentInfo::kMaxTextBytes)
             return;
-        for (std::size_t j = 0; j < count; ++j)
+        for (std::size_t j = 0; j < count; ++j) {
+            if (needsEscape(units[i + j]))
+                out.push_back('\\');
             appendUtf8Unit(out, units[i + j]);
+        }
         length += bytes;
         i += count;
     }
@@ -75,7 +86,7 @@ void appendEscaped(ByteVector& out, const char* text)
         }
         state = std::mbstate_t{};
         const auto byte = static_cast<std::uint8_t>(text[i]);
-        if (byte == ',' || byte == '\\')
+        if (needsEscape(byte))
             out.push_back('\\');
         out.push_back(byte);
         ++i;

@@ -17,10 +17,11 @@ bool multibyteToUtf16(const char* text, std::u16string& units);
 //   of a double-byte character of the current locale are passed over, so a
 //   trail byte of 0x5C is not taken for a "\".
 // - ContentInfo::kCodeUtf8: the text converted to UTF-8 from UTF-16 units,
-//   each surrogate unit encoded by itself in three bytes; the value ends
-//   before the first character that would take it past 256 bytes, and a
-//   surrogate pair counts as one character. A text that cannot be converted
-//   gives an empty value.
+//   each surrogate unit encoded by itself in three bytes, a "," or "\"
+//   preceded by "\" as above; the value ends before the first character
+//   that would take it past 256 bytes (an escape counts and stays with its
+//   character), and a surrogate pair counts as one character. A text that
+//   cannot be converted gives an empty value.
 // - any other code type: nothing.
 void appendTagValue(ByteVector& out, const char* text, std::uint8_t codeType);
 

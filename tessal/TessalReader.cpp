@@ -127,10 +127,11 @@ void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
         const std::string tag(reinterpret_cast<const char*>(&image[at]), 2);
         std::string value;
         std::size_t p = at + 3;
-        const bool escaped = file.codeType >= 0 && file.codeType <= 2;
         const bool single = tag == "R5";  // a zero byte as its value
         while (p < end && (single ? p < at + 4 : image[p] != ',')) {
-            if (escaped && image[p] == '\\' && p + 1 < end)
+            // In every code type a "\" before a "," or a "\" keeps that
+            // byte in the value; any other "\" is a byte of the value.
+            if (!single && image[p] == '\\' && p + 1 < end && (image[p + 1] == ',' || image[p + 1] == '\\'))
                 ++p;
             value += static_cast<char>(image[p++]);
         }
@@ -170,7 +171,13 @@ void Reader::readAudioTrack(std::size_t data, std::size_t end)
                 fault(body, "a sequence of at least 7 bytes");
                 return;
             }
+            // The play length takes a second byte from 128 on; both lie
+            // inside the chunk or the sequence is cut short.
             const unsigned b0 = image[body + 6];
+            if (b0 >= 128 && bodyEnd - body < 8) {
+                fault(body + 6, "the second byte of the play length inside \"Atsq\"");
+                return;
+            }
             file.ticks = b0 < 128 ? static_cast<int>(b0) : 128 + static_cast<int>((b0 & 0x7F) << 7) + image[body + 7];
         } else if (is(chunk, tessal::kAudioWaveId)) {
             file.adpcmOffset = body;

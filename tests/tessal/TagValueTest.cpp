@@ -51,7 +51,7 @@ protected:
     }
 };
 
-TEST_F(TagValueUtf8, Utf8TextComesOutUnchangedAndUnescaped)
+TEST_F(TagValueUtf8, Utf8TextComesOutUnchangedButForEscapedCommasAndBackslashes)
 {
     struct Row {
         const char* what;
@@ -60,7 +60,8 @@ TEST_F(TagValueUtf8, Utf8TextComesOutUnchangedAndUnescaped)
     };
     const Row rows[] = {
         {"ASCII", "Song", "Song"},
-        {"comma and backslash", "a,b\\c", "a,b\\c"},
+        // A "," would end the value early.
+        {"comma and backslash", "Hello, world\\", "Hello\\, world\\\\"},
         {"Latin letters", "Caf\xC3\xA9", "Caf\xC3\xA9"},
         {"Japanese", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"},
         // U+1F600 goes over as its two surrogate units, three bytes each.
@@ -88,6 +89,11 @@ TEST_F(TagValueUtf8, Utf8ValueEndsAtTheLastWholeCharacterWithin256Bytes)
     EXPECT_EQ(value(nearFull, ContentInfo::kCodeUtf8), std::string(251, 'y'));
     const std::string exactFull = std::string(250, 'y') + "\xF0\x9F\x98\x80";
     EXPECT_EQ(value(exactFull, ContentInfo::kCodeUtf8).size(), 256u);
+
+    // An escape counts toward the limit and is never parted from its character.
+    EXPECT_EQ(value(std::string(254, 'z') + ",", ContentInfo::kCodeUtf8), std::string(254, 'z') + "\\,");
+    EXPECT_EQ(value(std::string(255, 'z') + ",", ContentInfo::kCodeUtf8), std::string(255, 'z'));
+    EXPECT_EQ(value(std::string(200, ','), ContentInfo::kCodeUtf8).size(), 256u);
 }
 
 TEST_F(TagValueUtf8, StoredBytesAreEscapedUnderCodeTypesZeroToTwo)

@@ -61,6 +61,54 @@ TEST(TessalReader, ReadsWhatTheAudioWriterWrote)
     EXPECT_EQ(r.chunks[2].size, 460u);
 }
 
+TEST(TessalReader, TextsWithCommasAndBackslashesComeBackAsTheyWereWritten)
+{
+    const std::string title = "Hello, world \\o/,";
+    for (std::uint8_t codeType : {0, 1, 2, 0x23}) {
+        const ContentInfo info = test::contentInfo(codeType, 0, title.c_str(), "20040101");
+        ByteVector adpcm(400), out;
+        AtrWriter().build(0, info, test::monoFormat(8000, 800), adpcm, out);
+        const TessalFile r = readTessal(out);
+        EXPECT_TRUE(r.sound()) << int(codeType) << ": " << (r.faults.empty() ? "" : r.faults.front().text);
+        ASSERT_EQ(r.tags.size(), 2u) << int(codeType);
+        EXPECT_EQ(r.tags[0].second, title) << int(codeType);
+        EXPECT_EQ(r.tags[1].second, "20040101") << int(codeType);
+    }
+}
+
+TEST(TessalReader, APlayLengthOfTwoBytesMustLieInsideItsSequence)
+{
+    // A file around a track, every size and check made right.
+    const auto fileAround = [](ByteVector track) {
+        putBE32(track.data() + 4, static_cast<std::uint32_t>(track.size() - 8));
+        ByteVector contents = test::hex("43 4E 54 49 00 00 00 1E  00 01 23 00 00  52 35 3A 00 2C "
+                                        "41 30 3A 51 4B 32 30 30 30 2C  41 32 3A 51 4B 32 30 30 30 2C");
+        putBE16(contents.data() + 35, checkDigits(contents));
+        putBE16(contents.data() + 25, checkDigits(track));
+        ByteVector f = test::hex("4D 4D 4D 44 00 00 00 00");
+        f.insert(f.end(), contents.begin(), contents.end());
+        f.insert(f.end(), track.begin(), track.end());
+        f.resize(f.size() + 2);
+        reseal(f);
+        return f;
+    };
+    // A track whose "Atsq" holds 7 bytes, the last a first length byte of
+    // 128 or more, and ends the file: its second byte would be the CRC.
+    ByteVector track = test::hex("41 54 52 00 00 00 00 00  00 00 11 00 02 02 "
+                                 "41 77 61 01 00 00 00 04  00 00 00 00 "
+                                 "41 74 73 71 00 00 00 07  01 00 37 7F 01 01 80");
+    const TessalFile r = readTessal(fileAround(track));
+    EXPECT_FALSE(r.sound());
+    EXPECT_TRUE(names(r, "second byte of the play length")) << (r.faults.empty() ? "" : r.faults.front().text);
+
+    // With the second byte inside, the same file is sound.
+    track.push_back(0x00);
+    putBE32(track.data() + 30, 8);
+    const TessalFile fixed = readTessal(fileAround(track));
+    EXPECT_TRUE(fixed.sound()) << (fixed.faults.empty() ? "" : fixed.faults.front().text);
+    EXPECT_EQ(fixed.ticks, 128);
+}
+
 TEST(TessalReader, ReadsTheMusicTrackVariants)
 {
     for (int variant : {1, 2}) {
