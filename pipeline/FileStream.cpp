@@ -14,15 +14,19 @@ FileStream::FileStream(InputFile& file)
 FileStream::~FileStream() = default;
 
 // A short answer of the system is not the end of the file: the read goes on
-// until the count is there or the file gives nothing more.
+// until the count is there or the file gives nothing more. A file that ends
+// before the length it had when it was opened was cut short meanwhile by
+// another program; what it held there is lost, so that is a read failure
+// too, never silence.
 int FileStream::rawRead(std::uint8_t* destination, int count)
 {
     if (destination == nullptr || count < 0 || failed)
         return -1;
     int got = 0;
     while (got < count) {
-        const int n = file.readAt(static_cast<std::int64_t>(rawPosition) + got, destination + got, count - got);
-        if (n < 0) {
+        const std::int64_t at = static_cast<std::int64_t>(rawPosition) + got;
+        const int n = file.readAt(at, destination + got, count - got);
+        if (n < 0 || (n == 0 && at < length)) {
             failed = true;
             return -1;
         }

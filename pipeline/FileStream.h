@@ -22,8 +22,9 @@ public:
     int rawRewind() override;
     int rawSize() override;
 
-    // True once the system failed to read: the stream then ends there, as
-    // it does at the end of the file, and the caller can tell the two apart.
+    // True once the system failed to read, or the file ended before the
+    // length it had when it was opened: the stream then ends there, as it
+    // does at the end of the file, and the caller can tell the two apart.
     bool readFailed() const { return failed; }
 
 private:

@@ -433,6 +433,23 @@ TEST_F(ConversionJobTest, TheSoundMayBeRenamedOrDeletedWhileTheDialogIsOpen)
     }
 }
 
+// Another program cuts the sound file short while the dialog is open: what
+// is gone cannot be converted, and is never taken for silence.
+TEST_F(ConversionJobTest, ASoundCutShortWhileTheDialogIsOpenIsNotConverted)
+{
+    const std::string wav = writeTone("tone.wav");
+    write("tone.mmf", {'o', 'l', 'd'});
+    for (std::uintmax_t length : {std::uintmax_t{4000}, std::uintmax_t{44}, std::uintmax_t{0}}) {
+        writeTone("tone.wav");
+        host.duringSettings = [&] { fs::resize_file(wav, length); };
+        const Calls calls = convert(wav);
+        host.duringSettings = nullptr;
+        ASSERT_GE(calls.size(), 4u) << length;
+        EXPECT_EQ(calls[calls.size() - 4], "error Cannot open WAV/AIFF file") << length;
+        EXPECT_EQ(readBack((dir / "tone.mmf").string()), (std::vector<std::uint8_t>{'o', 'l', 'd'})) << length;
+    }
+}
+
 TEST_F(ConversionJobTest, TextsAndDateGoIntoTheFile)
 {
     const std::string wav = writeTone("tone.wav");

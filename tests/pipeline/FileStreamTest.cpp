@@ -75,5 +75,31 @@ TEST(FileStream, ARefusedReadIsNotTheEndOfTheFile)
     EXPECT_EQ(stream.getByte(), -1);
 }
 
+// A file cut short by another program after it was opened: what the stream
+// cannot find up to the length it was opened with is a failed read, not the
+// end of the file. A file that was short when it was opened ends as before.
+TEST(FileStream, AFileCutShortAfterItWasOpenedIsAFailedRead)
+{
+    const std::vector<std::uint8_t> bytes = counting(300000);
+    test::MemoryFile file(bytes);
+    FileStream stream(file);
+    file.bytes.resize(100000);
+    std::vector<std::uint8_t> got(bytes.size());
+    int stored = 0;
+    for (int n; (n = stream.read(got.data() + stored, 10000)) > 0;)
+        stored += n;
+    EXPECT_LE(stored, 100000);
+    EXPECT_TRUE(stream.readFailed());
+
+    test::MemoryFile shortFile(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 100000));
+    FileStream whole(shortFile);
+    stored = 0;
+    for (int n; (n = whole.read(got.data() + stored, 10000)) > 0;)
+        stored += n;
+    EXPECT_EQ(stored, 100000);
+    EXPECT_FALSE(whole.readFailed());
+    EXPECT_TRUE(whole.atEnd());
+}
+
 }  // namespace
 }  // namespace korvel
