@@ -1,6 +1,8 @@
 #include "cli/InfoReport.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "dsp/AdpcmDecoder.h"
 
@@ -148,25 +150,36 @@ std::string infoJson(const std::string& name, const TessalFile& f)
     return out + "]}";
 }
 
-std::vector<std::int16_t> decodePayload(const TessalFile& file, std::span<const std::uint8_t> image)
+bool decodePayload(const TessalFile& file, InputFile& input,
+                   const std::function<bool(const std::int16_t* samples, std::size_t count)>& sink)
 {
-    std::vector<std::int16_t> samples;
-    if (!file.hasAudio() || file.adpcmOffset + file.adpcmLength > image.size())
-        return samples;
-    const std::uint8_t* bytes = image.data() + file.adpcmOffset;
+    constexpr std::size_t kBlockBytes = 32 * 1024;
+    if (!file.hasAudio())
+        return false;
+    std::vector<std::uint8_t> bytes(kBlockBytes);
+    std::vector<std::int16_t> samples(2 * kBlockBytes);
     AdpcmDecoder left, right;
     left.reset();
     right.reset();
-    for (std::size_t i = 0; i < file.adpcmLength; ++i) {
-        if (file.channels == 2) {
-            samples.push_back(left.decodeCode(bytes[i] & 0x0F));
-            samples.push_back(right.decodeCode(bytes[i] >> 4));
-        } else {
-            samples.push_back(left.decodeCode(bytes[i] & 0x0F));
-            samples.push_back(left.decodeCode(bytes[i] >> 4));
+    for (std::size_t done = 0; done < file.adpcmLength;) {
+        const std::size_t count = std::min(kBlockBytes, file.adpcmLength - done);
+        for (std::size_t got = 0; got < count;) {
+            const int n = input.readAt(static_cast<std::int64_t>(file.adpcmOffset + done + got), bytes.data() + got,
+                                       static_cast<int>(count - got));
+            if (n <= 0)
+                return false;
+            got += static_cast<std::size_t>(n);
         }
+        for (std::size_t i = 0; i < count; ++i) {
+            AdpcmDecoder& high = file.channels == 2 ? right : left;
+            samples[2 * i] = left.decodeCode(bytes[i] & 0x0F);
+            samples[2 * i + 1] = high.decodeCode(bytes[i] >> 4);
+        }
+        if (!sink(samples.data(), 2 * count))
+            return false;
+        done += count;
     }
-    return samples;
+    return true;
 }
 
 }  // namespace korvel

@@ -1,9 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
+#include <functional>
 #include <string>
-#include <vector>
 
 #include "tessal/TessalReader.h"
 
@@ -14,9 +13,12 @@ namespace korvel {
 std::string infoText(const std::string& name, const TessalFile& file);
 std::string infoJson(const std::string& name, const TessalFile& file);
 
-// The ADPCM payload decoded to 16-bit samples, channels interleaved: two
-// samples a byte for mono, one frame a byte for stereo (left in the low
-// nibble), each channel decoded from its own state.
-std::vector<std::int16_t> decodePayload(const TessalFile& file, std::span<const std::uint8_t> image);
+// Decodes the ADPCM payload of a read file a block at a time and hands
+// each block of 16-bit samples, channels interleaved, to sink: two samples
+// a byte for mono, one frame a byte for stereo (left in the low nibble),
+// each channel decoded from its own state. False when the file cannot be
+// read as far as the payload reaches, or sink refuses a block.
+bool decodePayload(const TessalFile& file, InputFile& input,
+                   const std::function<bool(const std::int16_t* samples, std::size_t count)>& sink);
 
 }  // namespace korvel

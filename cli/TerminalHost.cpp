@@ -1,6 +1,9 @@
 #include "cli/TerminalHost.h"
 
+#include <string>
+
 #include "tessal/ContentInfo.h"
+#include "tessal/TagValue.h"
 
 namespace korvel {
 
@@ -14,12 +17,12 @@ void TerminalHost::beginFile(const std::string& name)
     file = name;
     shownSuccess = false;
     shownError = false;
-    rateRefused = false;
+    usageRefused = false;
 }
 
 TerminalHost::Outcome TerminalHost::outcome() const
 {
-    if (rateRefused)
+    if (usageRefused)
         return Outcome::usageError;
     if (shownError)
         return Outcome::refused;
@@ -37,14 +40,26 @@ void TerminalHost::restoreAt(ScreenPoint, bool) {}
 void TerminalHost::waitCursor(WaitCursor) {}
 
 // The rules of the settings dialog: 8000 Hz cannot be chosen for a sound
-// below 8000 Hz, and transfer is never allowed without saving.
+// below 8000 Hz, and transfer is never allowed without saving. A refusal
+// here is a usage error.
 ConversionSettings TerminalHost::askSettings(const std::string& baseName, int inputRate)
 {
     ConversionSettings settings;
     if (options.rate == 8000 && inputRate < 8000) {
-        rateRefused = true;
+        usageRefused = true;
         std::fprintf(err, "korvel-cli: %s: --rate 8000 needs a sound of 8000 Hz or more (this one has %d Hz)\n",
                      file.c_str(), inputRate);
+        return settings;
+    }
+    // The base name as the title must be readable as text, or the file
+    // would have an empty title without a word.
+    std::u16string units;
+    if (!options.title && !multibyteToUtf16(baseName.c_str(), units)) {
+        usageRefused = true;
+        std::fprintf(err,
+                     "korvel-cli: %s: the file name is neither in the character set of the locale nor UTF-8, so it "
+                     "cannot be the title; give one with --title\n",
+                     file.c_str());
         return settings;
     }
     settings.accepted = true;

@@ -36,7 +36,7 @@ private:
     std::string file;
     bool shownSuccess = false;
     bool shownError = false;
-    bool rateRefused = false;
+    bool usageRefused = false;
 };
 
 }  // namespace korvel

@@ -1,18 +1,28 @@
 // korvel-cli: converts WAV and AIFF files into Tessal files from a terminal,
 // through the same conversion job as the desktop program.
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <clocale>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cli/CommandLine.h"
 #include "cli/InfoReport.h"
+#include "cli/StandardOutput.h"
 #include "cli/TerminalHost.h"
 #include "pipeline/ConversionJob.h"
 #include "pipeline/Platform.h"
 #include "pipeline/WavImage.h"
+#include "tessal/TagValue.h"
 #include "tessal/TessalReader.h"
 
 #ifndef KORVEL_VERSION
@@ -41,18 +51,39 @@ int exitCode(korvel::TerminalHost::Outcome outcome)
     return kExitStopped;
 }
 
+// True when the path leads to what standard output is (a link such as
+// /dev/stdout, or the terminal or pipe it is).
+bool namesStandardOutput(const std::string& path)
+{
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    struct stat named {}, out {};
+    return ::stat(path.c_str(), &named) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 && named.st_dev == out.st_dev &&
+           named.st_ino == out.st_ino;
+#endif
+}
+
+// Why a file could not be opened for reading.
+const char* openProblem(int result)
+{
+    return result == korvel::Platform::kFileCannotOpen ? "cannot be opened" : "cannot be read: not a regular file";
+}
+
 // Prints what each file holds; 0 when every file is sound, else 1.
 int info(const korvel::InspectOptions& options)
 {
     int status = kExitWritten;
     for (const std::string& name : options.files) {
-        std::vector<std::uint8_t> image;
-        if (korvel::nativePlatform().readFile(name, image) != korvel::Platform::kFileOk) {
-            std::fprintf(stderr, "korvel-cli: %s: cannot be read\n", name.c_str());
+        std::unique_ptr<korvel::InputFile> input;
+        const int opened = korvel::nativePlatform().openFile(name, input);
+        if (opened != korvel::Platform::kFileOk) {
+            std::fprintf(stderr, "korvel-cli: %s: %s\n", name.c_str(), openProblem(opened));
             status = kExitRefused;
             continue;
         }
-        const korvel::TessalFile file = korvel::readTessal(image);
+        const korvel::TessalFile file = korvel::readTessal(*input);
         const std::string report = options.json ? korvel::infoJson(name, file) + "\n" : korvel::infoText(name, file);
         std::fputs(report.c_str(), stdout);
         if (!file.sound()) {
@@ -64,63 +95,143 @@ int info(const korvel::InspectOptions& options)
     return status;
 }
 
-// Writes the sound of a file as a WAV file, never over the file itself.
+// Writes the sound of a file as a WAV file, never over the file itself; "-"
+// as the output writes it to standard output.
 int decode(const korvel::InspectOptions& options)
 {
     namespace fs = std::filesystem;
+    korvel::Platform& platform = korvel::nativePlatform();
     const std::string& name = options.files.front();
-    std::vector<std::uint8_t> image;
-    if (korvel::nativePlatform().readFile(name, image) != korvel::Platform::kFileOk) {
-        std::fprintf(stderr, "korvel-cli: %s: cannot be read\n", name.c_str());
+    std::unique_ptr<korvel::InputFile> input;
+    const int opened = platform.openFile(name, input);
+    if (opened != korvel::Platform::kFileOk) {
+        std::fprintf(stderr, "korvel-cli: %s: %s\n", name.c_str(), openProblem(opened));
         return kExitRefused;
     }
-    const korvel::TessalFile file = korvel::readTessal(image);
-    const std::vector<std::int16_t> samples = korvel::decodePayload(file, image);
-    if (samples.empty()) {
+    const korvel::TessalFile layout = korvel::readTessalLayout(*input);
+    // Every ADPCM byte gives two 16-bit samples.
+    const std::uint64_t dataBytes = 4 * static_cast<std::uint64_t>(layout.adpcmLength);
+    if (layout.hasAudio() && dataBytes > korvel::kMaxWavDataBytes) {
+        std::fprintf(stderr, "korvel-cli: %s: %llu bytes of samples are more than a WAV file can hold (4 GiB)\n",
+                     name.c_str(), static_cast<unsigned long long>(dataBytes));
+        return kExitRefused;
+    }
+    const korvel::TessalFile file = korvel::readTessal(*input);
+    if (!file.hasAudio()) {
         std::fprintf(stderr, "korvel-cli: %s: no sound to decode%s%s\n", name.c_str(), file.sound() ? "" : ": ",
                      file.sound() ? "" : file.faults.front().text.c_str());
         return kExitRefused;
     }
+    const std::uint64_t frames = 2 * static_cast<std::uint64_t>(file.adpcmLength) / static_cast<std::uint64_t>(file.channels);
+
     const std::string output = options.output.empty() ? fs::path(name).replace_extension(".wav").string() : options.output;
     std::error_code error;
+    // "-", or a name for it such as /dev/stdout: the summary then goes to
+    // standard error, not into the WAV file.
+    const bool toStandardOutput = output == "-" || namesStandardOutput(output);
     // The sound file the Tessal file was made from usually has that name:
-    // the default never replaces an existing file, only -o does.
-    if (options.output.empty() && fs::exists(output, error)) {
+    // the default never replaces anything there, not even a dangling link;
+    // only -o does.
+    if (options.output.empty() && fs::symlink_status(output, error).type() != fs::file_type::not_found) {
         std::fprintf(stderr, "korvel-cli: %s exists; name the WAV file with -o\n", output.c_str());
         return kExitRefused;
     }
-    if (fs::equivalent(output, name, error)) {
+    if (!toStandardOutput && fs::equivalent(output, name, error)) {
         std::fprintf(stderr, "korvel-cli: %s: the WAV file would replace the Tessal file\n", name.c_str());
         return kExitRefused;
     }
-    korvel::ClipFormat format;
-    format.channels = static_cast<std::uint16_t>(file.channels);
-    format.bitsPerSample = 16;
-    format.blockAlign = static_cast<std::uint16_t>(2 * file.channels);
-    format.sampleRate = file.sampleRate;
-    format.frameCount = static_cast<std::int32_t>(samples.size() / static_cast<std::size_t>(file.channels));
-    format.dataBytes = 2 * format.frameCount * file.channels;
-    korvel::ByteVector wav;
-    korvel::writeWavImage(format, samples, wav);
-    if (korvel::nativePlatform().replaceFile(output, wav.data(), wav.size()) != korvel::Platform::kFileOk) {
-        std::fprintf(stderr, "korvel-cli: %s: cannot be written\n", output.c_str());
+    std::unique_ptr<korvel::OutputFile> out;
+    if (output == "-") {
+        out = std::make_unique<korvel::StandardOutput>();
+    } else if (const int created = platform.createFile(output, out); created != korvel::Platform::kFileOk) {
+        std::fprintf(stderr, "korvel-cli: %s: %s\n", output.c_str(),
+                     created == korvel::Platform::kFileReadOnly ? "is read-only; not replaced" : "cannot be written");
+        return kExitRefused;
+    }
+
+    korvel::ByteVector bytes;
+    korvel::appendWavHeader(bytes, file.channels, file.sampleRate, static_cast<std::uint32_t>(dataBytes));
+    bool written = out->write(bytes.data(), bytes.size()) == korvel::Platform::kFileOk;
+    const bool decoded = written && korvel::decodePayload(file, *input, [&](const std::int16_t* samples, std::size_t count) {
+        bytes.clear();
+        for (std::size_t i = 0; i < count; ++i)
+            korvel::appendLE16(bytes, static_cast<std::uint16_t>(samples[i]));
+        written = out->write(bytes.data(), bytes.size()) == korvel::Platform::kFileOk;
+        return written;
+    });
+    if (decoded)
+        written = out->commit() == korvel::Platform::kFileOk;
+    if (!written || !decoded) {
+        std::fprintf(stderr, "korvel-cli: %s: %s\n", written ? name.c_str() : output.c_str(),
+                     written ? "cannot be read" : "cannot be written");
         return kExitRefused;
     }
     if (!file.sound())
         std::fprintf(stderr, "korvel-cli: %s: decoded, but offset %zu: %s\n", name.c_str(), file.faults.front().offset,
                      file.faults.front().text.c_str());
-    std::printf("%s: %d Hz, %s, %d frames\n", output.c_str(), file.sampleRate, file.channels == 2 ? "stereo" : "mono",
-                format.frameCount);
+    // The WAV file itself may be on standard output.
+    std::fprintf(toStandardOutput ? stderr : stdout, "%s: %d Hz, %s, %llu frames\n", output.c_str(), file.sampleRate,
+                 file.channels == 2 ? "stereo" : "mono", static_cast<unsigned long long>(frames));
     return file.sound() ? kExitWritten : kExitRefused;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// Converts each file through the conversion job. A target that an earlier
+// file of this run has just written is not replaced: two inputs with one
+// base name would otherwise leave one file for two successes.
+int convert(const korvel::ConvertOptions& options)
 {
-    // Paths and texts are read in the user's multibyte encoding.
-    std::setlocale(LC_CTYPE, "");
-    const korvel::CommandLine line = korvel::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    namespace fs = std::filesystem;
+    // Texts that could only be written as empty values are refused.
+    const std::pair<const char*, std::string> texts[] = {{"--title", options.title.value_or("")},
+                                                         {"--copyright", options.copyright}};
+    for (const auto& [option, text] : texts) {
+        std::u16string units;
+        if (!korvel::multibyteToUtf16(text.c_str(), units)) {
+            std::fprintf(stderr, "korvel-cli: %s: the text is neither in the character set of the locale nor UTF-8\n%s",
+                         option, korvel::usageText());
+            return kExitUsage;
+        }
+    }
+    korvel::TerminalHost host(options, stdout, stderr);
+    korvel::ConversionJob job(host, korvel::nativePlatform());
+    std::map<std::string, std::string> writtenFrom;  // target, as one name whatever the spelling -> input
+    const auto key = [](const std::string& target) {
+        std::error_code error;
+        const fs::path canonical = fs::weakly_canonical(target, error);
+        return error ? target : canonical.string();
+    };
+    int status = kExitWritten;
+    for (const std::string& file : options.files) {
+        const std::string target = korvel::ConversionJob::outputPath(file);
+        int code = kExitRefused;
+        std::error_code error;
+        const auto earlier = writtenFrom.find(key(target));
+        if (earlier != writtenFrom.end() && fs::exists(target, error)) {
+            std::fprintf(stderr, "korvel-cli: %s: will not replace %s, just written from %s\n", file.c_str(),
+                         target.c_str(), earlier->second.c_str());
+        } else {
+            host.beginFile(file);
+            job.convertFile(file);
+            code = exitCode(host.outcome());
+            if (code == kExitWritten)
+                writtenFrom[key(target)] = file;
+        }
+        if (code == kExitStopped)
+            std::fprintf(stderr,
+                         "korvel-cli: %s: no file written: a conversion stage stopped (for example, the Tessal file "
+                         "would be larger than the sound file)\n",
+                         file.c_str());
+        if (code == kExitUsage)
+            std::fputs(korvel::usageText(), stderr);
+        // The first file that failed decides the exit status.
+        if (status == kExitWritten)
+            status = code;
+    }
+    return status;
+}
+
+int run(const korvel::CommandLine& line)
+{
     switch (line.action) {
     case korvel::CommandLine::Action::help:
         std::fputs(korvel::usageText(), stdout);
@@ -138,24 +249,28 @@ int main(int argc, char** argv)
     case korvel::CommandLine::Action::convert:
         break;
     }
+    return convert(line.options);
+}
 
-    korvel::TerminalHost host(line.options, stdout, stderr);
-    korvel::ConversionJob job(host, korvel::nativePlatform());
-    int status = kExitWritten;
-    for (const std::string& file : line.options.files) {
-        host.beginFile(file);
-        job.convertFile(file);
-        const int code = exitCode(host.outcome());
-        if (code == kExitStopped)
-            std::fprintf(stderr,
-                         "korvel-cli: %s: no file written: a conversion stage stopped (for example, the Tessal file "
-                         "would be larger than the sound file)\n",
-                         file.c_str());
-        if (code == kExitUsage)
-            std::fputs(korvel::usageText(), stderr);
-        // The first file that failed decides the exit status.
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Paths and texts are read in the user's multibyte encoding.
+    std::setlocale(LC_CTYPE, "");
+    int status = kExitRefused;
+    try {
+        status = run(korvel::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));
+    } catch (const std::bad_alloc&) {
+        std::fputs("korvel-cli: not enough memory\n", stderr);
+        status = kExitRefused;
+    }
+    // Whatever was printed must have arrived: a full disk or a closed pipe
+    // behind standard output is a failure, not a success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fputs("korvel-cli: standard output: write error\n", stderr);
         if (status == kExitWritten)
-            status = code;
+            status = kExitRefused;
     }
     return status;
 }

@@ -31,8 +31,6 @@ constexpr int kMinPlayTimeMs = 20;
 // reduced output steps up to 640, of at most 81920 entries.
 constexpr int kMaxTableStep = 640;
 constexpr int kMaxTableLength = 81920;
-// Bytes before the samples in the WAV image of writeWav.
-constexpr int kWavHeaderBytes = 44;
 
 // The format checks in the order that decides the result.
 int checkFormat(const SampleSource& reader)
@@ -140,7 +138,7 @@ int AudioClip::loadForAudioTrack(bool isAiff, InputStream& file, int outRate, in
             return kFailed;
     } else {
         // The limits of resample: its WAV image and the converter's setup.
-        if (mono.dataBytes > INT_MAX - kWavHeaderBytes)
+        if (mono.dataBytes > INT_MAX - static_cast<int>(kWavHeaderBytes))
             return kFailed;
         Resampler converter(&mono);
         if (converter.setup(outRate, taps, kMaxTableStep, kMaxTableLength) < 0)
@@ -234,7 +232,7 @@ int AudioClip::resample(int outRate, int taps)
     if (clipFormat.sampleRate == outRate)
         return kOk;
     // The image is read back through a 32-bit length.
-    if (clipFormat.dataBytes > INT_MAX - kWavHeaderBytes)
+    if (clipFormat.dataBytes > INT_MAX - static_cast<int>(kWavHeaderBytes))
         return kFailed;
     ByteVector image;
     writeWav(image);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <cwchar>
@@ -84,6 +85,12 @@ int ConversionJob::dateStamp(char* buffer, int size)
     return n == 0 ? -1 : static_cast<int>(n);
 }
 
+std::string ConversionJob::outputPath(const std::string& path)
+{
+    const PathParts parts = splitPath(path);
+    return parts.drive + parts.directory + parts.baseName + ".mmf";
+}
+
 std::string ConversionJob::sizeText(std::size_t bytes)
 {
     // Hundredths of a kilobyte, an exact half rounded upward: the C
@@ -137,12 +144,12 @@ int ConversionRun::run(const std::string& path)
         return kMsgBadExtension;
 
     std::unique_ptr<InputFile> file;
-    const int opened = platform.openFile(path, file);
-    if (opened == Platform::kFileTooLarge)
-        return kMsgFormatNotSupported;
-    if (opened != Platform::kFileOk)
+    if (platform.openFile(path, file) != Platform::kFileOk)
         return kMsgCannotOpen;
+    // The readers count in 32 bits: a larger file is refused unread.
     const std::int64_t inputBytes = file->size();
+    if (inputBytes > INT_MAX)
+        return kMsgFormatNotSupported;
 
     // The sound is only checked here; it is decoded once the settings are
     // known, and only as far as the file can hold it, so a long recording
@@ -192,7 +199,7 @@ int ConversionRun::run(const std::string& path)
     const double freeSpace = platform.queryFreeSpace(parts);
     if (!(freeSpace > static_cast<double>(length)))
         return kMsgDiskSpace;
-    const std::string target = parts.drive + parts.directory + parts.baseName + ".mmf";
+    const std::string target = ConversionJob::outputPath(path);
     if (platform.replaceFile(target, output.data(), output.size()) != Platform::kFileOk)
         return kMsgCannotSave;
 

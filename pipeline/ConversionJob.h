@@ -27,6 +27,10 @@ public:
     // cannot be had or the text does not fit.
     static int dateStamp(char* buffer, int size);
 
+    // Where the Tessal file of a sound file goes: beside it, under its base
+    // name with the extension ".mmf".
+    static std::string outputPath(const std::string& path);
+
     // The size in kilobytes with two decimals, halves rounded upward:
     // 12345 bytes give "12.06KB", 128 give "0.13KB".
     static std::string sizeText(std::size_t bytes);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/InputStream.h"
-#include "pipeline/InputFile.h"
+#include "formats/InputFile.h"
 
 namespace korvel {
 

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/InputFile.h"
+#include "formats/InputFile.h"
+#include "pipeline/OutputFile.h"
 #include "pipeline/PathParts.h"
 
 namespace korvel {
@@ -19,27 +20,29 @@ public:
     static constexpr int kFileOk = 0;
     static constexpr int kFileCannotOpen = -1;
     static constexpr int kFileCannotRead = -2;
-    static constexpr int kFileTooLarge = -3;
     static constexpr int kFileCannotWrite = -4;
+    static constexpr int kFileReadOnly = -5;
 
     virtual ~Platform();
 
     // Opens a file for reading, so that other programs may go on reading
-    // and writing it. Files of 2^31 bytes or more are refused unread, and
-    // so is anything that is not a file (a folder, a device).
+    // and writing it. Anything that is not a regular file (a folder, a
+    // device, a pipe) is refused at once (kFileCannotRead), without
+    // waiting for a writer.
     virtual int openFile(const std::string& path, std::unique_ptr<InputFile>& file) = 0;
-    // Reads a whole file opened as openFile opens it. A file that shrinks
-    // while it is read is taken as far as it went; a read error is not
-    // taken for the end of the file.
-    int readFile(const std::string& path, std::vector<std::uint8_t>& contents);
-    // Writes a file whole, or not at all: the bytes go into a temporary file
-    // beside it, which then replaces the target. A failure leaves no partial
+    // Starts writing a file under path. A new name or a regular file is
+    // written whole or not at all (see OutputFile); a regular file that is
+    // read-only is not replaced (kFileReadOnly), and the new file keeps the
+    // permissions of the one it replaces. What the system offers besides
+    // (a device, a pipe) is written to as it is. kFileCannotOpen when the
+    // name cannot be written at all (a folder, a link that leads nowhere).
+    virtual int createFile(const std::string& path, std::unique_ptr<OutputFile>& file) = 0;
+    // createFile, every byte written, commit: a failure leaves no partial
     // file and an existing target untouched.
-    virtual int replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size) = 0;
+    int replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size);
     // Free bytes of the volume that holds the path's directory (with a drive
-    // letter: the volume whose root it is), not only those the user may
-    // take; -1 when it cannot be had. A floating-point count keeps sizes
-    // beyond 2^32.
+    // letter: the volume whose root it is), those the user may take; -1
+    // when it cannot be had. A floating-point count keeps sizes beyond 2^32.
     virtual double queryFreeSpace(const PathParts& path) = 0;
     // Sets the character-type locale to the user's default, so that texts
     // are read in the code page the user typed them in.

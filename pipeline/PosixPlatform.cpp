@@ -8,11 +8,84 @@
 #include <cerrno>
 #include <climits>
 #include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <random>
 
 namespace korvel {
+
+namespace {
+
+// The one hidden temporary file that exists at a time under a name, so that
+// an interruption can remove it: the name is complete whenever armed is set,
+// and a handler reads nothing else.
+char pendingName[PATH_MAX];
+volatile std::sig_atomic_t pendingArmed = 0;
+
+extern "C" void removePendingAndEnd(int signal)
+{
+    if (pendingArmed)
+        ::unlink(pendingName);
+    // The handler was reset on entry (SA_RESETHAND): raised again, the signal
+    // ends the program with its usual status once this handler returns.
+    ::raise(signal);
+}
+
+// Catches the signals that end a program from a terminal or a service
+// manager; one the program was started with ignored stays ignored.
+void catchInterruptions()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            struct sigaction previous {};
+            if (::sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN)
+                continue;
+            struct sigaction action {};
+            action.sa_handler = removePendingAndEnd;
+            action.sa_flags = SA_RESETHAND;
+            sigemptyset(&action.sa_mask);
+            ::sigaction(signal, &action, nullptr);
+        }
+    });
+}
+
+// Makes a hidden name pending in the directory: "<directory>.korvel-XXXXXX",
+// the X's left for the caller. False when the name would not fit.
+bool preparePending(const std::string& directory)
+{
+    static constexpr char kPattern[] = ".korvel-XXXXXX";
+    pendingArmed = 0;
+    if (directory.size() + sizeof kPattern > sizeof pendingName)
+        return false;
+    std::memcpy(pendingName, directory.data(), directory.size());
+    std::memcpy(pendingName + directory.size(), kPattern, sizeof kPattern);
+    catchInterruptions();
+    return true;
+}
+
+void disarmPending()
+{
+    pendingArmed = 0;
+}
+
+std::string directoryOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// A file the caller may not write: no write permission for anyone (which
+// holds for the superuser too), or none for this user.
+bool readOnly(const std::string& path, const struct stat& info)
+{
+    return (info.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+}  // namespace
 
 ssize_t PosixPlatform::readSome(int fd, void* buffer, std::size_t size, off_t offset)
 {
@@ -24,9 +97,20 @@ ssize_t PosixPlatform::writeSome(int fd, const void* data, std::size_t size)
     return ::write(fd, data, size);
 }
 
+int PosixPlatform::openUnnamed(const char* directory)
+{
+#ifdef O_TMPFILE
+    return ::open(directory, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+#else
+    (void)directory;
+    errno = EOPNOTSUPP;
+    return -1;
+#endif
+}
+
 int PosixPlatform::makeTemporary(char* pattern)
 {
-    return ::mkstemp(pattern);
+    return ::mkostemp(pattern, O_CLOEXEC);
 }
 
 int PosixPlatform::renameFile(const char* from, const char* to)
@@ -80,20 +164,132 @@ private:
     std::int64_t length;
 };
 
+// A new regular file for target, unnamed (named empty) or under the pending
+// hidden name, in the target's directory so that the rename stays on one
+// volume. It takes the target's name only on commit.
+class PosixPlatform::NewFile : public OutputFile {
+public:
+    NewFile(PosixPlatform& platform, int fd, std::string target, std::string named)
+        : platform(platform), fd(fd), target(std::move(target)), named(std::move(named))
+    {
+    }
+    ~NewFile() override
+    {
+        if (fd >= 0)
+            ::close(fd);
+        if (!named.empty() && !committed)
+            ::unlink(named.c_str());
+        if (!named.empty())
+            disarmPending();
+    }
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    int write(const std::uint8_t* data, std::size_t size) override
+    {
+        return platform.writeAll(fd, data, size) ? kFileOk : kFileCannotWrite;
+    }
+
+    // On the disk first; then the name. An unnamed file is linked in under
+    // the target's name when there is none yet, else under the pending name
+    // that then replaces the target, so a name exists only for that moment.
+    int commit() override
+    {
+        if (::fsync(fd) != 0)
+            return kFileCannotWrite;
+        if (named.empty()) {
+            const std::string self = "/proc/self/fd/" + std::to_string(fd);
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
+                return finish();
+            if (errno != EEXIST || !linkPending(self))
+                return kFileCannotWrite;
+        }
+        const int closed = ::close(fd);
+        fd = -1;
+        if (closed != 0 || platform.renameFile(named.c_str(), target.c_str()) != 0)
+            return kFileCannotWrite;
+        return finish();
+    }
+
+private:
+    int finish()
+    {
+        committed = true;
+        if (!named.empty())
+            disarmPending();
+        return kFileOk;
+    }
+
+    // Links the unnamed file under a pending name of its own.
+    bool linkPending(const std::string& self)
+    {
+        static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        if (!preparePending(directoryOf(target)))
+            return false;
+        std::random_device random;
+        const std::size_t length = std::strlen(pendingName);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            for (std::size_t i = length - 6; i < length; ++i)
+                pendingName[i] = kLetters[random() % (sizeof kLetters - 1)];
+            pendingArmed = 1;
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, pendingName, AT_SYMLINK_FOLLOW) == 0) {
+                named = pendingName;
+                return true;
+            }
+            pendingArmed = 0;
+            if (errno != EEXIST)
+                return false;
+        }
+        return false;
+    }
+
+    PosixPlatform& platform;
+    int fd;
+    std::string target;
+    std::string named;
+    bool committed = false;
+};
+
+// A device or a pipe, written to as it is.
+class PosixPlatform::DeviceFile : public OutputFile {
+public:
+    DeviceFile(PosixPlatform& platform, int fd) : platform(platform), fd(fd) {}
+    ~DeviceFile() override
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    DeviceFile(const DeviceFile&) = delete;
+    DeviceFile& operator=(const DeviceFile&) = delete;
+
+    int write(const std::uint8_t* data, std::size_t size) override
+    {
+        return platform.writeAll(fd, data, size) ? kFileOk : kFileCannotWrite;
+    }
+    int commit() override
+    {
+        const int closed = ::close(fd);
+        fd = -1;
+        return closed == 0 ? kFileOk : kFileCannotWrite;
+    }
+
+private:
+    PosixPlatform& platform;
+    int fd;
+};
+
 int PosixPlatform::openFile(const std::string& path, std::unique_ptr<InputFile>& file)
 {
     file.reset();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a FIFO with no writer would wait forever. Only a
+    // regular file is read, and that reads the same either way.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return kFileCannotOpen;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return kFileCannotRead;
-    }
-    if (info.st_size > INT_MAX) {
-        ::close(fd);
-        return kFileTooLarge;
     }
     file.reset(new (std::nothrow) OpenFile(*this, fd, static_cast<std::int64_t>(info.st_size)));
     if (!file) {
@@ -103,24 +299,77 @@ int PosixPlatform::openFile(const std::string& path, std::unique_ptr<InputFile>&
     return kFileOk;
 }
 
-int PosixPlatform::replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size)
+int PosixPlatform::createFile(const std::string& path, std::unique_ptr<OutputFile>& file)
 {
-    // A short name of its own in the same directory, so that the rename
-    // stays on one volume and no name gets too long.
-    const std::size_t slash = path.rfind('/');
-    std::string temporary = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".korvel-XXXXXX";
-    const int fd = makeTemporary(temporary.data());
-    if (fd < 0)
-        return kFileCannotOpen;
-    // mkstemp creates the file for its owner only; give it the usual mode.
+    file.reset();
+    // What the name is now: nothing, a regular file, a link to one (whose
+    // file is replaced, the link kept), or something to write to as it is.
+    std::string target = path;
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    const bool written = writeAll(fd, data, size) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || renameFile(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return kFileCannotWrite;
+    mode_t mode = 0666 & ~mask;
+    struct stat info {};
+    bool replacing = false;
+    if (::lstat(path.c_str(), &info) == 0) {
+        if (S_ISLNK(info.st_mode) && ::stat(path.c_str(), &info) != 0)
+            return kFileCannotOpen;
+        if (S_ISDIR(info.st_mode))
+            return kFileCannotOpen;
+        if (!S_ISREG(info.st_mode)) {
+            const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+            if (fd < 0)
+                return kFileCannotOpen;
+            file.reset(new (std::nothrow) DeviceFile(*this, fd));
+            if (!file) {
+                ::close(fd);
+                throw std::bad_alloc();
+            }
+            return kFileOk;
+        }
+        char* real = ::realpath(path.c_str(), nullptr);
+        if (real == nullptr)
+            return kFileCannotOpen;
+        target = real;
+        std::free(real);
+        if (readOnly(target, info))
+            return kFileReadOnly;
+        mode = info.st_mode & 0777;
+        replacing = true;
+    } else if (errno != ENOENT) {
+        return kFileCannotOpen;
+    }
+
+    const std::string directory = directoryOf(target);
+    int fd = -1;
+    std::string named;
+    if (::access("/proc/self/fd", X_OK) == 0)
+        fd = openUnnamed(directory.empty() ? "." : directory.c_str());
+    if (fd < 0) {
+        // The file system cannot make unnamed files: a hidden name, removed
+        // again if the program is interrupted.
+        // Armed before the file exists: the name is complete from then on.
+        if (!preparePending(directory))
+            return kFileCannotOpen;
+        pendingArmed = 1;
+        fd = makeTemporary(pendingName);
+        if (fd < 0) {
+            disarmPending();
+            return kFileCannotOpen;
+        }
+        named = pendingName;
+    }
+    // The permissions of the file replaced, or the usual ones for a new file;
+    // the owner too where the system lets us keep it.
+    ::fchmod(fd, mode);
+    if (replacing && (info.st_uid != ::geteuid() || info.st_gid != ::getegid()))
+        (void)::fchown(fd, info.st_uid, info.st_gid);
+    file.reset(new (std::nothrow) NewFile(*this, fd, target, named));
+    if (!file) {
+        ::close(fd);
+        if (!named.empty())
+            ::unlink(named.c_str());
+        disarmPending();
+        throw std::bad_alloc();
     }
     return kFileOk;
 }
@@ -131,7 +380,7 @@ double PosixPlatform::queryFreeSpace(const PathParts& path)
     struct statvfs info {};
     if (::statvfs(directory.c_str(), &info) != 0)
         return -1;
-    return static_cast<double>(info.f_bfree) * static_cast<double>(info.f_frsize);
+    return static_cast<double>(info.f_bavail) * static_cast<double>(info.f_frsize);
 }
 
 void PosixPlatform::useUserLocale()

@@ -10,8 +10,13 @@ namespace korvel {
 class PosixPlatform : public Platform {
 public:
     int openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
-    int replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size) override;
-    // The volume of the directory, by statvfs: free fragments x fragment size.
+    // A new file is made unnamed in the target's directory where the system
+    // can (O_TMPFILE) and linked in when it is whole, else under a hidden
+    // name ".korvel-XXXXXX" that an interruption by SIGINT, SIGTERM or
+    // SIGHUP removes before the program ends.
+    int createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
+    // The volume of the directory, by statvfs: the fragments available to
+    // the caller (not those kept for the superuser) x fragment size.
     double queryFreeSpace(const PathParts& path) override;
     void useUserLocale() override;
     // The first of LC_ALL, LC_MESSAGES and LANG that is set names the
@@ -20,14 +25,18 @@ public:
 
 protected:
     // The system calls on files, each in one place, so that a test can make
-    // any of them fail: pread(2), write(2), mkstemp(3) and rename(2).
+    // any of them fail: pread(2), write(2), open(2) with O_TMPFILE in a
+    // directory, mkstemp(3) and rename(2).
     virtual ssize_t readSome(int fd, void* buffer, std::size_t size, off_t offset);
     virtual ssize_t writeSome(int fd, const void* data, std::size_t size);
+    virtual int openUnnamed(const char* directory);
     virtual int makeTemporary(char* pattern);
     virtual int renameFile(const char* from, const char* to);
 
 private:
     class OpenFile;
+    class NewFile;
+    class DeviceFile;
 
     bool writeAll(int fd, const std::uint8_t* data, std::size_t size);
 };

@@ -79,10 +79,6 @@ int Win32Platform::openFile(const std::string& path, std::unique_ptr<InputFile>&
         CloseHandle(handle);
         return kFileCannotRead;
     }
-    if (size.QuadPart > INT_MAX) {
-        CloseHandle(handle);
-        return kFileTooLarge;
-    }
     file.reset(new (std::nothrow) OpenFile(handle, size.QuadPart));
     if (!file) {
         CloseHandle(handle);
@@ -91,23 +87,67 @@ int Win32Platform::openFile(const std::string& path, std::unique_ptr<InputFile>&
     return kFileOk;
 }
 
-int Win32Platform::replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size)
+namespace {
+
+// A temporary file beside the target that replaces it on commit: "kvlXXXX.tmp".
+class NewFile : public OutputFile {
+public:
+    NewFile(HANDLE handle, std::string temporary, std::string target)
+        : handle(handle), temporary(std::move(temporary)), target(std::move(target))
+    {
+    }
+    ~NewFile() override
+    {
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+        if (!committed)
+            DeleteFileA(temporary.c_str());
+    }
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    int write(const std::uint8_t* data, std::size_t size) override
+    {
+        return writeAll(handle, data, size) ? Platform::kFileOk : Platform::kFileCannotWrite;
+    }
+    // Replacing a read-only file fails here, and the file is kept.
+    int commit() override
+    {
+        const bool flushed = FlushFileBuffers(handle) != 0;
+        const bool closed = CloseHandle(handle) != 0;
+        handle = INVALID_HANDLE_VALUE;
+        if (!flushed || !closed ||
+            !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return Platform::kFileCannotWrite;
+        committed = true;
+        return Platform::kFileOk;
+    }
+
+private:
+    HANDLE handle;
+    std::string temporary;
+    std::string target;
+    bool committed = false;
+};
+
+}  // namespace
+
+int Win32Platform::createFile(const std::string& path, std::unique_ptr<OutputFile>& file)
 {
-    // A short name of its own beside the target: "kvlXXXX.tmp".
+    file.reset();
     char temporary[MAX_PATH] = {};
     if (GetTempFileNameA(directoryOf(path).c_str(), "kvl", 0, temporary) == 0)
         return kFileCannotOpen;
-    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    HANDLE handle = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
         DeleteFileA(temporary);
         return kFileCannotOpen;
     }
-    const bool written = writeAll(file, data, size) && FlushFileBuffers(file);
-    const bool closed = CloseHandle(file) != 0;
-    if (!written || !closed ||
-        !MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    file.reset(new (std::nothrow) NewFile(handle, temporary, path));
+    if (!file) {
+        CloseHandle(handle);
         DeleteFileA(temporary);
-        return kFileCannotWrite;
+        throw std::bad_alloc();
     }
     return kFileOk;
 }
@@ -123,10 +163,11 @@ double Win32Platform::queryFreeSpace(const PathParts& path)
         kernel != nullptr ? reinterpret_cast<FreeSpaceEx>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
                           : nullptr;
     if (freeSpaceEx != nullptr) {
+        // The bytes this user may take, within a quota.
         ULARGE_INTEGER available{}, total{}, free{};
         if (!freeSpaceEx(rootName, &available, &total, &free))
             return -1;
-        return static_cast<double>(free.QuadPart);
+        return static_cast<double>(available.QuadPart);
     }
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
     if (!GetDiskFreeSpaceA(rootName, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))

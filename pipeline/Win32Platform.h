@@ -8,10 +8,12 @@ namespace korvel {
 class Win32Platform : public Platform {
 public:
     int openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
-    int replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size) override;
+    // A temporary file beside the target, moved over it on commit.
+    int createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
     // The volume whose root is the drive letter, or the directory of a path
-    // without one (a network path): GetDiskFreeSpaceExA where the system has
-    // it, else GetDiskFreeSpaceA's cluster counts.
+    // without one (a network path): the bytes available to the user by
+    // GetDiskFreeSpaceExA where the system has it, else GetDiskFreeSpaceA's
+    // cluster counts.
     double queryFreeSpace(const PathParts& path) override;
     void useUserLocale() override;
     // The system's user-interface language.

@@ -1,6 +1,6 @@
 #include "tessal/ByteVector.h"
 
-#include "tessal/Crc16Table.h"
+#include "tessal/Crc16.h"
 
 namespace korvel {
 
@@ -98,27 +98,14 @@ int appendVarLen(ByteVector& out, std::int32_t value)
 
 std::uint16_t crc16(const ByteVector& bytes)
 {
-    unsigned r = 0xFFFF;
-    for (std::uint8_t b : bytes)
-        r = kCrc16Table[((r >> 8) ^ b) & 0xFF] ^ ((r << 8) & 0xFFFF);
-    return static_cast<std::uint16_t>(r ^ 0xFFFF);
+    Crc16 crc;
+    crc.update(bytes.data(), bytes.size());
+    return crc.value();
 }
-
-namespace {
-
-unsigned hexDigit(unsigned value)
-{
-    return value < 10 ? 0x30 + value : 0x37 + value;
-}
-
-}  // namespace
 
 std::uint16_t checkDigits(const ByteVector& bytes)
 {
-    const unsigned crc = crc16(bytes);
-    const unsigned low = (crc & 0x0F) ^ 0x1;
-    const unsigned high = ((crc >> 8) & 0x0F) ^ 0xD;
-    return static_cast<std::uint16_t>(hexDigit(low) + 256 * hexDigit(high));
+    return Crc16::checkCharacters(crc16(bytes));
 }
 
 }  // namespace korvel

@@ -9,7 +9,8 @@ namespace korvel {
 
 // Converts a zero-terminated string in the current locale's multibyte
 // encoding to UTF-16 code units; characters above U+FFFF become surrogate
-// pairs whatever the width of wchar_t. False when the conversion fails.
+// pairs whatever the width of wchar_t. A string the locale cannot read is
+// read as UTF-8 when it is well-formed UTF-8. False when neither reads it.
 bool multibyteToUtf16(const char* text, std::u16string& units);
 
 // Appends the value of one contents-information tag for the given code type:
@@ -21,7 +22,7 @@ bool multibyteToUtf16(const char* text, std::u16string& units);
 //   preceded by "\" as above; the value ends before the first character
 //   that would take it past 256 bytes (an escape counts and stays with its
 //   character), and a surrogate pair counts as one character. A text that
-//   cannot be converted gives an empty value.
+//   multibyteToUtf16 cannot read gives an empty value.
 // - any other code type: nothing.
 void appendTagValue(ByteVector& out, const char* text, std::uint8_t codeType);
 

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "formats/ImageFile.h"
 #include "tessal/ByteVector.h"
+#include "tessal/Crc16.h"
 #include "tessal/TessalFormat.h"
 
 namespace korvel {
@@ -35,43 +37,76 @@ std::string quoted(const std::string& s)
     return "\"" + s + "\"";
 }
 
-// The reader's state: the image and the faults found so far.
+// The bytes a reader holds of a file at a time; the largest tag value it
+// takes. No writer makes a value of more than 512 bytes (256 escaped).
+constexpr std::size_t kWindowBytes = 64 * 1024;
+constexpr std::size_t kMaxValueBytes = 64 * 1024;
+
+// The reader's state: the file, a window of its bytes, and the faults found
+// so far. Every offset it reads at has been checked against the file's
+// length first.
 class Reader {
 public:
-    explicit Reader(std::span<const std::uint8_t> image, TessalFile& file) : image(image), file(file) {}
+    Reader(InputFile& input, TessalFile& file, bool sums) : input(input), file(file), sums(sums) {}
 
     void read();
 
 private:
-    std::uint32_t be32(std::size_t at) const
+    std::uint8_t at(std::size_t offset)
     {
-        return (std::uint32_t{image[at]} << 24) | (std::uint32_t{image[at + 1]} << 16) | (std::uint32_t{image[at + 2]} << 8) |
-               image[at + 3];
+        if (offset - windowStart >= windowFill && !load(offset))
+            return 0;
+        return window[offset - windowStart];
     }
-    unsigned be16(std::size_t at) const { return (unsigned{image[at]} << 8) | image[at + 1]; }
-    bool is(std::size_t at, const void* id) const { return std::memcmp(image.data() + at, id, 4) == 0; }
+    std::uint32_t be32(std::size_t offset)
+    {
+        return (std::uint32_t{at(offset)} << 24) | (std::uint32_t{at(offset + 1)} << 16) |
+               (std::uint32_t{at(offset + 2)} << 8) | at(offset + 3);
+    }
+    unsigned be16(std::size_t offset) { return (unsigned{at(offset)} << 8) | at(offset + 1); }
+    bool is(std::size_t offset, const void* id)
+    {
+        const auto* bytes = static_cast<const std::uint8_t*>(id);
+        return at(offset) == bytes[0] && at(offset + 1) == bytes[1] && at(offset + 2) == bytes[2] && at(offset + 3) == bytes[3];
+    }
+    std::string bytesAt(std::size_t offset, std::size_t count)
+    {
+        std::string out;
+        for (std::size_t i = 0; i < count; ++i)
+            out += static_cast<char>(at(offset + i));
+        return out;
+    }
+    std::string idAt(std::size_t offset)
+    {
+        const std::uint8_t id[4] = {at(offset), at(offset + 1), at(offset + 2), at(offset + 3)};
+        return idText(id);
+    }
     void fault(std::size_t offset, std::string text) { file.faults.push_back({offset, std::move(text)}); }
+
+    bool load(std::size_t offset);
+    std::size_t fill(std::size_t offset, std::size_t count);
 
     // Walks the chunks in [begin, end) at a depth; calls body for each that
     // fits. False when a chunk runs past the end.
     template <typename Body>
     bool walk(std::size_t begin, std::size_t end, int depth, Body body)
     {
-        std::size_t at = begin;
-        while (at < end) {
-            if (end - at < 8) {
-                fault(at, "a chunk header of 8 bytes, only " + std::to_string(end - at) + " left");
+        std::size_t offset = begin;
+        while (offset < end && !readFailed) {
+            if (end - offset < 8) {
+                fault(offset, "a chunk header of 8 bytes, only " + std::to_string(end - offset) + " left");
                 return false;
             }
-            const std::uint32_t size = be32(at + 4);
-            file.chunks.push_back({idText(&image[at]), at, size, depth});
-            if (size > end - at - 8) {
-                fault(at, "chunk " + quoted(idText(&image[at])) + " of " + std::to_string(size) + " bytes, only " +
-                              std::to_string(end - at - 8) + " left");
+            const std::uint32_t size = be32(offset + 4);
+            const std::string id = idAt(offset);
+            file.chunks.push_back({id, offset, size, depth});
+            if (size > end - offset - 8) {
+                fault(offset, "chunk " + quoted(id) + " of " + std::to_string(size) + " bytes, only " +
+                                  std::to_string(end - offset - 8) + " left");
                 return false;
             }
-            body(at, at + 8, at + 8 + size);
-            at += 8 + static_cast<std::size_t>(size);
+            body(offset, offset + 8, offset + 8 + size);
+            offset += 8 + static_cast<std::size_t>(size);
         }
         return true;
     }
@@ -80,22 +115,83 @@ private:
     void readAudioTrack(std::size_t data, std::size_t end);
     void readOptions(std::size_t data, std::size_t end);
     void readMusicTrack(std::size_t data, std::size_t end);
-    void checkPair(const char* name, std::size_t at, const ByteVector& over);
+    void checksums(std::size_t end);
+    void checkPair(const char* name, std::size_t offset, const Crc16& over);
 
-    std::span<const std::uint8_t> image;
+    InputFile& input;
     TessalFile& file;
+    bool sums;
+    std::vector<std::uint8_t> window;
+    std::size_t windowStart = 0, windowFill = 0;
+    bool readFailed = false;
     std::size_t contentsStart = 0, contentsEnd = 0, trackStart = 0, trackEnd = 0;
     std::size_t a0 = 0, a2 = 0;  // offsets of the check-character pairs
     bool seenKinds[3] = {false, false, false};  // "CNTI", "OPDA", a track
+    Crc16 fileCrc, trackCrc, contentsCrc;
 };
 
-void Reader::checkPair(const char* name, std::size_t at, const ByteVector& over)
+// Reads up to count bytes at offset into the window buffer; the number read.
+// A read error, or a file that ends before the length it was opened with,
+// is a fault there, and the reader stops reading.
+std::size_t Reader::fill(std::size_t offset, std::size_t count)
+{
+    window.resize(kWindowBytes);
+    std::size_t got = 0;
+    while (got < count && !readFailed) {
+        const int n = input.readAt(static_cast<std::int64_t>(offset + got), window.data() + got,
+                                   static_cast<int>(count - got));
+        if (n <= 0) {
+            readFailed = true;
+            fault(offset + got, "the file cannot be read from here on");
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
+bool Reader::load(std::size_t offset)
+{
+    windowStart = offset;
+    windowFill = fill(offset, std::min(kWindowBytes, file.length - offset));
+    return windowFill > 0;
+}
+
+void Reader::checkPair(const char* name, std::size_t offset, const Crc16& over)
 {
     std::uint8_t pair[2];
-    putBE16(pair, checkDigits(over));
-    if (image[at] != pair[0] || image[at + 1] != pair[1])
-        fault(at, std::string(name) + " check characters " + quoted(std::string(reinterpret_cast<const char*>(&image[at]), 2)) +
-                      ", expected " + quoted(std::string(reinterpret_cast<char*>(pair), 2)));
+    putBE16(pair, Crc16::checkCharacters(over.value()));
+    const std::string stored = bytesAt(offset, 2);
+    if (static_cast<std::uint8_t>(stored[0]) != pair[0] || static_cast<std::uint8_t>(stored[1]) != pair[1])
+        fault(offset, std::string(name) + " check characters " + quoted(stored) + ", expected " +
+                          quoted(std::string(reinterpret_cast<char*>(pair), 2)));
+}
+
+// Every byte before the closing CRC once, a window at a time: the CRC of the
+// file, that of the track, and that of the contents chunk with both pairs
+// of check characters read as "00".
+void Reader::checksums(std::size_t end)
+{
+    const auto feed = [](Crc16& crc, std::size_t from, const std::uint8_t* bytes, std::size_t count, std::size_t begin,
+                         std::size_t stop) {
+        const std::size_t first = std::max(from, begin), last = std::min(from + count, stop);
+        if (first < last)
+            crc.update(bytes + (first - from), last - first);
+    };
+    for (std::size_t from = 0; from < end && !readFailed;) {
+        const std::size_t count = fill(from, std::min(kWindowBytes, end - from));
+        std::uint8_t* bytes = window.data();
+        fileCrc.update(bytes, count);
+        feed(trackCrc, from, bytes, count, trackStart, trackEnd);
+        if (a0 != 0 && a2 != 0)
+            for (std::size_t pairByte : {a0, a0 + 1, a2, a2 + 1})
+                if (pairByte >= from && pairByte < from + count)
+                    bytes[pairByte - from] = '0';
+        feed(contentsCrc, from, bytes, count, contentsStart, contentsEnd);
+        from += count;
+    }
+    // The window now holds changed bytes.
+    windowFill = 0;
 }
 
 void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
@@ -106,9 +202,9 @@ void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
         fault(data, "the 5 head bytes of \"CNTI\"");
         return;
     }
-    file.contentsType = image[data + 1];
-    file.codeType = image[data + 2];
-    file.copyStatus = image[data + 3];
+    file.contentsType = at(data + 1);
+    file.codeType = at(data + 2);
+    file.copyStatus = at(data + 3);
     if (end - data == 5) {
         // The music-track files: contents type 0x32 or 0x34 and no tags.
         file.variant = file.contentsType == 0x34 ? 2 : file.contentsType == 0x32 ? 1 : -1;
@@ -118,37 +214,41 @@ void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
     }
     file.variant = 0;
     // Entries "XX:value," up to the end of the chunk.
-    std::size_t at = data + 5;
-    while (at < end) {
-        if (end - at < 4 || image[at + 2] != ':') {
-            fault(at, "a tag entry \"XX:value,\"");
+    std::size_t entry = data + 5;
+    while (entry < end && !readFailed) {
+        if (end - entry < 4 || at(entry + 2) != ':') {
+            fault(entry, "a tag entry \"XX:value,\"");
             return;
         }
-        const std::string tag(reinterpret_cast<const char*>(&image[at]), 2);
+        const std::string tag = bytesAt(entry, 2);
         std::string value;
-        std::size_t p = at + 3;
+        std::size_t p = entry + 3;
         const bool single = tag == "R5";  // a zero byte as its value
-        while (p < end && (single ? p < at + 4 : image[p] != ',')) {
+        while (p < end && (single ? p < entry + 4 : at(p) != ',')) {
             // In every code type a "\" before a "," or a "\" keeps that
             // byte in the value; any other "\" is a byte of the value.
-            if (!single && image[p] == '\\' && p + 1 < end && (image[p + 1] == ',' || image[p + 1] == '\\'))
+            if (!single && at(p) == '\\' && p + 1 < end && (at(p + 1) == ',' || at(p + 1) == '\\'))
                 ++p;
-            value += static_cast<char>(image[p++]);
+            value += static_cast<char>(at(p++));
+            if (value.size() > kMaxValueBytes) {
+                fault(entry, "a value of at most " + std::to_string(kMaxValueBytes) + " bytes in the entry " + quoted(tag));
+                return;
+            }
         }
-        if (p >= end || image[p] != ',') {
-            fault(at, "the comma that ends the entry " + quoted(tag));
+        if (p >= end || at(p) != ',') {
+            fault(entry, "the comma that ends the entry " + quoted(tag));
             return;
         }
         if (tag == "A0" || tag == "A2") {
             if (value.size() != 6 || value.compare(0, 4, "QK20") != 0) {
-                fault(at, "entry " + tag + " of \"QK20\" and two check characters");
+                fault(entry, "entry " + tag + " of \"QK20\" and two check characters");
                 return;
             }
             (tag == "A0" ? a0 : a2) = p - 2;
         } else if (tag != "R5") {
             file.tags.emplace_back(tag, value);
         }
-        at = p + 1;
+        entry = p + 1;
     }
 }
 
@@ -158,7 +258,7 @@ void Reader::readAudioTrack(std::size_t data, std::size_t end)
         fault(data, "the 6 head bytes of the audio track");
         return;
     }
-    const unsigned wave = image[data + 2];
+    const unsigned wave = at(data + 2);
     if (wave == tessal::kWaveType4000 || wave == tessal::kWaveType8000) {
         file.sampleRate = wave == tessal::kWaveType4000 ? 4000 : 8000;
         file.channels = 1;
@@ -173,17 +273,17 @@ void Reader::readAudioTrack(std::size_t data, std::size_t end)
             }
             // The play length takes a second byte from 128 on; both lie
             // inside the chunk or the sequence is cut short.
-            const unsigned b0 = image[body + 6];
+            const unsigned b0 = at(body + 6);
             if (b0 >= 128 && bodyEnd - body < 8) {
                 fault(body + 6, "the second byte of the play length inside \"Atsq\"");
                 return;
             }
-            file.ticks = b0 < 128 ? static_cast<int>(b0) : 128 + static_cast<int>((b0 & 0x7F) << 7) + image[body + 7];
+            file.ticks = b0 < 128 ? static_cast<int>(b0) : 128 + static_cast<int>((b0 & 0x7F) << 7) + at(body + 7);
         } else if (is(chunk, tessal::kAudioWaveId)) {
             file.adpcmOffset = body;
             file.adpcmLength = bodyEnd - body;
         } else if (!is(chunk, tessal::kSeekPhraseId)) {
-            fault(chunk, "unknown chunk " + quoted(idText(&image[chunk])) + " in the audio track");
+            fault(chunk, "unknown chunk " + quoted(idAt(chunk)) + " in the audio track");
         }
     });
 }
@@ -199,7 +299,7 @@ void Reader::readOptions(std::size_t data, std::size_t end)
     const std::size_t entriesEnd = data + 8 + std::min<std::size_t>(be32(data + 4), end - data - 8);
     std::size_t at = data + 8;
     while (at + 4 <= entriesEnd) {
-        const std::string tag(reinterpret_cast<const char*>(&image[at]), 2);
+        const std::string tag = bytesAt(at, 2);
         const std::size_t length = be16(at + 2);
         if (length > entriesEnd - at - 4) {
             fault(at, "option entry " + quoted(tag) + " of " + std::to_string(length) + " bytes");
@@ -223,8 +323,9 @@ void Reader::readMusicTrack(std::size_t data, std::size_t end)
             int ticks = 0;
             std::size_t p = body + 25;
             for (int i = 0; i < 4 && p < bodyEnd; ++i, ++p) {
-                ticks = (ticks << 7) | (image[p] & 0x7F);
-                if (!(image[p] & 0x80)) {
+                const unsigned byte = at(p);
+                ticks = (ticks << 7) | static_cast<int>(byte & 0x7F);
+                if (!(byte & 0x80)) {
                     file.ticks = ticks;
                     break;
                 }
@@ -234,7 +335,7 @@ void Reader::readMusicTrack(std::size_t data, std::size_t end)
                 fault(body, "a stream wave \"Mwa\\x01\" with its format");
                 return;
             }
-            const unsigned format = image[body + 8];
+            const unsigned format = at(body + 8);
             file.channels = format == 0x20 ? 1 : format == 0xA0 ? 2 : 0;
             if (file.channels == 0)
                 fault(body + 8, "format 0x20 or 0xA0, found 0x" + hex(format, 2));
@@ -242,40 +343,38 @@ void Reader::readMusicTrack(std::size_t data, std::size_t end)
             file.adpcmOffset = body + 11;
             file.adpcmLength = bodyEnd - body - 11;
         } else if (!is(chunk, tessal::kSetupId)) {
-            fault(chunk, "unknown chunk " + quoted(idText(&image[chunk])) + " in the music track");
+            fault(chunk, "unknown chunk " + quoted(idAt(chunk)) + " in the music track");
         }
     });
 }
 
 void Reader::read()
 {
-    file.length = image.size();
-    if (image.size() < 10 || !is(0, tessal::kFileId)) {
-        fault(0, "not a Tessal file: expected \"MMMD\" and at least 10 bytes");
+    // Only the first bytes decide whether this is a Tessal file at all.
+    file.length = static_cast<std::size_t>(std::max<std::int64_t>(input.size(), 0));
+    if (file.length < 10 || !is(0, tessal::kFileId)) {
+        if (!readFailed)
+            fault(0, "not a Tessal file: expected \"MMMD\" and at least 10 bytes");
         return;
     }
     const std::uint32_t size = be32(4);
     file.chunks.push_back({"MMMD", 0, size, 0});
-    if (size != image.size() - 8)
-        fault(4, "\"MMMD\" size " + std::to_string(size) + ", expected " + std::to_string(image.size() - 8) +
+    if (size != file.length - 8)
+        fault(4, "\"MMMD\" size " + std::to_string(size) + ", expected " + std::to_string(file.length - 8) +
                      " (the file length - 8)");
-    const std::size_t end = image.size() - 2;
-    const unsigned stored = be16(end);
-    const unsigned crc = crc16(ByteVector(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(end)));
-    if (stored != crc)
-        fault(end, "CRC " + hex(stored, 4) + ", expected " + hex(crc, 4));
+    const std::size_t end = file.length - 2;
 
     walk(8, end, 1, [&](std::size_t chunk, std::size_t data, std::size_t chunkEnd) {
-        const std::uint8_t* id = &image[chunk];
+        const std::string id = idAt(chunk);
+        const bool musicTrack = id.compare(0, 3, tessal::kMusicTrackId) == 0 && (at(chunk + 3) == 5 || at(chunk + 3) == 6);
         // The check pairs refer to one chunk of each kind.
-        const int kind = is(chunk, tessal::kContentsId)     ? 0
-                         : is(chunk, tessal::kOptionDataId) ? 1
-                         : is(chunk, tessal::kAudioTrackId) || (std::memcmp(id, "MTR", 3) == 0 && (id[3] == 5 || id[3] == 6))
-                             ? 2
-                             : -1;
+        const int kind = is(chunk, tessal::kContentsId)                    ? 0
+                         : is(chunk, tessal::kOptionDataId)                ? 1
+                         : is(chunk, tessal::kAudioTrackId) || musicTrack ? 2
+                                                                           : -1;
         if (kind >= 0 && seenKinds[kind]) {
-            fault(chunk, std::string("a second ") + (kind == 2 ? "track" : "contents") + " chunk " +
-                             quoted(idText(id)) + ": a file has one");
+            fault(chunk, std::string("a second ") + (kind == 2 ? "track" : "contents") + " chunk " + quoted(id) +
+                             ": a file has one");
             return;
         }
         if (kind >= 0)
@@ -290,18 +389,29 @@ void Reader::read()
             contentsStart = chunk;
             contentsEnd = chunkEnd;
             readOptions(data, chunkEnd);
-        } else if (std::memcmp(id, "MTR", 3) == 0 && (id[3] == 5 || id[3] == 6)) {
+        } else if (musicTrack) {
             trackStart = chunk;
             trackEnd = chunkEnd;
             readMusicTrack(data, chunkEnd);
         } else {
-            fault(chunk, "unknown chunk " + quoted(idText(id)));
+            fault(chunk, "unknown chunk " + quoted(id));
         }
     });
 
+    if (sums)
+        checksums(end);
+    if (!sums || readFailed) {
+        // What was not read cannot be checked.
+        std::stable_sort(file.faults.begin(), file.faults.end(),
+                         [](const TessalFault& a, const TessalFault& b) { return a.offset < b.offset; });
+        return;
+    }
+    const unsigned stored = be16(end);
+    if (stored != fileCrc.value())
+        fault(end, "CRC " + hex(stored, 4) + ", expected " + hex(fileCrc.value(), 4));
     if (trackEnd == 0)
         fault(8, "an audio or music track chunk");
-    auto inContents = [&](std::size_t at) { return at >= contentsStart && at + 2 <= contentsEnd; };
+    auto inContents = [&](std::size_t offset) { return offset >= contentsStart && offset + 2 <= contentsEnd; };
     if (a0 == 0 || a2 == 0) {
         fault(8, "the check entries A0 and A2");
     } else if (!inContents(a0) || !inContents(a2)) {
@@ -309,12 +419,8 @@ void Reader::read()
         fault(a0, "the check entries A0 and A2 inside the contents chunk");
     } else if (trackEnd != 0) {
         // A0 covers the track, A2 its own chunk with both pairs "00".
-        checkPair("A0", a0, ByteVector(image.begin() + static_cast<std::ptrdiff_t>(trackStart),
-                                       image.begin() + static_cast<std::ptrdiff_t>(trackEnd)));
-        ByteVector own(image.begin() + static_cast<std::ptrdiff_t>(contentsStart), image.begin() + static_cast<std::ptrdiff_t>(contentsEnd));
-        for (std::size_t at : {a0, a2})
-            own[at - contentsStart] = own[at - contentsStart + 1] = '0';
-        checkPair("A2", a2, own);
+        checkPair("A0", a0, trackCrc);
+        checkPair("A2", a2, contentsCrc);
     }
     if (trackEnd != 0 && file.adpcmLength == 0)
         fault(trackStart, "wave data in the track");
@@ -324,11 +430,24 @@ void Reader::read()
 
 }  // namespace
 
-TessalFile readTessal(std::span<const std::uint8_t> image)
+TessalFile readTessal(InputFile& input)
 {
     TessalFile file;
-    Reader(image, file).read();
+    Reader(input, file, true).read();
     return file;
+}
+
+TessalFile readTessalLayout(InputFile& input)
+{
+    TessalFile file;
+    Reader(input, file, false).read();
+    return file;
+}
+
+TessalFile readTessal(std::span<const std::uint8_t> image)
+{
+    ImageFile input(image);
+    return readTessal(input);
 }
 
 }  // namespace korvel

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/InputFile.h"
+
 namespace korvel {
 
 // One chunk of a Tessal file: where it starts, its size field, and how deep
@@ -50,7 +52,17 @@ struct TessalFile {
     bool transferAllowed() const { return (copyStatus & 1) == 0; }
 };
 
-// Reads a file image. Any image gives a result; what could not be read is a fault.
+// Reads a file as far as it needs to: its first bytes tell whether it is a
+// Tessal file at all; then the chunk heads and the contents information are
+// read, and every byte once for the CRC and the check characters, a window
+// of 64 KiB at a time. Any file gives a result; what could not be read
+// (also a file that ends early) is a fault, and such a fault ends the
+// checks.
+TessalFile readTessal(InputFile& file);
+// The chunks and fields only, without reading every byte for the CRC and
+// the check characters: what a caller needs to refuse a file early.
+TessalFile readTessalLayout(InputFile& file);
+// The same for an image in memory.
 TessalFile readTessal(std::span<const std::uint8_t> image);
 
 }  // namespace korvel

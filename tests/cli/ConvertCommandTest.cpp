@@ -15,34 +15,20 @@
 
 #include "dsp/AdpcmDecoder.h"
 #include "tessal/ByteVector.h"
+#include "tests/cli/CommandTest.h"
 
 namespace korvel {
 namespace {
 
+using test::Finished;
+using test::readFile;
+using ConvertCommand = test::CommandTest;
 namespace fs = std::filesystem;
-
-std::vector<std::uint8_t> readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string readText(const fs::path& path)
-{
-    const std::vector<std::uint8_t> bytes = readFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
 
 std::uint32_t be32(const std::vector<std::uint8_t>& v, std::size_t at)
 {
     return (std::uint32_t{v[at]} << 24) | (std::uint32_t{v[at + 1]} << 16) | (std::uint32_t{v[at + 2]} << 8) | v[at + 3];
 }
-
-struct Finished {
-    int status;
-    std::string out;
-    std::string err;
-};
 
 // What a written audio file holds, found by walking its chunks.
 struct AudioFile {
@@ -115,36 +101,6 @@ double correlation(const std::vector<std::int16_t>& a, const std::vector<std::in
     }
     return ab / std::sqrt(aa * bb);
 }
-
-class ConvertCommand : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(std::system("sox --version >/dev/null 2>&1"), 0)
-            << "sox is needed for this test; the README's test command installs it";
-        dir = fs::temp_directory_path() / ("korvel-cli-" + std::to_string(std::random_device()()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    Finished cli(const std::string& arguments, const std::string& environment = "LANG=C")
-    {
-        const fs::path out = dir / "stdout", err = dir / "stderr";
-        const std::string command = environment + " '" KORVEL_CLI_PATH "' " + arguments + " >'" + out.string() +
-                                    "' 2>'" + err.string() + "'";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readText(out), readText(err)};
-    }
-    fs::path sox(const std::string& name, const std::string& format, const std::string& synth)
-    {
-        const fs::path path = dir / name;
-        const std::string command = "sox -D -n " + format + " '" + path.string() + "' " + synth + " 2>/dev/null";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        return path;
-    }
-
-    fs::path dir;
-};
 
 TEST_F(ConvertCommand, WrittenFilesAreSoundAndSoundLikeTheirInput)
 {

@@ -189,9 +189,7 @@ TEST_F(ConversionJobTest, UnreadableInputIsReported)
     const std::string tone = writeTone("tone.wav");
     platform.readResult = Platform::kFileCannotRead;
     EXPECT_EQ(convert(tone), refusal("Cannot open WAV/AIFF file"));
-    // A file of 2^31 bytes or more, and a sound too large for memory.
-    platform.readResult = Platform::kFileTooLarge;
-    EXPECT_EQ(convert(tone), refusal("Audio format not supported"));
+    // A sound too large for memory.
     platform.readResult = TestPlatform::kThrow;
     EXPECT_EQ(convert(tone), refusal("Audio format not supported"));
 }
@@ -313,6 +311,14 @@ public:
         }
         return std::min(size, static_cast<std::size_t>(limit - done));
     }
+    int openUnnamed(const char* directory) override
+    {
+        if (createFails || unnamedRefused) {
+            errno = unnamedRefused ? EOPNOTSUPP : EACCES;
+            return -1;
+        }
+        return TestPlatform::openUnnamed(directory);
+    }
     int makeTemporary(char* pattern) override
     {
         if (createFails) {
@@ -333,6 +339,8 @@ public:
     ssize_t readFailsAfter = -1;
     ssize_t writeFailsAfter = -1;
     bool createFails = false;
+    // The file system makes no unnamed files: a hidden named one is used.
+    bool unnamedRefused = false;
     bool renameFails = false;
     ssize_t bytesRead = 0;
     ssize_t bytesWritten = 0;
@@ -354,19 +362,23 @@ TEST_F(ConversionJobTest, FailingFileServicesKeepTheOldFileAndLeaveNothingBehind
         {"the replace fails", [](FaultyPlatform& p) { p.renameFails = true; }, "error Cannot save Tessal file"},
     };
     const std::string wav = writeTone("tone.wav");
-    for (const Row& row : rows) {
-        write("tone.mmf", {'o', 'l', 'd'});
-        FaultyPlatform faulty;
-        row.fault(faulty);
-        host.calls.clear();
-        ConversionJob(host, faulty).convertFile(wav);
-        ASSERT_GE(host.calls.size(), 4u) << row.what;
-        EXPECT_EQ(host.calls[host.calls.size() - 4], row.message) << row.what;
-        EXPECT_EQ(readBack((dir / "tone.mmf").string()), (std::vector<std::uint8_t>{'o', 'l', 'd'})) << row.what;
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir))
-            names.insert(entry.path().filename().string());
-        EXPECT_EQ(names, (std::set<std::string>{"tone.wav", "tone.mmf"})) << row.what;
+    for (bool unnamed : {true, false}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(unnamed ? "unnamed new file" : "hidden named new file");
+            write("tone.mmf", {'o', 'l', 'd'});
+            FaultyPlatform faulty;
+            faulty.unnamedRefused = !unnamed;
+            row.fault(faulty);
+            host.calls.clear();
+            ConversionJob(host, faulty).convertFile(wav);
+            ASSERT_GE(host.calls.size(), 4u) << row.what;
+            EXPECT_EQ(host.calls[host.calls.size() - 4], row.message) << row.what;
+            EXPECT_EQ(readBack((dir / "tone.mmf").string()), (std::vector<std::uint8_t>{'o', 'l', 'd'})) << row.what;
+            std::set<std::string> names;
+            for (const auto& entry : fs::directory_iterator(dir))
+                names.insert(entry.path().filename().string());
+            EXPECT_EQ(names, (std::set<std::string>{"tone.wav", "tone.mmf"})) << row.what;
+        }
     }
     // A real file of 2 GiB (sparse, so it costs no disk) is refused before
     // anything is read or allocated.
@@ -380,10 +392,16 @@ TEST_F(ConversionJobTest, FailingFileServicesKeepTheOldFileAndLeaveNothingBehind
     EXPECT_EQ(plain.bytesRead, 0);
     fs::remove(big);
 
-    // Without a fault the same platform writes the file.
-    FaultyPlatform sound;
-    ConversionJob(host, sound).convertFile(wav);
-    EXPECT_GT(fs::file_size(dir / "tone.mmf"), 100u);
+    // Without a fault the same platform writes the file, either way.
+    for (bool unnamed : {true, false}) {
+        fs::remove(dir / "tone.mmf");
+        FaultyPlatform sound;
+        sound.unnamedRefused = !unnamed;
+        ConversionJob(host, sound).convertFile(wav);
+        EXPECT_GT(fs::file_size(dir / "tone.mmf"), 100u);
+        ConversionJob(host, sound).convertFile(wav);
+        EXPECT_GT(fs::file_size(dir / "tone.mmf"), 100u);
+    }
 }
 
 // A recording longer than a file can hold is read only as far as the file

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "pipeline/InputFile.h"
+#include "formats/InputFile.h"
 
 namespace korvel::test {
 

@@ -133,5 +133,29 @@ TEST_F(TagValue, ShiftJisTextIsConvertedAndItsTrailBytesAreNotEscaped)
     EXPECT_EQ(value("a\x95", 2), "a\x95");
 }
 
+// The "C" locale of services and containers reads no byte above 0x7F:
+// UTF-8 text is then read as UTF-8, and only text that is neither gives an
+// empty value.
+TEST_F(TagValue, TextTheLocaleCannotReadIsReadAsUtf8)
+{
+    ASSERT_TRUE(useLocale({"C"}));
+    EXPECT_EQ(value("\xC3\x9C" "berschrift, ja", ContentInfo::kCodeUtf8), "\xC3\x9C" "berschrift\\, ja");
+    EXPECT_EQ(value("a\xF0\x9F\x98\x80", ContentInfo::kCodeUtf8), "a\xED\xA0\xBD\xED\xB8\x80");
+    struct Row {
+        const char* what;
+        const char* text;
+    };
+    const Row neither[] = {
+        {"a lone continuation byte", "a\x80"}, {"a sequence cut short", "\xE3\x81"},
+        {"an overlong slash", "\xC0\xAF"},    {"a surrogate", "\xED\xA0\x80"},
+        {"above U+10FFFF", "\xF4\x90\x80\x80"}, {"Latin-1", "caf\xE9"},
+    };
+    for (const Row& row : neither) {
+        std::u16string units;
+        EXPECT_FALSE(multibyteToUtf16(row.text, units)) << row.what;
+        EXPECT_EQ(value(row.text, ContentInfo::kCodeUtf8), "") << row.what;
+    }
+}
+
 }  // namespace
 }  // namespace korvel

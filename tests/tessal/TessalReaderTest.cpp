@@ -9,6 +9,7 @@
 #include "tessal/AtrWriter.h"
 #include "tessal/MtrProWriter.h"
 #include "tessal/MtrWriter.h"
+#include "tests/support/MemoryFile.h"
 #include "tests/tessal/TessalTestSupport.h"
 
 namespace korvel {
@@ -197,6 +198,40 @@ TEST(TessalReader, EveryPrefixAndEveryByteFlipIsReadWithinItsBounds)
         ByteVector f = good;
         f[i] ^= 0xA5;
         EXPECT_FALSE(readTessal(f).sound()) << i;
+    }
+}
+
+// A file of any length announced as 2 GiB that is not a Tessal file: only
+// its first window is read. One that fails or ends early while it is read
+// names the place instead of being checked against bytes it does not have.
+TEST(TessalReader, ReadsOnlyWhatItNeedsAndNamesAFileThatCannotBeRead)
+{
+    class Endless : public InputFile {
+    public:
+        std::int64_t size() const override { return std::int64_t{1} << 31; }
+        int readAt(std::int64_t, std::uint8_t* destination, int count) override
+        {
+            std::fill(destination, destination + count, 'R');
+            given += count;
+            return count;
+        }
+        std::int64_t given = 0;
+    } endless;
+    EXPECT_TRUE(names(readTessal(endless), "not a Tessal file"));
+    EXPECT_LE(endless.given, 64 * 1024);
+
+    const ByteVector good = audioFile();
+    // Read in pieces of 7 bytes, the same answer as from memory.
+    test::MemoryFile pieces(good, 7);
+    const TessalFile read = readTessal(pieces);
+    EXPECT_TRUE(read.sound());
+    EXPECT_EQ(read.tags, readTessal(good).tags);
+    EXPECT_EQ(read.adpcmOffset, 0x86u);
+    for (std::int64_t failAt : {std::int64_t{0}, std::int64_t{20}, std::int64_t{0x100}, static_cast<std::int64_t>(good.size()) - 1}) {
+        test::MemoryFile failing(good, 1 << 30, failAt);
+        const TessalFile r = readTessal(failing);
+        EXPECT_FALSE(r.sound()) << failAt;
+        EXPECT_TRUE(names(r, "cannot be read")) << failAt;
     }
 }
 

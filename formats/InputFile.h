@@ -6,7 +6,7 @@ namespace korvel {
 
 // A file opened for reading, so that other programs may go on reading and
 // writing it, and read at any offset as it is needed. Each platform's
-// Platform::openFile makes one.
+// Platform::openFile makes one; ImageFile reads an image in memory.
 class InputFile {
 public:
     virtual ~InputFile() = default;

@@ -1,0 +1,30 @@
+#include "cli/StandardOutput.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "pipeline/Platform.h"
+
+namespace korvel {
+
+StandardOutput::StandardOutput()
+{
+#ifdef _WIN32
+    // Sound data is not text: no line ends may be changed on the way.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
+
+int StandardOutput::write(const std::uint8_t* data, std::size_t size)
+{
+    return std::fwrite(data, 1, size, stdout) == size ? Platform::kFileOk : Platform::kFileCannotWrite;
+}
+
+int StandardOutput::commit()
+{
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? Platform::kFileOk : Platform::kFileCannotWrite;
+}
+
+}  // namespace korvel

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdio>
+
+#include "pipeline/OutputFile.h"
+
+namespace korvel {
+
+// Standard output as the file a command writes, named "-" on its command
+// line: the bytes go out as they are written (in binary on Windows), and
+// commit tells whether every one of them went out.
+class StandardOutput : public OutputFile {
+public:
+    StandardOutput();
+
+    int write(const std::uint8_t* data, std::size_t size) override;
+    int commit() override;
+};
+
+}  // namespace korvel

@@ -1,0 +1,72 @@
+#pragma once
+
+// korvel-cli run as a process, in a folder of its own, on files that sox
+// makes.
+
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace korvel::test {
+
+inline std::vector<std::uint8_t> readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline std::string readText(const std::filesystem::path& path)
+{
+    const std::vector<std::uint8_t> bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+struct Finished {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class CommandTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(std::system("sox --version >/dev/null 2>&1"), 0)
+            << "sox is needed for this test; the README's test command installs it";
+        dir = std::filesystem::temp_directory_path() / ("korvel-cli-" + std::to_string(std::random_device()()));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    // Runs korvel-cli with the arguments (quoted by the caller) in the
+    // environment given; standard output and standard error are caught,
+    // unless the arguments redirect them themselves.
+    Finished cli(const std::string& arguments, const std::string& environment = "LANG=C")
+    {
+        const std::filesystem::path out = dir / "stdout", err = dir / "stderr";
+        const std::string command = environment + " '" KORVEL_CLI_PATH "' " + arguments + " >'" + out.string() +
+                                    "' 2>'" + err.string() + "'";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readText(out), readText(err)};
+    }
+    std::filesystem::path sox(const std::string& name, const std::string& format, const std::string& synth)
+    {
+        const std::filesystem::path path = dir / name;
+        const std::string command = "sox -D -n " + format + " '" + path.string() + "' " + synth + " 2>/dev/null";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return path;
+    }
+
+    std::filesystem::path dir;
+};
+
+}  // namespace korvel::test

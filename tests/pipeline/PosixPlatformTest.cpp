@@ -1,0 +1,158 @@
+// The POSIX file services on real files, links, devices and pipes.
+
+#include "pipeline/PosixPlatform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <iterator>
+#include <random>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace korvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PosixPlatformTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("korvel-posix-" + std::to_string(std::random_device()()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override
+    {
+        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(dir);
+    }
+
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+    static std::string contents(const std::string& name)
+    {
+        std::ifstream in(name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static void put(const std::string& name, const std::string& text) { std::ofstream(name, std::ios::binary) << text; }
+    int replace(const std::string& name, const std::string& text)
+    {
+        return platform.replaceFile(name, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    }
+    static mode_t modeOf(const std::string& name)
+    {
+        struct stat info {};
+        ::lstat(name.c_str(), &info);
+        return info.st_mode;
+    }
+    std::size_t entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator())); }
+
+    fs::path dir;
+    PosixPlatform platform;
+};
+
+TEST_F(PosixPlatformTest, AReplacedFileKeepsItsPermissionsAndAReadOnlyOneIsKept)
+{
+    for (mode_t mode : {0600, 0640, 0755, 0664}) {
+        put(path("song.mmf"), "old");
+        ::chmod(path("song.mmf").c_str(), mode);
+        ASSERT_EQ(replace(path("song.mmf"), "new"), Platform::kFileOk) << std::oct << mode;
+        EXPECT_EQ(contents(path("song.mmf")), "new");
+        EXPECT_EQ(modeOf(path("song.mmf")) & 07777, mode) << std::oct << mode;
+    }
+    // A new file gets the usual permissions.
+    const mode_t mask = ::umask(022);
+    ASSERT_EQ(replace(path("fresh.mmf"), "new"), Platform::kFileOk);
+    EXPECT_EQ(modeOf(path("fresh.mmf")) & 07777, 0644u);
+    ::umask(mask);
+
+    // Read-only for everybody, the superuser included.
+    for (mode_t mode : {0444, 0400, 0555}) {
+        put(path("kept.mmf"), "old");
+        ::chmod(path("kept.mmf").c_str(), mode);
+        EXPECT_EQ(replace(path("kept.mmf"), "new"), Platform::kFileReadOnly) << std::oct << mode;
+        EXPECT_EQ(contents(path("kept.mmf")), "old");
+        EXPECT_EQ(modeOf(path("kept.mmf")) & 07777, mode);
+        ::chmod(path("kept.mmf").c_str(), 0644);
+    }
+    EXPECT_EQ(entries(), 3u);
+}
+
+TEST_F(PosixPlatformTest, LinksDevicesAndPipesAreWrittenThroughNotReplaced)
+{
+    // A link to a regular file: the file is replaced, the link stays a link.
+    put(path("real.wav"), "old");
+    fs::create_symlink("real.wav", dir / "link.wav");
+    ASSERT_EQ(replace(path("link.wav"), "new"), Platform::kFileOk);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.wav"));
+    EXPECT_EQ(contents(path("real.wav")), "new");
+
+    // A link to a device.
+    fs::create_symlink("/dev/null", dir / "null");
+    EXPECT_EQ(replace(path("null"), "bytes"), Platform::kFileOk);
+    EXPECT_TRUE(fs::is_symlink(dir / "null"));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    // A link that leads nowhere is not followed and not replaced.
+    fs::create_symlink("missing.wav", dir / "dangling.wav");
+    EXPECT_EQ(replace(path("dangling.wav"), "new"), Platform::kFileCannotOpen);
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.wav"));
+    EXPECT_FALSE(fs::exists(dir / "missing.wav"));
+
+    // A pipe: what is written arrives at its reader, and the pipe stays.
+    ASSERT_EQ(::mkfifo(path("pipe.wav").c_str(), 0600), 0);
+    std::future<std::string> read = std::async(std::launch::async, [&] { return contents(path("pipe.wav")); });
+    EXPECT_EQ(replace(path("pipe.wav"), "through the pipe"), Platform::kFileOk);
+    EXPECT_EQ(read.get(), "through the pipe");
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.wav"));
+
+    // A folder cannot be written.
+    fs::create_directory(dir / "folder.mmf");
+    EXPECT_EQ(replace(path("folder.mmf"), "new"), Platform::kFileCannotOpen);
+    EXPECT_EQ(entries(), 6u);
+}
+
+// Opening a pipe with no writer answers at once instead of waiting for one.
+TEST_F(PosixPlatformTest, APipeIsRefusedWithoutWaitingForAWriter)
+{
+    ASSERT_EQ(::mkfifo(path("song.wav").c_str(), 0600), 0);
+    std::promise<int> opened;
+    std::future<int> result = opened.get_future();
+    std::thread([&, promise = std::move(opened)]() mutable {
+        std::unique_ptr<InputFile> file;
+        promise.set_value(platform.openFile(path("song.wav"), file));
+    }).detach();
+    if (result.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Lets the waiting open go, so that the test can end.
+        const int release = ::open(path("song.wav").c_str(), O_RDWR);
+        result.wait();
+        ::close(release);
+        FAIL() << "openFile waited for a writer";
+    }
+    EXPECT_EQ(result.get(), Platform::kFileCannotRead);
+}
+
+// The free space is what the caller may take, not what the superuser may.
+TEST_F(PosixPlatformTest, FreeSpaceIsWhatTheCallerMayTake)
+{
+    PathParts parts;
+    parts.directory = (dir / "").string();
+    const double free = platform.queryFreeSpace(parts);
+    struct statvfs info {};
+    ASSERT_EQ(::statvfs(dir.c_str(), &info), 0);
+    const double available = static_cast<double>(info.f_bavail) * static_cast<double>(info.f_frsize);
+    const double reserved = static_cast<double>(info.f_bfree - info.f_bavail) * static_cast<double>(info.f_frsize);
+    // Other programs may write meanwhile; the reserve is usually far larger.
+    EXPECT_NEAR(free, available, 64.0 * 1024 * 1024 + reserved / 2);
+    EXPECT_EQ(platform.queryFreeSpace(PathParts{.directory = (dir / "missing" / "").string()}), -1);
+}
+
+}  // namespace
+}  // namespace korvel
