@@ -210,7 +210,7 @@ TEST_F(HostileCommand, DecodeRefusesASoundThatAWavFileCannotHold)
 // kept whole or replaced whole.
 TEST_F(HostileCommand, InterruptedConversionsLeaveNothingBehind)
 {
-    const fs::path input = sox("long.wav", "-r 44100 -c 2 -b 16", "synth 20 sine 440 sine 550");
+    const fs::path input = sox("long.wav", "-r 44100 -c 2 -b 16", "synth 8 sine 440 sine 550");
     const fs::path output = dir / "long.mmf";
     ASSERT_EQ(cli("convert --title New " + quoted(input)).status, 0);
     const std::vector<std::uint8_t> replaced = readFile(output);
