@@ -152,6 +152,10 @@ std::size_t Reader::fill(std::size_t offset, std::size_t count)
 
 bool Reader::load(std::size_t offset)
 {
+    if (offset >= file.length) {
+        windowFill = 0;
+        return false;
+    }
     windowStart = offset;
     windowFill = fill(offset, std::min(kWindowBytes, file.length - offset));
     return windowFill > 0;

@@ -1,6 +1,7 @@
 #include "tessal/TagValue.h"
 
 #include <clocale>
+#include <cstdlib>
 #include <initializer_list>
 #include <string>
 
@@ -139,6 +140,9 @@ TEST_F(TagValue, ShiftJisTextIsConvertedAndItsTrailBytesAreNotEscaped)
 TEST_F(TagValue, TextTheLocaleCannotReadIsReadAsUtf8)
 {
     ASSERT_TRUE(useLocale({"C"}));
+    wchar_t wide[2];
+    if (std::mbstowcs(wide, "\x80", 2) != static_cast<std::size_t>(-1))
+        GTEST_SKIP() << "the C locale of this C library reads every byte";
     EXPECT_EQ(value("\xC3\x9C" "berschrift, ja", ContentInfo::kCodeUtf8), "\xC3\x9C" "berschrift\\, ja");
     EXPECT_EQ(value("a\xF0\x9F\x98\x80", ContentInfo::kCodeUtf8), "a\xED\xA0\xBD\xED\xB8\x80");
     struct Row {
