@@ -5,7 +5,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <chrono>
 #include <filesystem>
@@ -117,6 +120,40 @@ TEST_F(PosixPlatformTest, LinksDevicesAndPipesAreWrittenThroughNotReplaced)
     fs::create_directory(dir / "folder.mmf");
     EXPECT_EQ(replace(path("folder.mmf"), "new"), Platform::kFileCannotOpen);
     EXPECT_EQ(entries(), 6u);
+}
+
+// On a file system without unnamed files the new file has a hidden name
+// while it is written; an interruption then removes it, and the program
+// still ends by the signal.
+TEST_F(PosixPlatformTest, AnInterruptionRemovesAHiddenNewFile)
+{
+    class NamedOnly : public PosixPlatform {
+    protected:
+        int openUnnamed(const char*) override
+        {
+            errno = EOPNOTSUPP;
+            return -1;
+        }
+    };
+    put(path("song.mmf"), "old");
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            NamedOnly platform;
+            std::unique_ptr<OutputFile> file;
+            if (platform.createFile(path("song.mmf"), file) != Platform::kFileOk || file->write(
+                reinterpret_cast<const std::uint8_t*>("new"), 3) != Platform::kFileOk)
+                ::_exit(1);
+            ::raise(signal);
+            ::_exit(2);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal << ": status " << status;
+        EXPECT_EQ(contents(path("song.mmf")), "old");
+        EXPECT_EQ(entries(), 1u) << signal;
+    }
 }
 
 // Opening a pipe with no writer answers at once instead of waiting for one.
