@@ -41,6 +41,10 @@ std::string quoted(const std::string& s)
 // takes. No writer makes a value of more than 512 bytes (256 escaped).
 constexpr std::size_t kWindowBytes = 64 * 1024;
 constexpr std::size_t kMaxValueBytes = 64 * 1024;
+// The most chunks a file is walked for. A written file has six; without a
+// limit, a large file of zeros would be read as millions of empty chunks,
+// each one recorded.
+constexpr std::size_t kMaxChunks = 256;
 
 // The reader's state: the file, a window of its bytes, and the faults found
 // so far. Every offset it reads at has been checked against the file's
@@ -95,6 +99,10 @@ private:
         while (offset < end && !readFailed) {
             if (end - offset < 8) {
                 fault(offset, "a chunk header of 8 bytes, only " + std::to_string(end - offset) + " left");
+                return false;
+            }
+            if (file.chunks.size() == kMaxChunks) {
+                fault(offset, "at most " + std::to_string(kMaxChunks) + " chunks in a file");
                 return false;
             }
             const std::uint32_t size = be32(offset + 4);

@@ -217,10 +217,19 @@ TEST(TessalReader, ReadsOnlyWhatItNeedsAndNamesAFileThatCannotBeRead)
         }
         std::int64_t given = 0;
     } endless;
+    const ByteVector good = audioFile();
     EXPECT_TRUE(names(readTessal(endless), "not a Tessal file"));
     EXPECT_LE(endless.given, 64 * 1024);
 
-    const ByteVector good = audioFile();
+    // A "MMMD" head and then zeros: at most 256 empty chunks are walked and
+    // recorded, not millions.
+    ByteVector zeros(1 << 20);
+    std::copy_n(good.begin(), 8, zeros.begin());
+    const TessalFile empty = readTessal(zeros);
+    EXPECT_TRUE(names(empty, "at most 256 chunks"));
+    EXPECT_LE(empty.chunks.size(), 256u);
+    EXPECT_LE(empty.faults.size(), 300u);
+
     // Read in pieces of 7 bytes, the same answer as from memory.
     test::MemoryFile pieces(good, 7);
     const TessalFile read = readTessal(pieces);
