@@ -41,10 +41,12 @@ std::string quoted(const std::string& s)
 // takes. No writer makes a value of more than 512 bytes (256 escaped).
 constexpr std::size_t kWindowBytes = 64 * 1024;
 constexpr std::size_t kMaxValueBytes = 64 * 1024;
-// The most chunks a file is walked for. A written file has six; without a
-// limit, a large file of zeros would be read as millions of empty chunks,
-// each one recorded.
+// The most chunks a file is walked for, and the most tags read. A written
+// file has six chunks and at most eleven tags; without a limit, a large
+// file of zeros would be read as millions of empty chunks, or a large
+// contents chunk as millions of short tags, each one recorded.
 constexpr std::size_t kMaxChunks = 256;
+constexpr std::size_t kMaxTags = 256;
 
 // The reader's state: the file, a window of its bytes, and the faults found
 // so far. Every offset it reads at has been checked against the file's
@@ -258,6 +260,10 @@ void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
             }
             (tag == "A0" ? a0 : a2) = p - 2;
         } else if (tag != "R5") {
+            if (file.tags.size() == kMaxTags) {
+                fault(entry, "at most " + std::to_string(kMaxTags) + " tag entries");
+                return;
+            }
             file.tags.emplace_back(tag, value);
         }
         entry = p + 1;

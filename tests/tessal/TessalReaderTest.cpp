@@ -229,6 +229,16 @@ TEST(TessalReader, ReadsOnlyWhatItNeedsAndNamesAFileThatCannotBeRead)
     EXPECT_TRUE(names(empty, "at most 256 chunks"));
     EXPECT_LE(empty.chunks.size(), 256u);
     EXPECT_LE(empty.faults.size(), 300u);
+    // A contents chunk of 1 MiB of short tags: at most 256 are taken.
+    ByteVector tags = test::hex("4D 4D 4D 44 00 00 00 00  43 4E 54 49 00 00 00 00  00 01 23 00 00");
+    while (tags.size() < (1u << 20))
+        tags.insert(tags.end(), {'T', 'G', ':', ','});
+    putBE32(tags.data() + 12, static_cast<std::uint32_t>(tags.size() - 16));
+    tags.resize(tags.size() + 2);
+    reseal(tags);
+    const TessalFile many = readTessal(tags);
+    EXPECT_TRUE(names(many, "at most 256 tag entries"));
+    EXPECT_EQ(many.tags.size(), 256u);
 
     // Read in pieces of 7 bytes, the same answer as from memory.
     test::MemoryFile pieces(good, 7);
