@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "dsp/AdpcmDecoder.h"
+#include "dsp/AdpcmCodec.h"
 
 namespace korvel {
 
@@ -158,9 +158,7 @@ bool decodePayload(const TessalFile& file, InputFile& input,
         return false;
     std::vector<std::uint8_t> bytes(kBlockBytes);
     std::vector<std::int16_t> samples(2 * kBlockBytes);
-    AdpcmDecoder left, right;
-    left.reset();
-    right.reset();
+    AdpcmCodec codec(file.channels);
     for (std::size_t done = 0; done < file.adpcmLength;) {
         const std::size_t count = std::min(kBlockBytes, file.adpcmLength - done);
         for (std::size_t got = 0; got < count;) {
@@ -170,11 +168,7 @@ bool decodePayload(const TessalFile& file, InputFile& input,
                 return false;
             got += static_cast<std::size_t>(n);
         }
-        for (std::size_t i = 0; i < count; ++i) {
-            AdpcmDecoder& high = file.channels == 2 ? right : left;
-            samples[2 * i] = left.decodeCode(bytes[i] & 0x0F);
-            samples[2 * i + 1] = high.decodeCode(bytes[i] >> 4);
-        }
+        codec.decode(bytes.data(), count, samples.data());
         if (!sink(samples.data(), 2 * count))
             return false;
         done += count;

@@ -5,7 +5,7 @@
 #include <memory>
 #include <new>
 
-#include "dsp/AdpcmEncoder.h"
+#include "dsp/AdpcmCodec.h"
 #include "dsp/ResamplingSource.h"
 #include "formats/AiffReader.h"
 #include "formats/ByteStream.h"
@@ -289,32 +289,11 @@ int AudioClip::encode(int writerType, int flag, const ContentInfo* contentInfo, 
     ByteVector adpcm(payloadBytes, 0);
     const std::size_t frames = std::min(static_cast<std::size_t>(std::max(clipFormat.frameCount, 0)),
                                         sampleValues.size() / std::max<std::size_t>(clipFormat.channels, 1));
-    AdpcmEncoder encoder;
-    if (clipFormat.channels == 1) {
-        encoder.reset();
-        encoder.encode(sampleValues.data(), adpcm.data(), static_cast<int>(std::min(frames, 2 * payloadBytes)));
-    } else if (clipFormat.channels == 2) {
-        // Each channel is its own stream; byte f then holds frame f, the
-        // left code in the low nibble and the right one in the high nibble.
-        std::vector<std::int16_t> left(frames), right(frames);
-        for (std::size_t f = 0; f < frames; ++f) {
-            left[f] = sampleValues[2 * f];
-            right[f] = sampleValues[2 * f + 1];
-        }
-        std::vector<std::uint8_t> leftCodes((frames + 1) / 2, 0), rightCodes((frames + 1) / 2, 0);
-        encoder.reset();
-        encoder.encode(left.data(), leftCodes.data(), static_cast<int>(frames));
-        encoder.reset();
-        encoder.encode(right.data(), rightCodes.data(), static_cast<int>(frames));
-        for (std::size_t i = 0; i < payloadBytes; i += 2) {
-            const std::size_t k = i / 2;
-            const unsigned l = k < leftCodes.size() ? leftCodes[k] : 0;
-            const unsigned r = k < rightCodes.size() ? rightCodes[k] : 0;
-            adpcm[i] = static_cast<std::uint8_t>((r << 4) | (l & 0x0F));
-            if (i + 1 < payloadBytes)
-                adpcm[i + 1] = static_cast<std::uint8_t>((r & 0xF0) | (l >> 4));
-        }
-    }
+    // What the samples fill of the payload; the rest stays 0.
+    const std::size_t coded =
+        clipFormat.channels == 2 ? std::min(frames, payloadBytes) : std::min(frames, 2 * payloadBytes);
+    if (clipFormat.channels == 1 || clipFormat.channels == 2)
+        AdpcmCodec(clipFormat.channels).encode(sampleValues.data(), coded, adpcm.data());
 
     std::unique_ptr<OutputWriter> writer;
     switch (writerType) {
