@@ -25,8 +25,7 @@ ByteVector buildSequence(int ticks)
     ByteVector chunk;
     appendBytes(chunk, tessal::kAudioSequenceId, 4);
     appendBE32(chunk, 0);
-    const std::uint8_t start[] = {0x01, 0x00, 0x37, 0x7F, 0x01, 0x01};
-    appendBytes(chunk, start, sizeof start);
+    appendBytes(chunk, tessal::kAudioSequenceStart, sizeof tessal::kAudioSequenceStart);
     const ByteVector length = AtrWriter::durationBytes(ticks);
     const ByteVector lengthAfter = AtrWriter::durationBytes(ticks + 1);
     chunk.insert(chunk.end(), length.begin(), length.end());

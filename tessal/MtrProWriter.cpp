@@ -4,17 +4,10 @@
 
 namespace korvel {
 
-namespace {
-
-constexpr std::uint8_t kContentsTypePro = 0x34;
-constexpr std::uint8_t kTrackNumberPro = 6;
-
-}  // namespace
-
 MtrProWriter::MtrProWriter()
 {
-    contentsType = kContentsTypePro;
-    trackNumber = kTrackNumberPro;
+    contentsType = tessal::kContentsTypeMusicPro;
+    trackNumber = tessal::kTrackNumberMusicPro;
 }
 
 MtrProWriter::~MtrProWriter() = default;

@@ -9,9 +9,6 @@ namespace korvel {
 
 namespace {
 
-constexpr std::uint8_t kContentsTypeMtr = 0x32;
-constexpr std::uint8_t kTrackNumberMtr = 5;
-
 void appendChunkBytes(ByteVector& chunk, const ByteVector& part)
 {
     chunk.insert(chunk.end(), part.begin(), part.end());
@@ -22,7 +19,7 @@ void appendCheckEntry(ByteVector& chunk, const char* tag, std::size_t& checkAt)
 {
     appendBytes(chunk, tag, 2);
     appendBE16(chunk, 6);
-    appendBytes(chunk, "Qk2000", 6);
+    appendBytes(chunk, tessal::kOptionCheckValue, 6);
     checkAt = chunk.size() - 2;
 }
 
@@ -30,8 +27,8 @@ void appendCheckEntry(ByteVector& chunk, const char* tag, std::size_t& checkAt)
 
 MtrWriter::MtrWriter()
 {
-    contentsType = kContentsTypeMtr;
-    trackNumber = kTrackNumberMtr;
+    contentsType = tessal::kContentsTypeMusic;
+    trackNumber = tessal::kTrackNumberMusic;
 }
 
 MtrWriter::~MtrWriter() = default;
@@ -76,8 +73,8 @@ int MtrWriter::buildOpda(ByteVector& chunk, std::size_t& trackCheckAt, std::size
     appendBE32(chunk, 25);
     const std::uint8_t entry[] = {'E', 'S', 0x00, 0x01, 0xF8};
     appendBytes(chunk, entry, sizeof entry);
-    appendCheckEntry(chunk, "A0", trackCheckAt);
-    appendCheckEntry(chunk, "A2", optionsCheckAt);
+    appendCheckEntry(chunk, tessal::kTrackCheckTag, trackCheckAt);
+    appendCheckEntry(chunk, tessal::kContentsCheckTag, optionsCheckAt);
     patchSize(chunk);
     return 0;
 }
@@ -100,9 +97,8 @@ int MtrWriter::buildMtr(int, const ClipFormat& clip, const ByteVector& adpcm, By
     appendBytes(chunk, tessal::kMusicTrackId, 3);
     chunk.push_back(trackNumber);
     appendBE32(chunk, 0);
-    const std::uint8_t head[] = {0x02, 0x00, 0x02, 0x02};
-    appendBytes(chunk, head, sizeof head);
-    chunk.insert(chunk.end(), 16, 0x00);
+    appendBytes(chunk, tessal::kMusicTrackHead, sizeof tessal::kMusicTrackHead);
+    chunk.insert(chunk.end(), tessal::kMusicTrackHeadBytes - sizeof tessal::kMusicTrackHead, 0x00);
 
     // Setup: two system-exclusive messages.
     appendBytes(chunk, tessal::kSetupId, 4);
@@ -116,23 +112,20 @@ int MtrWriter::buildMtr(int, const ClipFormat& clip, const ByteVector& adpcm, By
     const std::size_t sequenceAt = chunk.size();
     appendBytes(chunk, tessal::kMusicSequenceId, 4);
     appendBE32(chunk, 0);
-    const std::uint8_t events[] = {0x00, 0xF0, 0x07, 0x43, 0x79, 0x06, 0x7F, 0x00, 0x64, 0xF7, 0x00, 0xB0, 0x00,
-                                   0x7D, 0x00, 0xB0, 0x20, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x90, 0x00, 0x7F};
-    appendBytes(chunk, events, sizeof events);
+    appendBytes(chunk, tessal::kMusicSequenceStart, sizeof tessal::kMusicSequenceStart);
     appendVarLen(chunk, ticks);
     appendVarLen(chunk, ticks);
     const std::uint8_t end[] = {0xFF, 0x2F, 0x00};
     appendBytes(chunk, end, sizeof end);
     patchSize(chunk, sequenceAt);
 
-    // Stream: the wave data with its format byte (0x20 mono, 0xA0 stereo)
-    // and the low 16 bits of the rate.
+    // Stream: the wave data with its format byte and the low 16 bits of the rate.
     const std::size_t streamAt = chunk.size();
     appendBytes(chunk, tessal::kStreamId, 4);
     appendBE32(chunk, 0);
     appendBytes(chunk, tessal::kMusicWaveId, 4);
     appendBE32(chunk, static_cast<std::uint32_t>(adpcm.size() + 3));
-    chunk.push_back(clip.channels == 1 ? 0x20 : 0xA0);
+    chunk.push_back(clip.channels == 1 ? tessal::kStreamFormatMono : tessal::kStreamFormatStereo);
     appendBE16(chunk, static_cast<std::uint16_t>(rate & 0xFFFF));
     chunk.insert(chunk.end(), adpcm.begin(), adpcm.end());
     patchSize(chunk, streamAt);

@@ -44,6 +44,34 @@ inline constexpr std::uint8_t kWaveType8000 = 0x11;
 // The "R5:" entry that opens the contents information: its value is a zero byte.
 inline constexpr std::uint8_t kVersionEntry[5] = {'R', '5', ':', 0x00, ','};
 
+// The music-track files: the contents type in "CNTI" and the number of the
+// "MTR" track tell the two variants apart; the second has a "Pro" chunk.
+inline constexpr std::uint8_t kContentsTypeMusic = 0x32;
+inline constexpr std::uint8_t kContentsTypeMusicPro = 0x34;
+inline constexpr std::uint8_t kTrackNumberMusic = 5;
+inline constexpr std::uint8_t kTrackNumberMusicPro = 6;
+static_assert(kContentsTypeMusicPro - kContentsTypeMusic == 2 && kTrackNumberMusicPro - kTrackNumberMusic == 1);
+
+// What opens the audio track's sequence, before the play length in ticks
+// (one or two bytes) and that length plus one.
+inline constexpr std::uint8_t kAudioSequenceStart[] = {0x01, 0x00, 0x37, 0x7F, 0x01, 0x01};
+static_assert(sizeof(kAudioSequenceStart) == 6);
+
+// The music track: a head of four bytes and sixteen zero bytes, then the
+// setup, then the sequence: these events, the play length twice as
+// variable-length quantities, and the end of the track.
+inline constexpr std::uint8_t kMusicTrackHead[] = {0x02, 0x00, 0x02, 0x02};
+inline constexpr int kMusicTrackHeadBytes = 20;
+inline constexpr std::uint8_t kMusicSequenceStart[] = {0x00, 0xF0, 0x07, 0x43, 0x79, 0x06, 0x7F, 0x00, 0x64,
+                                                       0xF7, 0x00, 0xB0, 0x00, 0x7D, 0x00, 0xB0, 0x20, 0x00,
+                                                       0x00, 0xC0, 0x00, 0x00, 0x90, 0x00, 0x7F};
+static_assert(sizeof(kMusicTrackHead) + 16 == kMusicTrackHeadBytes && sizeof(kMusicSequenceStart) == 25);
+
+// The format byte of a stream wave: 4-bit ADPCM, bit 7 set for stereo.
+inline constexpr std::uint8_t kStreamFormatMono = 0x20;
+inline constexpr std::uint8_t kStreamFormatStereo = 0xA0;
+static_assert(kStreamFormatStereo == (kStreamFormatMono | 0x80));
+
 }  // namespace korvel::tessal
 
 namespace korvel::tessal {
@@ -62,7 +90,14 @@ static_assert(sizeof(kContentTags) / sizeof(kContentTags[0]) == 11);
 
 // The check entries: the two characters follow each prefix and come from
 // checkDigits of the track ("A0") and of the contents chunk itself ("A2").
+// In the option data of the music tracks each is a tagged entry of six
+// bytes, "Qk20" and the two characters ("00" until they are filled).
+inline constexpr char kTrackCheckTag[] = "A0";
+inline constexpr char kContentsCheckTag[] = "A2";
+inline constexpr char kCheckMark[] = "QK20";
 inline constexpr char kTrackCheckEntry[] = "A0:QK20";
 inline constexpr char kContentsCheckEntry[] = "A2:QK20";
+inline constexpr char kOptionCheckValue[] = "Qk2000";
+static_assert(sizeof(kTrackCheckEntry) == sizeof(kTrackCheckTag) + 1 + sizeof(kCheckMark) - 1 && sizeof(kOptionCheckValue) == 7);
 
 }  // namespace korvel::tessal

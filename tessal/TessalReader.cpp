@@ -220,8 +220,10 @@ void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
     file.codeType = at(data + 2);
     file.copyStatus = at(data + 3);
     if (end - data == 5) {
-        // The music-track files: contents type 0x32 or 0x34 and no tags.
-        file.variant = file.contentsType == 0x34 ? 2 : file.contentsType == 0x32 ? 1 : -1;
+        // The music-track files: their own contents types and no tags.
+        file.variant = file.contentsType == tessal::kContentsTypeMusicPro ? 2
+                       : file.contentsType == tessal::kContentsTypeMusic  ? 1
+                                                                         : -1;
         file.codeType = -1;
         file.copyStatus = -1;
         return;
@@ -253,12 +255,12 @@ void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
             fault(entry, "the comma that ends the entry " + quoted(tag));
             return;
         }
-        if (tag == "A0" || tag == "A2") {
-            if (value.size() != 6 || value.compare(0, 4, "QK20") != 0) {
-                fault(entry, "entry " + tag + " of \"QK20\" and two check characters");
+        if (tag == tessal::kTrackCheckTag || tag == tessal::kContentsCheckTag) {
+            if (value.size() != 6 || value.compare(0, 4, tessal::kCheckMark) != 0) {
+                fault(entry, "entry " + tag + " of " + quoted(tessal::kCheckMark) + " and two check characters");
                 return;
             }
-            (tag == "A0" ? a0 : a2) = p - 2;
+            (tag == tessal::kTrackCheckTag ? a0 : a2) = p - 2;
         } else if (tag != "R5") {
             if (file.tags.size() == kMaxTags) {
                 fault(entry, "at most " + std::to_string(kMaxTags) + " tag entries");
@@ -281,22 +283,24 @@ void Reader::readAudioTrack(std::size_t data, std::size_t end)
         file.sampleRate = wave == tessal::kWaveType4000 ? 4000 : 8000;
         file.channels = 1;
     } else {
-        fault(data + 2, "wave type 0x10 or 0x11, found 0x" + hex(wave, 2));
+        fault(data + 2, "wave type 0x" + hex(tessal::kWaveType4000, 2) + " or 0x" + hex(tessal::kWaveType8000, 2) +
+                            ", found 0x" + hex(wave, 2));
     }
     walk(data + 6, end, 2, [&](std::size_t chunk, std::size_t body, std::size_t bodyEnd) {
         if (is(chunk, tessal::kAudioSequenceId)) {
-            if (bodyEnd - body < 7) {
-                fault(body, "a sequence of at least 7 bytes");
+            constexpr std::size_t lengthAt = sizeof tessal::kAudioSequenceStart;
+            if (bodyEnd - body < lengthAt + 1) {
+                fault(body, "a sequence of at least " + std::to_string(lengthAt + 1) + " bytes");
                 return;
             }
             // The play length takes a second byte from 128 on; both lie
             // inside the chunk or the sequence is cut short.
-            const unsigned b0 = at(body + 6);
-            if (b0 >= 128 && bodyEnd - body < 8) {
-                fault(body + 6, "the second byte of the play length inside \"Atsq\"");
+            const unsigned b0 = at(body + lengthAt);
+            if (b0 >= 128 && bodyEnd - body < lengthAt + 2) {
+                fault(body + lengthAt, "the second byte of the play length inside \"Atsq\"");
                 return;
             }
-            file.ticks = b0 < 128 ? static_cast<int>(b0) : 128 + static_cast<int>((b0 & 0x7F) << 7) + at(body + 7);
+            file.ticks = b0 < 128 ? static_cast<int>(b0) : 128 + static_cast<int>((b0 & 0x7F) << 7) + at(body + lengthAt + 1);
         } else if (is(chunk, tessal::kAudioWaveId)) {
             file.adpcmOffset = body;
             file.adpcmLength = bodyEnd - body;
@@ -323,23 +327,23 @@ void Reader::readOptions(std::size_t data, std::size_t end)
             fault(at, "option entry " + quoted(tag) + " of " + std::to_string(length) + " bytes");
             return;
         }
-        if ((tag == "A0" || tag == "A2") && length == 6)
-            (tag == "A0" ? a0 : a2) = at + 8;
+        if ((tag == tessal::kTrackCheckTag || tag == tessal::kContentsCheckTag) && length == 6)
+            (tag == tessal::kTrackCheckTag ? a0 : a2) = at + 8;
         at += 4 + length;
     }
 }
 
 void Reader::readMusicTrack(std::size_t data, std::size_t end)
 {
-    if (end - data < 20) {
-        fault(data, "the 20 head bytes of the music track");
+    if (end - data < tessal::kMusicTrackHeadBytes) {
+        fault(data, "the " + std::to_string(tessal::kMusicTrackHeadBytes) + " head bytes of the music track");
         return;
     }
-    walk(data + 20, end, 2, [&](std::size_t chunk, std::size_t body, std::size_t bodyEnd) {
+    walk(data + tessal::kMusicTrackHeadBytes, end, 2, [&](std::size_t chunk, std::size_t body, std::size_t bodyEnd) {
         if (is(chunk, tessal::kMusicSequenceId)) {
-            // The play length follows the 25 bytes of the setup events.
+            // The play length follows the setup events.
             int ticks = 0;
-            std::size_t p = body + 25;
+            std::size_t p = body + sizeof tessal::kMusicSequenceStart;
             for (int i = 0; i < 4 && p < bodyEnd; ++i, ++p) {
                 const unsigned byte = at(p);
                 ticks = (ticks << 7) | static_cast<int>(byte & 0x7F);
@@ -354,9 +358,10 @@ void Reader::readMusicTrack(std::size_t data, std::size_t end)
                 return;
             }
             const unsigned format = at(body + 8);
-            file.channels = format == 0x20 ? 1 : format == 0xA0 ? 2 : 0;
+            file.channels = format == tessal::kStreamFormatMono ? 1 : format == tessal::kStreamFormatStereo ? 2 : 0;
             if (file.channels == 0)
-                fault(body + 8, "format 0x20 or 0xA0, found 0x" + hex(format, 2));
+                fault(body + 8, "format 0x" + hex(tessal::kStreamFormatMono, 2) + " or 0x" +
+                                    hex(tessal::kStreamFormatStereo, 2) + ", found 0x" + hex(format, 2));
             file.sampleRate = static_cast<int>(be16(body + 9));
             file.adpcmOffset = body + 11;
             file.adpcmLength = bodyEnd - body - 11;
@@ -384,7 +389,8 @@ void Reader::read()
 
     walk(8, end, 1, [&](std::size_t chunk, std::size_t data, std::size_t chunkEnd) {
         const std::string id = idAt(chunk);
-        const bool musicTrack = id.compare(0, 3, tessal::kMusicTrackId) == 0 && (at(chunk + 3) == 5 || at(chunk + 3) == 6);
+        const bool musicTrack = id.compare(0, 3, tessal::kMusicTrackId) == 0 &&
+                                (at(chunk + 3) == tessal::kTrackNumberMusic || at(chunk + 3) == tessal::kTrackNumberMusicPro);
         // The check pairs refer to one chunk of each kind.
         const int kind = is(chunk, tessal::kContentsId)                    ? 0
                          : is(chunk, tessal::kOptionDataId)                ? 1
@@ -437,8 +443,8 @@ void Reader::read()
         fault(a0, "the check entries A0 and A2 inside the contents chunk");
     } else if (trackEnd != 0) {
         // A0 covers the track, A2 its own chunk with both pairs "00".
-        checkPair("A0", a0, trackCrc);
-        checkPair("A2", a2, contentsCrc);
+        checkPair(tessal::kTrackCheckTag, a0, trackCrc);
+        checkPair(tessal::kContentsCheckTag, a2, contentsCrc);
     }
     if (trackEnd != 0 && file.adpcmLength == 0)
         fault(trackStart, "wave data in the track");
