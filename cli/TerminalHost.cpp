@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tessal/ContentInfo.h"
+#include "pipeline/SettingsRules.h"
 #include "tessal/TagValue.h"
 
 namespace korvel {
@@ -15,20 +15,6 @@ TerminalHost::TerminalHost(const ConvertOptions& options, std::FILE* out, std::F
 void TerminalHost::beginFile(const std::string& name)
 {
     file = name;
-    shownSuccess = false;
-    shownError = false;
-    usageRefused = false;
-}
-
-TerminalHost::Outcome TerminalHost::outcome() const
-{
-    if (usageRefused)
-        return Outcome::usageError;
-    if (shownError)
-        return Outcome::refused;
-    if (shownSuccess)
-        return Outcome::written;
-    return Outcome::stopped;
 }
 
 void TerminalHost::setAcceptDrops(bool) {}
@@ -39,14 +25,12 @@ void TerminalHost::restoreAt(ScreenPoint, bool) {}
 
 void TerminalHost::waitCursor(WaitCursor) {}
 
-// The rules of the settings dialog: 8000 Hz cannot be chosen for a sound
-// below 8000 Hz, and transfer is never allowed without saving. A refusal
-// here is a usage error.
+// The settings dialog's rules (SettingsRules) applied to the options. A
+// refusal here is a usage error.
 ConversionSettings TerminalHost::askSettings(const std::string& baseName, int inputRate)
 {
     ConversionSettings settings;
-    if (options.rate == 8000 && inputRate < 8000) {
-        usageRefused = true;
+    if (options.rate && !SettingsRules::rateAllowed(*options.rate, inputRate)) {
         std::fprintf(err, "korvel-cli: %s: --rate 8000 needs a sound of 8000 Hz or more (this one has %d Hz)\n",
                      file.c_str(), inputRate);
         return settings;
@@ -55,7 +39,6 @@ ConversionSettings TerminalHost::askSettings(const std::string& baseName, int in
     // would have an empty title without a word.
     std::u16string units;
     if (!options.title && !multibyteToUtf16(baseName.c_str(), units)) {
-        usageRefused = true;
         std::fprintf(err,
                      "korvel-cli: %s: the file name is neither in the character set of the locale nor UTF-8, so it "
                      "cannot be the title; give one with --title\n",
@@ -65,22 +48,17 @@ ConversionSettings TerminalHost::askSettings(const std::string& baseName, int in
     settings.accepted = true;
     settings.title = options.title.value_or(baseName);
     settings.copyright = options.copyright;
-    settings.outRate = options.rate.value_or(inputRate >= 8000 ? 8000 : 4000);
-    if (options.noSave)
-        settings.permissions = ContentInfo::kNoSave | ContentInfo::kNoTransfer;
-    else if (options.noTransfer)
-        settings.permissions = ContentInfo::kNoTransfer;
+    settings.outRate = options.rate.value_or(SettingsRules::defaultRate(inputRate));
+    settings.permissions = SettingsRules::permissions(!options.noSave, !options.noTransfer);
     return settings;
 }
 
 ScreenPoint TerminalHost::showMessage(MessageKind kind, const std::string& text)
 {
     if (kind == MessageKind::success) {
-        shownSuccess = true;
         std::fprintf(out, "%s\n", text.c_str());
         std::fflush(out);
     } else {
-        shownError = true;
         std::fprintf(err, "korvel-cli: %s: %s\n", file.c_str(), text.c_str());
     }
     return {};

@@ -10,17 +10,14 @@ namespace korvel {
 
 // The conversion job's host on a terminal: the settings come from the
 // command line, messages go to standard output (success) and standard error
-// (refusals), and there is no window to move.
+// (refusals), and there is no window to move. It "cancels" the settings
+// only when the command line cannot be applied to the file: a usage error.
 class TerminalHost : public ConversionHost {
 public:
-    // How one job ended, as far as the host saw it.
-    enum class Outcome { written, refused, usageError, stopped };
-
     TerminalHost(const ConvertOptions& options, std::FILE* out, std::FILE* err);
 
-    // Starts the record of a job for the given file.
+    // Names the file of the next job in the messages.
     void beginFile(const std::string& file);
-    Outcome outcome() const;
 
     void setAcceptDrops(bool on) override;
     void collapseAt(std::optional<ScreenPoint> point) override;
@@ -34,9 +31,6 @@ private:
     std::FILE* out;
     std::FILE* err;
     std::string file;
-    bool shownSuccess = false;
-    bool shownError = false;
-    bool usageRefused = false;
 };
 
 }  // namespace korvel

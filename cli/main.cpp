@@ -36,16 +36,18 @@ constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitStopped = 3;
 
-int exitCode(korvel::TerminalHost::Outcome outcome)
+// The exit status of a conversion. The terminal host cancels only when
+// the command line cannot be applied to the file: a usage error.
+int exitCode(const korvel::ConversionOutcome& outcome)
 {
-    switch (outcome) {
-    case korvel::TerminalHost::Outcome::written:
+    switch (outcome.kind) {
+    case korvel::ConversionOutcome::Kind::written:
         return kExitWritten;
-    case korvel::TerminalHost::Outcome::refused:
+    case korvel::ConversionOutcome::Kind::refused:
         return kExitRefused;
-    case korvel::TerminalHost::Outcome::usageError:
+    case korvel::ConversionOutcome::Kind::cancelled:
         return kExitUsage;
-    case korvel::TerminalHost::Outcome::stopped:
+    case korvel::ConversionOutcome::Kind::stopped:
         break;
     }
     return kExitStopped;
@@ -211,8 +213,7 @@ int convert(const korvel::ConvertOptions& options)
                          target.c_str(), earlier->second.c_str());
         } else {
             host.beginFile(file);
-            job.convertFile(file);
-            code = exitCode(host.outcome());
+            code = exitCode(job.convertFile(file));
             if (code == kExitWritten)
                 writtenFrom[key(target)] = file;
         }

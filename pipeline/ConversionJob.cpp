@@ -23,6 +23,11 @@ namespace korvel {
 
 namespace {
 
+ConversionOutcome refused(int message)
+{
+    return {ConversionOutcome::Kind::refused, message};
+}
+
 // Paths of this many characters or more are refused; 259 pass.
 constexpr std::size_t kPathLimit = 260;
 // The filter length of the resampler.
@@ -101,15 +106,13 @@ std::string ConversionJob::sizeText(std::size_t bytes)
     return text;
 }
 
-// One conversion. Each way out that the steps take: a message number for
-// the error report, or 0 when the job has already told the user what there
-// was to tell (a written file) or nothing is to be said (a cancel, a stage
-// that failed).
+// One conversion. Each way out that the steps take is its outcome; a
+// refusal is reported by convertFile, a written file already here.
 class ConversionRun {
 public:
     ConversionRun(ConversionHost& host, Platform& platform) : host(host), platform(platform) {}
 
-    int run(const std::string& path);
+    ConversionOutcome run(const std::string& path);
 
     // The window is collapsed behind a dialog.
     bool collapsed = false;
@@ -130,10 +133,10 @@ private:
     Platform& platform;
 };
 
-int ConversionRun::run(const std::string& path)
+ConversionOutcome ConversionRun::run(const std::string& path)
 {
     if (path.size() >= kPathLimit)
-        return kMsgPathTooLong;
+        return refused(kMsgPathTooLong);
     const PathParts parts = splitPath(path);
     bool isAiff = false;
     if (equalsIgnoringCase(parts.extension, ".wav"))
@@ -141,15 +144,15 @@ int ConversionRun::run(const std::string& path)
     else if (equalsIgnoringCase(parts.extension, ".aif"))
         isAiff = true;
     else
-        return kMsgBadExtension;
+        return refused(kMsgBadExtension);
 
     std::unique_ptr<InputFile> file;
     if (platform.openFile(path, file) != Platform::kFileOk)
-        return kMsgCannotOpen;
+        return refused(kMsgCannotOpen);
     // The readers count in 32 bits: a larger file is refused unread.
     const std::int64_t inputBytes = file->size();
     if (inputBytes > INT_MAX)
-        return kMsgFormatNotSupported;
+        return refused(kMsgFormatNotSupported);
 
     // The sound is only checked here; it is decoded once the settings are
     // known, and only as far as the file can hold it, so a long recording
@@ -158,15 +161,15 @@ int ConversionRun::run(const std::string& path)
     FileStream header(*file);
     const int loaded = AudioClip::check(isAiff, header, &format);
     if (header.readFailed())
-        return kMsgCannotOpen;
+        return refused(kMsgCannotOpen);
     if (loaded != kOk)
-        return messageForLoad(loaded);
+        return refused(messageForLoad(loaded));
 
     collapse(std::nullopt);
     const ConversionSettings settings = host.askSettings(parts.baseName, format.sampleRate);
     restore(settings.lastRect.topLeft(), true);
     if (!settings.accepted)
-        return 0;
+        return {ConversionOutcome::Kind::cancelled};
     host.waitCursor(WaitCursor::restore);
 
     // Mixed down and converted only as far as the file can hold.
@@ -174,9 +177,9 @@ int ConversionRun::run(const std::string& path)
     FileStream sound(*file);
     const int decoded = clip.loadForAudioTrack(isAiff, sound, settings.outRate, kTaps);
     if (sound.readFailed())
-        return kMsgCannotOpen;
+        return refused(kMsgCannotOpen);
     if (decoded != kOk)
-        return 0;
+        return {ConversionOutcome::Kind::stopped};
     file.reset();
 
     auto info = std::make_unique<ContentInfo>();
@@ -194,43 +197,44 @@ int ConversionRun::run(const std::string& path)
     ByteVector output;
     const int length = clip.encode(AudioClip::kWriterAudioTrack, 0, info.get(), output);
     if (length < 0 || output.size() > static_cast<std::uint64_t>(inputBytes))
-        return 0;
+        return {ConversionOutcome::Kind::stopped};
 
     const double freeSpace = platform.queryFreeSpace(parts);
     if (!(freeSpace > static_cast<double>(length)))
-        return kMsgDiskSpace;
+        return refused(kMsgDiskSpace);
     const std::string target = ConversionJob::outputPath(path);
     if (platform.replaceFile(target, output.data(), output.size()) != Platform::kFileOk)
-        return kMsgCannotSave;
+        return refused(kMsgCannotSave);
 
     collapse(settings.lastRect.centre());
     const std::string text = platform.messageText(kMsgFileSize) + ConversionJob::sizeText(output.size());
     const ScreenPoint at = host.showMessage(MessageKind::success, text);
     restore(at, true);
-    return 0;
+    return {ConversionOutcome::Kind::written, 0, output.size()};
 }
 
-void ConversionJob::convertFile(const std::string& path)
+ConversionOutcome ConversionJob::convertFile(const std::string& path)
 {
     host.waitCursor(WaitCursor::begin);
     host.setAcceptDrops(false);
     ConversionRun run(host, platform);
-    int message = 0;
+    ConversionOutcome outcome;
     try {
-        message = run.run(path);
+        outcome = run.run(path);
     } catch (const std::bad_alloc&) {
         // A sound too large for the memory there is: everything the run held
         // is already released.
-        message = kMsgFormatNotSupported;
+        outcome = {ConversionOutcome::Kind::refused, kMsgFormatNotSupported};
     }
-    if (message != 0) {
+    if (outcome.kind == ConversionOutcome::Kind::refused) {
         if (!run.collapsed)
             host.collapseAt(std::nullopt);
-        const ScreenPoint at = host.showMessage(MessageKind::error, platform.messageText(message));
+        const ScreenPoint at = host.showMessage(MessageKind::error, platform.messageText(outcome.message));
         host.restoreAt(at, false);
     }
     host.setAcceptDrops(true);
     host.waitCursor(WaitCursor::end);
+    return outcome;
 }
 
 }  // namespace korvel

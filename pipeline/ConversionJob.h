@@ -8,6 +8,19 @@ namespace korvel {
 class ConversionHost;
 class Platform;
 
+// How one conversion ended.
+struct ConversionOutcome {
+    enum class Kind {
+        written,    // the file is written; bytes is its size
+        refused,    // message is the number of the message shown
+        cancelled,  // the settings were not accepted; nothing shown
+        stopped,    // a stage could not go on; nothing shown
+    };
+    Kind kind = Kind::stopped;
+    int message = 0;
+    std::size_t bytes = 0;
+};
+
 // Turns one dropped sound file into a Tessal file beside it, from the path
 // to the final message, reaching the user interface only through the host.
 // It is the only place where results of the stages become messages.
@@ -19,8 +32,9 @@ public:
     // Converts one file. The outcome reaches the user through the host: a
     // message of the error kind for a refusal, of the success kind with the
     // size for a written file, nothing when the settings were cancelled or a
-    // stage failed. Drop acceptance is always back on afterwards.
-    void convertFile(const std::string& path);
+    // stage failed. Drop acceptance is always back on afterwards. The same
+    // outcome is returned, for callers that are not a window.
+    ConversionOutcome convertFile(const std::string& path);
 
     // Today's local date as eight digits "%Y%m%d" and a zero byte; returns
     // 8, or -1 when the buffer is missing, the size is negative, the time

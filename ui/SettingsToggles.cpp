@@ -1,18 +1,19 @@
 #include "ui/SettingsToggles.h"
 
+#include "pipeline/SettingsRules.h"
+
 namespace korvel {
 
 SettingsToggles::SettingsToggles(int inputRate)
 {
     states[save] = kOn;
     states[transfer] = kOn;
-    if (inputRate >= 4000 && inputRate < 8000) {
-        states[rate8k] = kDisabled;
-        states[rate4k] = kOn;
-    } else if (inputRate >= 8000) {
-        states[rate8k] = kOn;
-        states[rate4k] = kOff;
-    }
+    // Below 4000 Hz no sound reaches the dialog; both rates stay off.
+    if (inputRate < SettingsRules::kLowRate)
+        return;
+    const bool high = SettingsRules::defaultRate(inputRate) == SettingsRules::kHighRate;
+    states[rate8k] = high ? kOn : SettingsRules::rateAllowed(SettingsRules::kHighRate, inputRate) ? kOff : kDisabled;
+    states[rate4k] = high ? kOff : kOn;
 }
 
 void SettingsToggles::click(Toggle toggle)
@@ -54,17 +55,12 @@ void SettingsToggles::click(Toggle toggle)
 
 int SettingsToggles::outRate() const
 {
-    return states[rate4k] == kOn ? 4000 : 8000;
+    return states[rate4k] == kOn ? SettingsRules::kLowRate : SettingsRules::kHighRate;
 }
 
 std::uint8_t SettingsToggles::permissions() const
 {
-    std::uint8_t bits = 0;
-    if (states[save] == kOff)
-        bits |= 2;
-    if (states[transfer] == kOff)
-        bits |= 1;
-    return bits;
+    return SettingsRules::permissions(states[save] == kOn, states[transfer] == kOn);
 }
 
 }  // namespace korvel

@@ -124,7 +124,7 @@ protected:
     Calls convert(const std::string& path)
     {
         host.calls.clear();
-        ConversionJob(host, platform).convertFile(path);
+        outcome = ConversionJob(host, platform).convertFile(path);
         return host.calls;
     }
     static Calls refusal(const std::string& text)
@@ -135,6 +135,7 @@ protected:
     fs::path dir;
     RecordingHost host;
     TestPlatform platform;
+    ConversionOutcome outcome;
 };
 
 TEST_F(ConversionJobTest, WrittenFileIsReportedWithItsSize)
@@ -147,6 +148,25 @@ TEST_F(ConversionJobTest, WrittenFileIsReportedWithItsSize)
                             "collapse 115,70", "success Tessal File Size : " + ConversionJob::sizeText(file.size()),
                             "restore 300,400 redraw", "drops on", "wait end"}));
     EXPECT_EQ(platform.lastVolume, (dir / "").string());
+}
+
+// What the host was shown is also returned, for callers without a window.
+TEST_F(ConversionJobTest, TheOutcomeIsReturnedAsWellAsShown)
+{
+    using Kind = ConversionOutcome::Kind;
+    const std::string wav = writeTone("tone.wav");
+    convert(wav);
+    EXPECT_EQ(outcome.kind, Kind::written);
+    EXPECT_EQ(outcome.bytes, fs::file_size(dir / "tone.mmf"));
+    convert((dir / "song.mp3").string());
+    EXPECT_EQ(outcome.kind, Kind::refused);
+    EXPECT_EQ(outcome.message, 2);
+    host.answer.outRate = 11025;
+    convert(wav);
+    EXPECT_EQ(outcome.kind, Kind::stopped);
+    host.answer.accepted = false;
+    convert(wav);
+    EXPECT_EQ(outcome.kind, Kind::cancelled);
 }
 
 TEST_F(ConversionJobTest, RefusalsBeforeTheDialog)
