@@ -228,7 +228,7 @@ bool Resampler::refill(int& failure)
     while (!(flags & kSourceEnded) && fill < historyLength) {
         int n = source->read(history.get() + fill, historyLength - fill);
         if (n < 0) {
-            flags |= kFailed;
+            flags |= kReadFailed;
             failure = n;
             return false;
         }
@@ -246,7 +246,7 @@ int Resampler::read(std::int16_t* destination, int count)
 {
     if (destination == nullptr || count < 0)
         return -1;
-    if (!(flags & kReady) || (flags & kFailed))
+    if (!(flags & kReady) || (flags & kReadFailed))
         return -1;
     if (flags & kFinished)
         return 0;
@@ -376,7 +376,7 @@ bool Resampler::fetchInput(std::int64_t first, std::int64_t last, int& failure)
         int n = source->read(input.data() + held, static_cast<int>(want));
         if (n < 0) {
             input.resize(held);
-            flags |= kFailed;
+            flags |= kReadFailed;
             failure = n;
             return false;
         }

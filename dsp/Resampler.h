@@ -45,7 +45,7 @@ public:
     // The state flags, bit 0 first.
     static constexpr std::uint32_t kSourceOk = 1u << 0;
     static constexpr std::uint32_t kReady = 1u << 1;
-    static constexpr std::uint32_t kFailed = 1u << 2;
+    static constexpr std::uint32_t kReadFailed = 1u << 2;  // every later read answers -1
     static constexpr std::uint32_t kFinished = 1u << 3;
     static constexpr std::uint32_t kSourceEnded = 1u << 4;
     static constexpr std::uint32_t kTableInUse = 1u << 5;

@@ -63,17 +63,6 @@
 #define IDI_KORVEL 128
 #define IDCUR_LINK 160
 
-// String table: the messages of the conversion job.
-#define IDS_CANNOT_OPEN 1
-#define IDS_BAD_EXTENSION 2
-#define IDS_FORMAT_NOT_SUPPORTED 4
-#define IDS_CANNOT_SAVE 5
-#define IDS_FILE_SIZE 6
-#define IDS_PATH_TOO_LONG 10
-#define IDS_PLAY_TIME_TOO_SHORT 11
-#define IDS_DISK_SPACE 12
-#define IDS_RATE_NOT_SUPPORTED 13
-#define IDS_WIDTH_NOT_SUPPORTED 14
-#define IDS_CHANNELS_NOT_SUPPORTED 15
+// The string table's numbers are the message numbers of pipeline/Messages.def.
 
 #endif

@@ -16,19 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FileContents.h"
+
 namespace korvel::test {
-
-inline std::vector<std::uint8_t> readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline std::string readText(const std::filesystem::path& path)
-{
-    const std::vector<std::uint8_t> bytes = readFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
 
 struct Finished {
     int status;

@@ -23,6 +23,7 @@
 #include "pipeline/Messages.h"
 #include "resources/resource.h"
 #include "tests/support/BmpFile.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/support/VectorSource.h"
 
@@ -78,11 +79,7 @@ RECT rectOf(HWND window)
     return r;
 }
 
-Bytes readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::readFile;
 
 void writeFile(const fs::path& path, const Bytes& bytes)
 {

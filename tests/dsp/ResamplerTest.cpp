@@ -266,7 +266,7 @@ TEST(Resampler, SourceFailureIsPassedOnAndSticks)
     ASSERT_EQ(resampler.setup(4000, kTaps, kTableStep, kTableLength), 0);
     std::vector<std::int16_t> out(3000);
     EXPECT_EQ(resampler.read(out.data(), 3000), -7);
-    EXPECT_TRUE(resampler.state() & Resampler::kFailed);
+    EXPECT_TRUE(resampler.state() & Resampler::kReadFailed);
     EXPECT_EQ(resampler.read(out.data(), 1), -1);
 }
 

@@ -18,6 +18,7 @@
 #else
 #include "pipeline/PosixPlatform.h"
 #endif
+#include "tests/support/FileContents.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/support/VectorSource.h"
 
@@ -116,11 +117,7 @@ protected:
     {
         return write(name, test::wavImage({}, test::samplesLE(test::sine(4000, 440, 8000, 10000))));
     }
-    static std::vector<std::uint8_t> readBack(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    static std::vector<std::uint8_t> readBack(const std::string& path) { return test::readFile(path); }
     Calls convert(const std::string& path)
     {
         host.calls.clear();

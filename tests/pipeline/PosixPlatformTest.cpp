@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FileContents.h"
+
 namespace korvel {
 namespace {
 
@@ -39,11 +41,7 @@ protected:
     }
 
     std::string path(const std::string& name) const { return (dir / name).string(); }
-    static std::string contents(const std::string& name)
-    {
-        std::ifstream in(name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    static std::string contents(const std::string& name) { return test::readText(name); }
     static void put(const std::string& name, const std::string& text) { std::ofstream(name, std::ios::binary) << text; }
     int replace(const std::string& name, const std::string& text)
     {

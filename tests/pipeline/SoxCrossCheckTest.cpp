@@ -15,17 +15,14 @@
 #include "formats/ByteStream.h"
 #include "pipeline/AudioClip.h"
 #include "pipeline/ResultCodes.h"
+#include "tests/support/FileContents.h"
 
 namespace korvel {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::uint8_t> readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::readFile;
 
 bool run(const std::string& command)
 {

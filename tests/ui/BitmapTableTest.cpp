@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/BmpFile.h"
+#include "tests/support/FileContents.h"
 #include "ui/ShapeRuns.h"
 
 namespace korvel {
@@ -38,11 +39,7 @@ const std::map<int, Picture> kPictures = {
     {132, {48, 48, 1, kOpaque}},
 };
 
-std::string readText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::readText;
 
 struct Entry {
     std::string language;
