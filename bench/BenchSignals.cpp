@@ -27,13 +27,7 @@ std::vector<std::int16_t> testSound(int frames, int rate, int channels)
 
 std::vector<std::uint8_t> wavImage(const std::vector<std::int16_t>& interleaved, int channels, int rate)
 {
-    ClipFormat format;
-    format.channels = static_cast<std::uint16_t>(channels);
-    format.bitsPerSample = 16;
-    format.blockAlign = static_cast<std::uint16_t>(2 * channels);
-    format.sampleRate = rate;
-    format.frameCount = static_cast<std::int32_t>(interleaved.size()) / channels;
-    format.dataBytes = 2 * static_cast<std::int32_t>(interleaved.size());
+    const ClipFormat format = ClipFormat::of16Bit(rate, channels, static_cast<int>(interleaved.size()) / channels);
     std::vector<std::uint8_t> out;
     writeWavImage(format, interleaved, out);
     return out;

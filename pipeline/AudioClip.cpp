@@ -72,19 +72,6 @@ struct CheckedFile {
     int result;
 };
 
-// The format of samples as the clip holds them: 16-bit, frame after frame.
-ClipFormat heldFormat(int sampleRate, int channels, int frames)
-{
-    ClipFormat format;
-    format.sampleRate = sampleRate;
-    format.channels = static_cast<std::uint16_t>(channels);
-    format.frameCount = frames;
-    format.bitsPerSample = 16;
-    format.blockAlign = static_cast<std::uint16_t>(channels * 2);
-    format.dataBytes = channels * frames * 2;
-    return format;
-}
-
 // The readers take a 32-bit length: a longer image is refused, not cut.
 bool fitsReader(std::span<const std::uint8_t> image)
 {
@@ -108,7 +95,7 @@ int AudioClip::check(bool isAiff, InputStream& file, ClipFormat* format)
     const CheckedFile opened(isAiff, file);
     if (opened.result == kOk && format != nullptr) {
         const SampleSource& reader = *opened.reader;
-        *format = heldFormat(reader.sampleRate, reader.channels, reader.frameCount);
+        *format = ClipFormat::of16Bit(reader.sampleRate, reader.channels, reader.frameCount);
     }
     return opened.result;
 }
@@ -148,7 +135,7 @@ int AudioClip::loadForAudioTrack(bool isAiff, InputStream& file, int outRate, in
             return kFailed;
     }
 
-    clipFormat = heldFormat(outRate, 1, static_cast<int>(kept.size()));
+    clipFormat = ClipFormat::of16Bit(outRate, 1, static_cast<int>(kept.size()));
     sampleValues = std::move(kept);
     return kOk;
 }
@@ -177,7 +164,7 @@ int AudioClip::load(bool isAiff, const std::uint8_t* data, int length)
     if (reader->read(sampleValues.data(), frames) < 0)
         return kFailed;
 
-    clipFormat = heldFormat(reader->sampleRate, channels, frames);
+    clipFormat = ClipFormat::of16Bit(reader->sampleRate, channels, frames);
     return kOk;
 }
 
@@ -256,12 +243,7 @@ int AudioClip::resample(int outRate, int taps)
         return kFailed;
 
     sampleValues = std::move(converted);
-    clipFormat.sampleRate = chain.sampleRate;
-    clipFormat.channels = chain.channels;
-    clipFormat.bitsPerSample = chain.bitsPerSample;
-    clipFormat.blockAlign = chain.blockAlign;
-    clipFormat.dataBytes = chain.dataBytes;
-    clipFormat.frameCount = chain.frameCount;
+    clipFormat = ClipFormat::of16Bit(chain.sampleRate, chain.channels, chain.frameCount);
     return kOk;
 }
 

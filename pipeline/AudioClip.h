@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "pipeline/ClipFormat.h"
+#include "formats/ClipFormat.h"
 #include "tessal/ByteVector.h"
 
 namespace korvel {

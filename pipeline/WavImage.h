@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "pipeline/ClipFormat.h"
+#include "formats/ClipFormat.h"
 #include "tessal/ByteVector.h"
 
 namespace korvel {

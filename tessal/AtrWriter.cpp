@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "pipeline/ClipFormat.h"
+#include "formats/ClipFormat.h"
 #include "tessal/ContentInfo.h"
 #include "tessal/TagValue.h"
 #include "tessal/TessalFormat.h"

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "pipeline/ClipFormat.h"
+#include "formats/ClipFormat.h"
 #include "tessal/TessalFormat.h"
 
 namespace korvel {

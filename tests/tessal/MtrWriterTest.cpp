@@ -15,11 +15,7 @@ using test::hex;
 
 ClipFormat format(int channels, int rate, int frames)
 {
-    ClipFormat f = test::monoFormat(rate, frames);
-    f.channels = static_cast<std::uint16_t>(channels);
-    f.blockAlign = static_cast<std::uint16_t>(2 * channels);
-    f.dataBytes = 2 * channels * frames;
-    return f;
+    return ClipFormat::of16Bit(rate, channels, frames);
 }
 
 ByteVector buildFile(MtrWriter& writer, const ClipFormat& clip, ByteVector adpcm)

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "pipeline/ClipFormat.h"
+#include "formats/ClipFormat.h"
 #include "tessal/ByteVector.h"
 #include "tessal/ContentInfo.h"
 
@@ -33,14 +33,7 @@ inline ContentInfo contentInfo(std::uint8_t codeType, std::uint8_t permissions, 
 
 inline ClipFormat monoFormat(int rate, int frames)
 {
-    ClipFormat f;
-    f.channels = 1;
-    f.bitsPerSample = 16;
-    f.blockAlign = 2;
-    f.sampleRate = rate;
-    f.frameCount = frames;
-    f.dataBytes = 2 * frames;
-    return f;
+    return ClipFormat::of16Bit(rate, 1, frames);
 }
 
 inline std::uint32_t be32At(const ByteVector& v, std::size_t at)

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+
+namespace korvel {
+
+// The format of a decoded clip. The samples are always held as 16-bit
+// values, so after loading bitsPerSample is 16 and blockAlign is
+// 2 x channels, whatever the input's width was. dataBytes is a byte count,
+// not a byte rate: frameCount x channels x 2. One second of stereo at
+// 8000 Hz has frameCount 8000 and dataBytes 32000.
+//
+// It lies with the byte formats, below every stage: the readers' sources,
+// the stages of the pipeline and the writers all describe sound with it.
+struct ClipFormat {
+    std::uint16_t channels = 0;
+    std::uint16_t bitsPerSample = 0;
+    std::uint16_t blockAlign = 0;
+    std::int32_t sampleRate = 0;
+    std::int32_t dataBytes = 0;
+    std::int32_t frameCount = 0;
+
+    // The format of frames of 16-bit samples: block align and data bytes
+    // follow from the channels and the frames.
+    static ClipFormat of16Bit(int sampleRate, int channels, int frames)
+    {
+        ClipFormat format;
+        format.sampleRate = sampleRate;
+        format.channels = static_cast<std::uint16_t>(channels);
+        format.frameCount = frames;
+        format.bitsPerSample = 16;
+        format.blockAlign = static_cast<std::uint16_t>(channels * 2);
+        format.dataBytes = channels * frames * 2;
+        return format;
+    }
+};
+
+}  // namespace korvel
