@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "formats/FileWindow.h"
 #include "formats/ImageFile.h"
 #include "tessal/ByteVector.h"
 #include "tessal/Crc16.h"
@@ -37,9 +38,8 @@ std::string quoted(const std::string& s)
     return "\"" + s + "\"";
 }
 
-// The bytes a reader holds of a file at a time; the largest tag value it
-// takes. No writer makes a value of more than 512 bytes (256 escaped).
-constexpr std::size_t kWindowBytes = 64 * 1024;
+// The largest tag value the reader takes. No writer makes a value of more
+// than 512 bytes (256 escaped).
 constexpr std::size_t kMaxValueBytes = 64 * 1024;
 // The most chunks a file is walked for, and the most tags read. A written
 // file has six chunks and at most eleven tags; without a limit, a large
@@ -48,28 +48,18 @@ constexpr std::size_t kMaxValueBytes = 64 * 1024;
 constexpr std::size_t kMaxChunks = 256;
 constexpr std::size_t kMaxTags = 256;
 
-// The reader's state: the file, a window of its bytes, and the faults found
-// so far. Every offset it reads at has been checked against the file's
-// length first.
+// The reader's state: a window on the file, and the faults found so far.
+// Every offset it reads at has been checked against the file's length first.
 class Reader {
 public:
-    Reader(InputFile& input, TessalFile& file, bool sums) : input(input), file(file), sums(sums) {}
+    Reader(InputFile& input, TessalFile& file, bool sums) : bytes(input), file(file), sums(sums) {}
 
     void read();
 
 private:
-    std::uint8_t at(std::size_t offset)
-    {
-        if (offset - windowStart >= windowFill && !load(offset))
-            return 0;
-        return window[offset - windowStart];
-    }
-    std::uint32_t be32(std::size_t offset)
-    {
-        return (std::uint32_t{at(offset)} << 24) | (std::uint32_t{at(offset + 1)} << 16) |
-               (std::uint32_t{at(offset + 2)} << 8) | at(offset + 3);
-    }
-    unsigned be16(std::size_t offset) { return (unsigned{at(offset)} << 8) | at(offset + 1); }
+    std::uint8_t at(std::size_t offset) { return bytes.at(offset); }
+    std::uint32_t be32(std::size_t offset) { return bytes.be32(offset); }
+    unsigned be16(std::size_t offset) { return bytes.be16(offset); }
     bool is(std::size_t offset, const void* id)
     {
         const auto* bytes = static_cast<const std::uint8_t*>(id);
@@ -89,16 +79,13 @@ private:
     }
     void fault(std::size_t offset, std::string text) { file.faults.push_back({offset, std::move(text)}); }
 
-    bool load(std::size_t offset);
-    std::size_t fill(std::size_t offset, std::size_t count);
-
     // Walks the chunks in [begin, end) at a depth; calls body for each that
     // fits. False when a chunk runs past the end.
     template <typename Body>
     bool walk(std::size_t begin, std::size_t end, int depth, Body body)
     {
         std::size_t offset = begin;
-        while (offset < end && !readFailed) {
+        while (offset < end && !bytes.failed()) {
             if (end - offset < 8) {
                 fault(offset, "a chunk header of 8 bytes, only " + std::to_string(end - offset) + " left");
                 return false;
@@ -128,48 +115,14 @@ private:
     void checksums(std::size_t end);
     void checkPair(const char* name, std::size_t offset, const Crc16& over);
 
-    InputFile& input;
+    FileWindow bytes;
     TessalFile& file;
     bool sums;
-    std::vector<std::uint8_t> window;
-    std::size_t windowStart = 0, windowFill = 0;
-    bool readFailed = false;
     std::size_t contentsStart = 0, contentsEnd = 0, trackStart = 0, trackEnd = 0;
     std::size_t a0 = 0, a2 = 0;  // offsets of the check-character pairs
     bool seenKinds[3] = {false, false, false};  // "CNTI", "OPDA", a track
     Crc16 fileCrc, trackCrc, contentsCrc;
 };
-
-// Reads up to count bytes at offset into the window buffer; the number read.
-// A read error, or a file that ends before the length it was opened with,
-// is a fault there, and the reader stops reading.
-std::size_t Reader::fill(std::size_t offset, std::size_t count)
-{
-    window.resize(kWindowBytes);
-    std::size_t got = 0;
-    while (got < count && !readFailed) {
-        const int n = input.readAt(static_cast<std::int64_t>(offset + got), window.data() + got,
-                                   static_cast<int>(count - got));
-        if (n <= 0) {
-            readFailed = true;
-            fault(offset + got, "the file cannot be read from here on");
-            break;
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    return got;
-}
-
-bool Reader::load(std::size_t offset)
-{
-    if (offset >= file.length) {
-        windowFill = 0;
-        return false;
-    }
-    windowStart = offset;
-    windowFill = fill(offset, std::min(kWindowBytes, file.length - offset));
-    return windowFill > 0;
-}
 
 void Reader::checkPair(const char* name, std::size_t offset, const Crc16& over)
 {
@@ -192,20 +145,18 @@ void Reader::checksums(std::size_t end)
         if (first < last)
             crc.update(bytes + (first - from), last - first);
     };
-    for (std::size_t from = 0; from < end && !readFailed;) {
-        const std::size_t count = fill(from, std::min(kWindowBytes, end - from));
-        std::uint8_t* bytes = window.data();
-        fileCrc.update(bytes, count);
-        feed(trackCrc, from, bytes, count, trackStart, trackEnd);
+    for (std::size_t from = 0; from < end && !bytes.failed();) {
+        std::size_t count = end - from;
+        std::uint8_t* block = bytes.block(from, count);
+        fileCrc.update(block, count);
+        feed(trackCrc, from, block, count, trackStart, trackEnd);
         if (a0 != 0 && a2 != 0)
             for (std::size_t pairByte : {a0, a0 + 1, a2, a2 + 1})
                 if (pairByte >= from && pairByte < from + count)
-                    bytes[pairByte - from] = '0';
-        feed(contentsCrc, from, bytes, count, contentsStart, contentsEnd);
+                    block[pairByte - from] = '0';
+        feed(contentsCrc, from, block, count, contentsStart, contentsEnd);
         from += count;
     }
-    // The window now holds changed bytes.
-    windowFill = 0;
 }
 
 void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
@@ -231,7 +182,7 @@ void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
     file.variant = 0;
     // Entries "XX:value," up to the end of the chunk.
     std::size_t entry = data + 5;
-    while (entry < end && !readFailed) {
+    while (entry < end && !bytes.failed()) {
         if (end - entry < 4 || at(entry + 2) != ':') {
             fault(entry, "a tag entry \"XX:value,\"");
             return;
@@ -374,10 +325,9 @@ void Reader::readMusicTrack(std::size_t data, std::size_t end)
 void Reader::read()
 {
     // Only the first bytes decide whether this is a Tessal file at all.
-    file.length = static_cast<std::size_t>(std::max<std::int64_t>(input.size(), 0));
+    file.length = bytes.length();
     if (file.length < 10 || !is(0, tessal::kFileId)) {
-        if (!readFailed)
-            fault(0, "not a Tessal file: expected \"MMMD\" and at least 10 bytes");
+        fault(0, bytes.failed() ? "the file cannot be read" : "not a Tessal file: expected \"MMMD\" and at least 10 bytes");
         return;
     }
     const std::uint32_t size = be32(4);
@@ -424,7 +374,9 @@ void Reader::read()
 
     if (sums)
         checksums(end);
-    if (!sums || readFailed) {
+    if (bytes.failed())
+        fault(bytes.failedAt(), "the file cannot be read from here on");
+    if (!sums || bytes.failed()) {
         // What was not read cannot be checked.
         std::stable_sort(file.faults.begin(), file.faults.end(),
                          [](const TessalFault& a, const TessalFault& b) { return a.offset < b.offset; });
