@@ -6,10 +6,11 @@
 #include <new>
 
 #include "dsp/AdpcmCodec.h"
-#include "dsp/ResamplingSource.h"
+#include "dsp/Resampler.h"
 #include "formats/AiffReader.h"
 #include "formats/ByteStream.h"
 #include "formats/WavReader.h"
+#include "pipeline/ChannelSource.h"
 #include "pipeline/MonoMixSource.h"
 #include "pipeline/ResultCodes.h"
 #include "pipeline/WavImage.h"
@@ -218,32 +219,35 @@ int AudioClip::resample(int outRate, int taps)
 {
     if (clipFormat.sampleRate == outRate)
         return kOk;
-    // The image is read back through a 32-bit length.
-    if (clipFormat.dataBytes > INT_MAX - static_cast<int>(kWavHeaderBytes))
+    const int channels = clipFormat.channels;
+    // The limit the clip's 32-bit byte count sets, as for every clip.
+    if ((channels != 1 && channels != 2) || clipFormat.dataBytes > INT_MAX - static_cast<int>(kWavHeaderBytes))
         return kFailed;
-    ByteVector image;
-    writeWav(image);
-    ByteStream stream(image.data(), static_cast<int>(image.size()));
-    WavReader reader(&stream);
-    ResamplingSource chain(&reader);
-    Resampler* first = chain.firstResampler();
-    if (first == nullptr || first->setup(outRate, taps, kMaxTableStep, kMaxTableLength) < 0)
-        return kFailed;
-    if (chain.isStereo() && chain.secondResampler()->setup(outRate, taps, kMaxTableStep, kMaxTableLength) < 0)
-        return kFailed;
-
-    chain.sampleRate = first->sampleRate;
-    chain.frameCount = first->frameCount;
-    chain.dataBytes = chain.channels * first->frameCount * 2;
-    chain.dataOffset = 0;
-
-    const int frames = chain.frameCount;
-    std::vector<std::int16_t> converted(static_cast<std::size_t>(chain.channels) * static_cast<std::size_t>(frames), 0);
-    if (chain.last()->read(converted.data(), frames) < 0)
-        return kFailed;
-
+    const int frames = static_cast<int>(std::min(static_cast<std::size_t>(std::max(clipFormat.frameCount, 0)),
+                                                 sampleValues.size() / static_cast<std::size_t>(channels)));
+    // Each channel is converted on its own, with the same stage as a mono
+    // clip; the clip changes only once every channel is converted.
+    std::vector<std::int16_t> converted;
+    std::vector<std::int16_t> one;
+    int outFrames = 0;
+    for (int c = 0; c < channels; ++c) {
+        ChannelSource source(sampleValues, channels, c, clipFormat.sampleRate, frames);
+        Resampler resampler(&source);
+        if (resampler.setup(outRate, taps, kMaxTableStep, kMaxTableLength) < 0)
+            return kFailed;
+        if (c == 0) {
+            outFrames = resampler.frameCount;
+            converted.assign(static_cast<std::size_t>(channels) * static_cast<std::size_t>(outFrames), 0);
+        }
+        one.assign(static_cast<std::size_t>(outFrames), 0);
+        if (resampler.read(one.data(), outFrames) < 0)
+            return kFailed;
+        for (int f = 0; f < outFrames; ++f)
+            converted[static_cast<std::size_t>(f) * static_cast<std::size_t>(channels) + static_cast<std::size_t>(c)] =
+                one[static_cast<std::size_t>(f)];
+    }
     sampleValues = std::move(converted);
-    clipFormat = ClipFormat::of16Bit(chain.sampleRate, chain.channels, chain.frameCount);
+    clipFormat = ClipFormat::of16Bit(outRate, channels, outFrames);
     return kOk;
 }
 

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "dsp/ResamplingSource.h"
 #include "tests/support/VectorSource.h"
 
 namespace korvel {
@@ -176,38 +175,6 @@ TEST(ResamplerPaths, BlocksSharedByTwoThreadsGiveThePlainOutputs)
             const std::string what = std::string(pathName(path)) + " in reads of " + std::to_string(readSize);
             EXPECT_TRUE(convert(input, 44056, 8000, path, readSize).samples == plain.samples) << what;
             EXPECT_TRUE(convert(input, 44056, 8000, path, readSize, 500000).samples == plain.samples) << what;
-        }
-    }
-}
-
-TEST(ResamplerPaths, StereoChainsGiveThePlainOutputs)
-{
-    const int frames = 20000;
-    const std::vector<std::int16_t> left = noise(frames, 7u);
-    const std::vector<std::int16_t> right = square(frames);
-    std::vector<std::int16_t> stereo;
-    for (int i = 0; i < frames; ++i) {
-        stereo.push_back(left[static_cast<std::size_t>(i)]);
-        stereo.push_back(right[static_cast<std::size_t>(i)]);
-    }
-    auto run = [&](Resampler::Path path, int inRate, int outRate) {
-        VectorSource source(stereo, 2, inRate);
-        ResamplingSource chain(&source);
-        EXPECT_EQ(chain.firstResampler()->selectPath(path), 0);
-        EXPECT_EQ(chain.secondResampler()->selectPath(path), 0);
-        EXPECT_EQ(chain.firstResampler()->setup(outRate, 256, 640, 81920), 0);
-        EXPECT_EQ(chain.secondResampler()->setup(outRate, 256, 640, 81920), 0);
-        std::vector<std::int16_t> out(2 * static_cast<std::size_t>(chain.firstResampler()->frameCount));
-        EXPECT_EQ(chain.last()->read(out.data(), chain.firstResampler()->frameCount),
-                  chain.firstResampler()->frameCount);
-        return out;
-    };
-    for (const RatePair& rates : {RatePair{44100, 8000}, RatePair{8000, 4000}, RatePair{44056, 8000}}) {
-        const std::vector<std::int16_t> plain = run(Resampler::Path::plain, rates.inRate, rates.outRate);
-        for (Resampler::Path path : kLanePaths) {
-            if (!Resampler::pathAvailable(path))
-                continue;
-            EXPECT_TRUE(run(path, rates.inRate, rates.outRate) == plain) << rates.inRate << " on " << pathName(path);
         }
     }
 }

@@ -118,6 +118,35 @@ TEST(AudioClipStages, ResampleOfAMonoClipEqualsTheConverterItself)
     EXPECT_EQ(clip.samples(), expected);
 }
 
+// A stereo clip is converted channel by channel, each exactly as a mono
+// clip of that channel would be, whatever the filter's kind.
+TEST(AudioClipStages, ResampleOfAStereoClipIsTwoMonoConversions)
+{
+    struct Row {
+        int inRate, outRate;
+    };
+    for (Row row : {Row{44100, 8000}, Row{8000, 4000}, Row{4000, 8000}, Row{44056, 8000}}) {
+        const int frames = row.inRate / 4;
+        const std::vector<std::int16_t> left = test::sine(frames, 440, row.inRate, 20000);
+        const std::vector<std::int16_t> right = test::sine(frames, 1500, row.inRate, -12000);
+        std::vector<std::int16_t> both;
+        for (int i = 0; i < frames; ++i) {
+            both.push_back(left[static_cast<std::size_t>(i)]);
+            both.push_back(right[static_cast<std::size_t>(i)]);
+        }
+        AudioClip stereo = clipOf(both, 2, row.inRate), leftClip = clipOf(left, 1, row.inRate),
+                  rightClip = clipOf(right, 1, row.inRate);
+        ASSERT_EQ(stereo.resample(row.outRate, 256), kOk);
+        ASSERT_EQ(leftClip.resample(row.outRate, 256), kOk);
+        ASSERT_EQ(rightClip.resample(row.outRate, 256), kOk);
+        ASSERT_EQ(stereo.format().frameCount, leftClip.format().frameCount);
+        for (std::size_t f = 0; f < leftClip.samples().size(); ++f) {
+            ASSERT_EQ(stereo.samples()[2 * f], leftClip.samples()[f]) << row.inRate << " frame " << f;
+            ASSERT_EQ(stereo.samples()[2 * f + 1], rightClip.samples()[f]) << row.inRate << " frame " << f;
+        }
+    }
+}
+
 TEST(AudioClipStages, RefusedResampleLeavesTheClipAsItWas)
 {
     AudioClip clip = clipOf(test::sine(2000, 440, 48000, 9000), 1, 48000);

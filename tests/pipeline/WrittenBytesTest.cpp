@@ -84,6 +84,7 @@ TEST(WrittenBytes, EveryWriterWritesThePinnedBytes)
         {"7999 Hz to 4000, the direct formula", false, 1, 16, 7999, 7999, 4000, AudioClip::kWriterAudioTrack, 2161, 0x8c008de0f9125e55ull},
         {"67 s cut to 66.04 s", false, 1, 16, 8000, 536000, 4000, AudioClip::kWriterAudioTrack, 132241, 0x7742ebb0da935af7ull},
         {"music track, stereo kept", false, 2, 16, 8000, 8000, 8000, AudioClip::kWriterMusicTrack, 8176, 0x2324dc0aaed27670ull},
+        {"music track, stereo 22050 Hz to 8000", false, 2, 16, 22050, 11025, 8000, AudioClip::kWriterMusicTrack, 4174, 0xf173a843cdb5bb0full},
         {"music track with play length, 16000 Hz", false, 1, 16, 16000, 16000, 8000, AudioClip::kWriterMusicTrackPro, 4196, 0x13d9dee3c9f0bc3dull},
     };
     const ContentInfo info = contents();
