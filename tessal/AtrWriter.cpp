@@ -30,8 +30,7 @@ ByteVector buildSequence(int ticks)
     const ByteVector lengthAfter = AtrWriter::durationBytes(ticks + 1);
     chunk.insert(chunk.end(), length.begin(), length.end());
     chunk.insert(chunk.end(), lengthAfter.begin(), lengthAfter.end());
-    const std::uint8_t end[] = {0xFF, 0x00, 0x00, 0x00, 0x00, 0x00};
-    appendBytes(chunk, end, sizeof end);
+    appendBytes(chunk, tessal::kAudioSequenceEnd, sizeof tessal::kAudioSequenceEnd);
     TessalWriter::patchSize(chunk);
     return chunk;
 }
@@ -42,11 +41,11 @@ ByteVector buildSeekPhrase(std::uint32_t startPoint, std::uint32_t stopPoint)
 {
     ByteVector chunk;
     appendBytes(chunk, tessal::kSeekPhraseId, 4);
-    appendBE32(chunk, 16);
-    appendBytes(chunk, "st:", 3);
+    appendBE32(chunk, tessal::kSeekPhraseBytes);
+    appendBytes(chunk, tessal::kStartPointMark, 3);
     appendBE32(chunk, startPoint);
     chunk.push_back(',');
-    appendBytes(chunk, "sp:", 3);
+    appendBytes(chunk, tessal::kStopPointMark, 3);
     appendBE32(chunk, stopPoint);
     chunk.push_back(',');
     return chunk;
@@ -78,7 +77,8 @@ ByteVector AtrWriter::buildContents(const ContentInfo& info, std::size_t& trackC
     appendBytes(chunk, tessal::kContentsId, 4);
     appendBE32(chunk, 0);
     // Contents class 0, contents type 1, the code type, the copy status, copy count 0.
-    const std::uint8_t head[] = {0x00, 0x01, info.codeType, static_cast<std::uint8_t>(info.permissions & 0x03), 0x00};
+    const std::uint8_t head[] = {tessal::kContentsClass, tessal::kContentsTypeAudio, info.codeType,
+                                 static_cast<std::uint8_t>(info.permissions & 0x03), 0x00};
     appendBytes(chunk, head, sizeof head);
     appendBytes(chunk, tessal::kVersionEntry, sizeof tessal::kVersionEntry);
     for (const tessal::ContentTag& entry : tessal::kContentTags) {

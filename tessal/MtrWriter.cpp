@@ -58,9 +58,10 @@ int MtrWriter::build(int, const ContentInfo&, const ClipFormat& clip, ByteVector
 int MtrWriter::buildCnti(ByteVector& chunk)
 {
     appendBytes(chunk, tessal::kContentsId, 4);
-    appendBE32(chunk, 5);
-    const std::uint8_t body[] = {0x00, contentsType, 0x01, 0xF8, 0x00};
-    appendBytes(chunk, body, sizeof body);
+    appendBE32(chunk, tessal::kContentsHeadBytes);
+    const std::uint8_t head[] = {tessal::kContentsClass, contentsType};
+    appendBytes(chunk, head, sizeof head);
+    appendBytes(chunk, tessal::kMusicContentsTail, sizeof tessal::kMusicContentsTail);
     return 0;
 }
 
@@ -70,9 +71,8 @@ int MtrWriter::buildOpda(ByteVector& chunk, std::size_t& trackCheckAt, std::size
     appendBE32(chunk, 0);
     appendBytes(chunk, tessal::kDataChunkId, 4);
     // The length of the three entries below.
-    appendBE32(chunk, 25);
-    const std::uint8_t entry[] = {'E', 'S', 0x00, 0x01, 0xF8};
-    appendBytes(chunk, entry, sizeof entry);
+    appendBE32(chunk, tessal::kMusicOptionBytes);
+    appendBytes(chunk, tessal::kMusicOptionEntry, sizeof tessal::kMusicOptionEntry);
     appendCheckEntry(chunk, tessal::kTrackCheckTag, trackCheckAt);
     appendCheckEntry(chunk, tessal::kContentsCheckTag, optionsCheckAt);
     patchSize(chunk);
@@ -102,10 +102,8 @@ int MtrWriter::buildMtr(int, const ClipFormat& clip, const ByteVector& adpcm, By
 
     // Setup: two system-exclusive messages.
     appendBytes(chunk, tessal::kSetupId, 4);
-    appendBE32(chunk, 17);
-    const std::uint8_t setup[] = {0xF0, 0x06, 0x43, 0x79, 0x06, 0x7F, 0x7F, 0xF7,
-                                  0xF0, 0x07, 0x43, 0x79, 0x06, 0x7F, 0x07, 0x01, 0xF7};
-    appendBytes(chunk, setup, sizeof setup);
+    appendBE32(chunk, sizeof tessal::kMusicSetup);
+    appendBytes(chunk, tessal::kMusicSetup, sizeof tessal::kMusicSetup);
 
     // Sequence: set up the channel, start the stream wave, hold it for the
     // play length, end.
@@ -115,8 +113,7 @@ int MtrWriter::buildMtr(int, const ClipFormat& clip, const ByteVector& adpcm, By
     appendBytes(chunk, tessal::kMusicSequenceStart, sizeof tessal::kMusicSequenceStart);
     appendVarLen(chunk, ticks);
     appendVarLen(chunk, ticks);
-    const std::uint8_t end[] = {0xFF, 0x2F, 0x00};
-    appendBytes(chunk, end, sizeof end);
+    appendBytes(chunk, tessal::kMusicSequenceEnd, sizeof tessal::kMusicSequenceEnd);
     patchSize(chunk, sequenceAt);
 
     // Stream: the wave data with its format byte and the low 16 bits of the rate.

@@ -44,6 +44,13 @@ inline constexpr std::uint8_t kWaveType8000 = 0x11;
 // The "R5:" entry that opens the contents information: its value is a zero byte.
 inline constexpr std::uint8_t kVersionEntry[5] = {'R', '5', ':', 0x00, ','};
 
+// The head of "CNTI": contents class 0, the contents type (1 for the audio
+// track), then for the audio track the code type, the copy status and a
+// copy count of 0. A music track's head has no more than these five bytes.
+inline constexpr std::uint8_t kContentsClass = 0x00;
+inline constexpr std::uint8_t kContentsTypeAudio = 0x01;
+inline constexpr int kContentsHeadBytes = 5;
+
 // The music-track files: the contents type in "CNTI" and the number of the
 // "MTR" track tell the two variants apart; the second has a "Pro" chunk.
 inline constexpr std::uint8_t kContentsTypeMusic = 0x32;
@@ -66,6 +73,31 @@ inline constexpr std::uint8_t kMusicSequenceStart[] = {0x00, 0xF0, 0x07, 0x43, 0
                                                        0xF7, 0x00, 0xB0, 0x00, 0x7D, 0x00, 0xB0, 0x20, 0x00,
                                                        0x00, 0xC0, 0x00, 0x00, 0x90, 0x00, 0x7F};
 static_assert(sizeof(kMusicTrackHead) + 16 == kMusicTrackHeadBytes && sizeof(kMusicSequenceStart) == 25);
+
+// The audio track's sequence ends with this: the end of the track, then the
+// four zero bytes at which the stop point of "AspI" points.
+inline constexpr std::uint8_t kAudioSequenceEnd[] = {0xFF, 0x00, 0x00, 0x00, 0x00, 0x00};
+// "AspI" holds the start and the stop point after these marks, 16 bytes in all.
+inline constexpr char kStartPointMark[] = "st:";
+inline constexpr char kStopPointMark[] = "sp:";
+inline constexpr std::uint32_t kSeekPhraseBytes = 16;
+static_assert(kSeekPhraseBytes == 2 * (sizeof(kStartPointMark) - 1 + 4 + 1));
+
+// The music tracks' contents information: contents class 0, the contents
+// type, then these three bytes (no tags follow).
+inline constexpr std::uint8_t kMusicContentsTail[] = {0x01, 0xF8, 0x00};
+static_assert(2 + sizeof(kMusicContentsTail) == kContentsHeadBytes);
+// Their option data: a "Dch" block of one entry "ES" of two bytes, then the
+// two check entries; the block's length counts all three.
+inline constexpr std::uint8_t kMusicOptionEntry[] = {'E', 'S', 0x00, 0x01, 0xF8};
+inline constexpr std::uint32_t kMusicOptionBytes = sizeof(kMusicOptionEntry) + 2 * (2 + 2 + 6);
+static_assert(kMusicOptionBytes == 25);
+// The setup of the music track: two system-exclusive messages.
+inline constexpr std::uint8_t kMusicSetup[] = {0xF0, 0x06, 0x43, 0x79, 0x06, 0x7F, 0x7F, 0xF7,
+                                               0xF0, 0x07, 0x43, 0x79, 0x06, 0x7F, 0x07, 0x01, 0xF7};
+static_assert(sizeof(kMusicSetup) == 17);
+// The end of the music track's sequence.
+inline constexpr std::uint8_t kMusicSequenceEnd[] = {0xFF, 0x2F, 0x00};
 
 // The format byte of a stream wave: 4-bit ADPCM, bit 7 set for stereo.
 inline constexpr std::uint8_t kStreamFormatMono = 0x20;

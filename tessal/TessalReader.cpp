@@ -163,14 +163,14 @@ void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
 {
     contentsStart = chunk;
     contentsEnd = end;
-    if (end - data < 5) {
-        fault(data, "the 5 head bytes of \"CNTI\"");
+    if (end - data < tessal::kContentsHeadBytes) {
+        fault(data, "the " + std::to_string(tessal::kContentsHeadBytes) + " head bytes of \"CNTI\"");
         return;
     }
     file.contentsType = at(data + 1);
     file.codeType = at(data + 2);
     file.copyStatus = at(data + 3);
-    if (end - data == 5) {
+    if (end - data == tessal::kContentsHeadBytes) {
         // The music-track files: their own contents types and no tags.
         file.variant = file.contentsType == tessal::kContentsTypeMusicPro ? 2
                        : file.contentsType == tessal::kContentsTypeMusic  ? 1
@@ -181,7 +181,7 @@ void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
     }
     file.variant = 0;
     // Entries "XX:value," up to the end of the chunk.
-    std::size_t entry = data + 5;
+    std::size_t entry = data + tessal::kContentsHeadBytes;
     while (entry < end && !bytes.failed()) {
         if (end - entry < 4 || at(entry + 2) != ':') {
             fault(entry, "a tag entry \"XX:value,\"");
