@@ -1,6 +1,8 @@
 #include "pipeline/PosixPlatform.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include <mutex>
 #include <new>
 #include <random>
+#include <set>
 
 namespace korvel {
 
@@ -53,11 +56,44 @@ void catchInterruptions()
     });
 }
 
+// The hidden names of new files: ".korvel-" and six letters or digits.
+constexpr char kHiddenPrefix[] = ".korvel-";
+constexpr std::size_t kHiddenNameLength = sizeof kHiddenPrefix - 1 + 6;
+
+// A hidden new file whose writer is gone: a run killed (SIGKILL, a power
+// cut) in the moment its finished file had that name. Its writer holds a
+// lock on it as long as it lives, so a file that can be locked is stale.
+// Each folder is looked at once per run.
+void removeStaleFiles(const std::string& directory)
+{
+    static std::set<std::string> looked;
+    if (!looked.insert(directory).second)
+        return;
+    DIR* folder = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (folder == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (std::strncmp(entry->d_name, kHiddenPrefix, sizeof kHiddenPrefix - 1) != 0 ||
+            std::strlen(entry->d_name) != kHiddenNameLength)
+            continue;
+        const std::string name = directory + entry->d_name;
+        const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0)
+            continue;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(name.c_str());
+        ::close(fd);
+    }
+    ::closedir(folder);
+}
+
 // Makes a hidden name pending in the directory: "<directory>.korvel-XXXXXX",
 // the X's left for the caller. False when the name would not fit.
 bool preparePending(const std::string& directory)
 {
     static constexpr char kPattern[] = ".korvel-XXXXXX";
+    static_assert(sizeof kPattern - 1 == kHiddenNameLength);
     pendingArmed = 0;
     if (directory.size() + sizeof kPattern > sizeof pendingName)
         return false;
@@ -204,9 +240,15 @@ public:
             if (errno != EEXIST || !linkPending(self))
                 return kFileCannotWrite;
         }
-        const int closed = ::close(fd);
-        fd = -1;
-        if (closed != 0 || platform.renameFile(named.c_str(), target.c_str()) != 0)
+        // The old file stays open over the rename, so that freeing its
+        // blocks comes after it, not inside it: the moment in which the new
+        // file has its hidden name is as short as it can be. The new file
+        // stays open, and so locked, until it has the target's name.
+        const int old = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        const bool renamed = platform.renameFile(named.c_str(), target.c_str()) == 0;
+        if (old >= 0)
+            ::close(old);
+        if (!renamed)
             return kFileCannotWrite;
         return finish();
     }
@@ -340,6 +382,7 @@ int PosixPlatform::createFile(const std::string& path, std::unique_ptr<OutputFil
     }
 
     const std::string directory = directoryOf(target);
+    removeStaleFiles(directory);
     int fd = -1;
     std::string named;
     if (::access("/proc/self/fd", X_OK) == 0)
@@ -358,6 +401,9 @@ int PosixPlatform::createFile(const std::string& path, std::unique_ptr<OutputFil
         }
         named = pendingName;
     }
+    // Locked before it can have a name, so that no other run takes it for
+    // one whose writer is gone.
+    ::flock(fd, LOCK_EX);
     // The permissions of the file replaced, or the usual ones for a new file;
     // the owner too where the system lets us keep it.
     ::fchmod(fd, mode);

@@ -13,7 +13,10 @@ public:
     // A new file is made unnamed in the target's directory where the system
     // can (O_TMPFILE) and linked in when it is whole, else under a hidden
     // name ".korvel-XXXXXX" that an interruption by SIGINT, SIGTERM or
-    // SIGHUP removes before the program ends.
+    // SIGHUP removes before the program ends. Replacing a file, the whole
+    // new one has such a name for the moment of the rename; one left there
+    // by a run that was killed is removed by the next run that writes into
+    // that directory.
     int createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
     // The volume of the directory, by statvfs: the fragments available to
     // the caller (not those kept for the superuser) x fragment size.

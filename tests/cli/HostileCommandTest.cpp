@@ -206,8 +206,10 @@ TEST_F(HostileCommand, DecodeRefusesASoundThatAWavFileCannotHold)
 }
 
 // Conversions ended by SIGINT, SIGTERM, SIGHUP or SIGKILL at a random
-// moment: never a temporary file left behind, and the older file either
-// kept whole or replaced whole.
+// moment: the older file either kept whole or replaced whole, and never a
+// temporary file left behind. Only SIGKILL, which nothing can catch, in the
+// moment of the rename that puts the finished file in place may leave its
+// hidden name; the next conversion into the folder removes it.
 TEST_F(HostileCommand, InterruptedConversionsLeaveNothingBehind)
 {
     const fs::path input = sox("long.wav", "-r 44100 -c 2 -b 16", "synth 8 sine 440 sine 550");
@@ -232,16 +234,21 @@ TEST_F(HostileCommand, InterruptedConversionsLeaveNothingBehind)
         return pid;
     };
 
-    // How long one whole conversion takes here; the kills fall anywhere in it.
-    const auto began = std::chrono::steady_clock::now();
+    // How long a whole conversion takes here (the quickest of three); the
+    // kills fall anywhere in it.
     int status = 0;
-    waitpid(start(), &status, 0);
-    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - began);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    auto whole = std::chrono::microseconds::max();
+    for (int i = 0; i < 3; ++i) {
+        const auto began = std::chrono::steady_clock::now();
+        waitpid(start(), &status, 0);
+        whole = std::min(whole, std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - began));
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
 
     std::mt19937 random(20261209);
     const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGKILL};
     int killed = 0;
+    int renamesCut = 0;
     for (int i = 0; i < 300; ++i) {
         std::ofstream(output, std::ios::binary).write(reinterpret_cast<const char*>(old.data()), static_cast<std::streamsize>(old.size()));
         const int signal = signals[random() % 4];
@@ -255,13 +262,22 @@ TEST_F(HostileCommand, InterruptedConversionsLeaveNothingBehind)
         const bool ended = WIFSIGNALED(status) && WTERMSIG(status) == signal;
         EXPECT_TRUE(ended || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << i << ": status " << status;
         killed += ended;
-        ASSERT_EQ(leftovers(dir), std::vector<std::string>{}) << i << ": signal " << signal << " after " << delay << " us";
         const std::vector<std::uint8_t> now = readFile(output);
         ASSERT_TRUE(now == old || now == replaced) << i << ": signal " << signal << " after " << delay << " us";
+        const std::vector<std::string> left = leftovers(dir);
+        if (signal == SIGKILL && left.size() == 1) {
+            // The whole new file, killed before its rename.
+            ASSERT_EQ(readFile(dir / left.front()), replaced) << i;
+            ++renamesCut;
+            waitpid(start(), &status, 0);
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        ASSERT_EQ(leftovers(dir), std::vector<std::string>{}) << i << ": signal " << signal << " after " << delay << " us";
     }
     posix_spawn_file_actions_destroy(&quiet);
-    // Most runs were cut short, not finished.
-    EXPECT_GT(killed, 150);
+    // Many runs were cut short, not finished, and few in that moment.
+    EXPECT_GT(killed, 90);
+    EXPECT_LT(renamesCut, 20);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "pipeline/PosixPlatform.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
@@ -152,6 +153,22 @@ TEST_F(PosixPlatformTest, AnInterruptionRemovesAHiddenNewFile)
         EXPECT_EQ(contents(path("song.mmf")), "old");
         EXPECT_EQ(entries(), 1u) << signal;
     }
+}
+
+// A hidden new file left by a run that was killed is removed by the next
+// run that writes into its folder; one whose writer still holds it is not.
+TEST_F(PosixPlatformTest, HiddenFilesOfKilledRunsAreRemoved)
+{
+    put(path(".korvel-Stale1"), "left by a killed run");
+    put(path(".korvel-Alive1"), "being written");
+    put(path(".korvel-longer-name"), "not one of ours");
+    const int writer = ::open(path(".korvel-Alive1").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    ASSERT_EQ(replace(path("song.mmf"), "new"), Platform::kFileOk);
+    EXPECT_FALSE(fs::exists(dir / ".korvel-Stale1"));
+    EXPECT_TRUE(fs::exists(dir / ".korvel-Alive1"));
+    EXPECT_TRUE(fs::exists(dir / ".korvel-longer-name"));
+    ::close(writer);
 }
 
 // Opening a pipe with no writer answers at once instead of waiting for one.
