@@ -1,10 +1,10 @@
 #include "cli/InfoReport.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "dsp/AdpcmCodec.h"
+#include "formats/FileWindow.h"
 
 namespace korvel {
 
@@ -153,22 +153,17 @@ std::string infoJson(const std::string& name, const TessalFile& f)
 bool decodePayload(const TessalFile& file, InputFile& input,
                    const std::function<bool(const std::int16_t* samples, std::size_t count)>& sink)
 {
-    constexpr std::size_t kBlockBytes = 32 * 1024;
     if (!file.hasAudio())
         return false;
-    std::vector<std::uint8_t> bytes(kBlockBytes);
-    std::vector<std::int16_t> samples(2 * kBlockBytes);
+    FileWindow window(input);
+    std::vector<std::int16_t> samples(2 * FileWindow::kWindowBytes);
     AdpcmCodec codec(file.channels);
     for (std::size_t done = 0; done < file.adpcmLength;) {
-        const std::size_t count = std::min(kBlockBytes, file.adpcmLength - done);
-        for (std::size_t got = 0; got < count;) {
-            const int n = input.readAt(static_cast<std::int64_t>(file.adpcmOffset + done + got), bytes.data() + got,
-                                       static_cast<int>(count - got));
-            if (n <= 0)
-                return false;
-            got += static_cast<std::size_t>(n);
-        }
-        codec.decode(bytes.data(), count, samples.data());
+        std::size_t count = file.adpcmLength - done;
+        const std::uint8_t* bytes = window.block(file.adpcmOffset + done, count);
+        if (window.failed())
+            return false;
+        codec.decode(bytes, count, samples.data());
         if (!sink(samples.data(), 2 * count))
             return false;
         done += count;

@@ -205,9 +205,10 @@ int convert(const korvel::ConvertOptions& options)
     int status = kExitWritten;
     for (const std::string& file : options.files) {
         const std::string target = korvel::ConversionJob::outputPath(file);
+        const std::string targetKey = key(target);
         int code = kExitRefused;
         std::error_code error;
-        const auto earlier = writtenFrom.find(key(target));
+        const auto earlier = writtenFrom.find(targetKey);
         if (earlier != writtenFrom.end() && fs::exists(target, error)) {
             std::fprintf(stderr, "korvel-cli: %s: will not replace %s, just written from %s\n", file.c_str(),
                          target.c_str(), earlier->second.c_str());
@@ -215,7 +216,7 @@ int convert(const korvel::ConvertOptions& options)
             host.beginFile(file);
             code = exitCode(job.convertFile(file));
             if (code == kExitWritten)
-                writtenFrom[key(target)] = file;
+                writtenFrom[targetKey] = file;
         }
         if (code == kExitStopped)
             std::fprintf(stderr,

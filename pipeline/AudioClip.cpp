@@ -220,7 +220,8 @@ int AudioClip::resample(int outRate, int taps)
     if (clipFormat.sampleRate == outRate)
         return kOk;
     const int channels = clipFormat.channels;
-    // The limit the clip's 32-bit byte count sets, as for every clip.
+    // A clip that the WAV image of writeWav cannot describe is refused, as
+    // it always was (and as loadForAudioTrack refuses it).
     if ((channels != 1 && channels != 2) || clipFormat.dataBytes > INT_MAX - static_cast<int>(kWavHeaderBytes))
         return kFailed;
     const int frames = static_cast<int>(std::min(static_cast<std::size_t>(std::max(clipFormat.frameCount, 0)),

@@ -112,7 +112,8 @@ private:
     void readAudioTrack(std::size_t data, std::size_t end);
     void readOptions(std::size_t data, std::size_t end);
     void readMusicTrack(std::size_t data, std::size_t end);
-    void checksums(std::size_t end);
+    void computeSums(std::size_t end);
+    void compareSums(std::size_t end);
     void checkPair(const char* name, std::size_t offset, const Crc16& over);
 
     FileWindow bytes;
@@ -137,7 +138,7 @@ void Reader::checkPair(const char* name, std::size_t offset, const Crc16& over)
 // Every byte before the closing CRC once, a window at a time: the CRC of the
 // file, that of the track, and that of the contents chunk with both pairs
 // of check characters read as "00".
-void Reader::checksums(std::size_t end)
+void Reader::computeSums(std::size_t end)
 {
     const auto feed = [](Crc16& crc, std::size_t from, const std::uint8_t* bytes, std::size_t count, std::size_t begin,
                          std::size_t stop) {
@@ -373,15 +374,19 @@ void Reader::read()
     });
 
     if (sums)
-        checksums(end);
+        computeSums(end);
     if (bytes.failed())
         fault(bytes.failedAt(), "the file cannot be read from here on");
-    if (!sums || bytes.failed()) {
-        // What was not read cannot be checked.
-        std::stable_sort(file.faults.begin(), file.faults.end(),
-                         [](const TessalFault& a, const TessalFault& b) { return a.offset < b.offset; });
-        return;
-    }
+    // What was not read cannot be checked.
+    if (sums && !bytes.failed())
+        compareSums(end);
+    std::stable_sort(file.faults.begin(), file.faults.end(),
+                     [](const TessalFault& a, const TessalFault& b) { return a.offset < b.offset; });
+}
+
+// The CRC, the track and the check characters against what checksums found.
+void Reader::compareSums(std::size_t end)
+{
     const unsigned stored = be16(end);
     if (stored != fileCrc.value())
         fault(end, "CRC " + hex(stored, 4) + ", expected " + hex(fileCrc.value(), 4));
@@ -400,8 +405,6 @@ void Reader::read()
     }
     if (trackEnd != 0 && file.adpcmLength == 0)
         fault(trackStart, "wave data in the track");
-    std::stable_sort(file.faults.begin(), file.faults.end(),
-                     [](const TessalFault& a, const TessalFault& b) { return a.offset < b.offset; });
 }
 
 }  // namespace
