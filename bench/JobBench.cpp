@@ -8,6 +8,7 @@
 
 #include "bench/BenchSignals.h"
 #include "pipeline/AudioClip.h"
+#include "pipeline/SoundRoad.h"
 #include "tessal/ContentInfo.h"
 
 namespace korvel::bench {
@@ -35,17 +36,20 @@ void job(benchmark::State& state)
     const std::vector<std::uint8_t>& wav = image(static_cast<int>(state.range(0)));
     const bool bounded = state.range(1) != 0;
     const ContentInfo contents = info();
-    std::vector<std::uint8_t> file(wav.size());
     for (auto _ : state) {
-        AudioClip clip;
+        ByteVector file;
+        int n = 0;
         if (bounded) {
-            clip.loadForAudioTrack(false, wav, 8000, 256);
+            SoundRoad road;
+            road.build(false, wav, 8000, 256);
+            n = road.write(contents, file);
         } else {
+            AudioClip clip;
             clip.load(false, wav);
             clip.mixDown(AudioClip::kMixAverage);
             clip.resample(8000, 256);
+            n = clip.encode(AudioClip::kWriterAudioTrack, 0, &contents, file);
         }
-        const int n = clip.encode(AudioClip::kWriterAudioTrack, 0, &contents, file.data(), static_cast<int>(file.size()));
         benchmark::DoNotOptimize(n);
     }
 }

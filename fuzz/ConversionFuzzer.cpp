@@ -22,9 +22,11 @@
 #include "fuzz/FuzzChecks.h"
 #include "pipeline/AudioClip.h"
 #include "pipeline/ResultCodes.h"
+#include "pipeline/SoundRoad.h"
 #include "tessal/ContentInfo.h"
 #include "tessal/TessalReader.h"
 #include "tessal/TessalWriter.h"
+#include "tests/support/WholeSound.h"
 
 namespace {
 
@@ -68,13 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (checked == korvel::kOk &&
         (format.frameCount / format.sampleRate >= kMaxSeconds || rate / std::gcd(rate, format.sampleRate) > kMaxOutputStep))
         return 0;
-    korvel::AudioClip clip;
-    const int loaded = clip.loadForAudioTrack(isAiff, image, rate, 256);
-    KORVEL_FUZZ_CHECK(checked == korvel::kOk || loaded == checked);
-    if (loaded != korvel::kOk)
+    korvel::SoundRoad road;
+    const int built = road.build(isAiff, image, rate, 256);
+    KORVEL_FUZZ_CHECK(checked == korvel::kOk || built == checked);
+    if (built != korvel::kOk)
         return 0;
     korvel::ByteVector file;
-    const int length = clip.encode(korvel::AudioClip::kWriterAudioTrack, 0, &info, file);
+    const int length = road.write(info, file);
     KORVEL_FUZZ_CHECK(length > 0 && static_cast<std::size_t>(length) == file.size());
 
     KORVEL_FUZZ_CHECK(file.size() >= 10 && std::memcmp(file.data(), "MMMD", 4) == 0);
@@ -89,12 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (format.frameCount > kCompareFrames)
         return 0;
-    korvel::AudioClip whole;
-    KORVEL_FUZZ_CHECK(whole.load(isAiff, image) == korvel::kOk);
-    whole.mixDown(korvel::AudioClip::kMixAverage);
-    KORVEL_FUZZ_CHECK(whole.resample(rate, 256) == korvel::kOk);
     korvel::ByteVector wholeFile;
-    KORVEL_FUZZ_CHECK(whole.encode(korvel::AudioClip::kWriterAudioTrack, 0, &info, wholeFile) == length);
+    KORVEL_FUZZ_CHECK(korvel::test::wholeSoundFile(isAiff, image, rate, info, wholeFile) == length);
     KORVEL_FUZZ_CHECK(wholeFile == file);
     return 0;
 }

@@ -7,12 +7,12 @@
 
 #include "dsp/AdpcmCodec.h"
 #include "dsp/Resampler.h"
-#include "formats/AiffReader.h"
 #include "formats/ByteStream.h"
-#include "formats/WavReader.h"
 #include "pipeline/ChannelSource.h"
 #include "pipeline/MonoMixSource.h"
+#include "pipeline/ResampleStage.h"
 #include "pipeline/ResultCodes.h"
+#include "pipeline/SourceStage.h"
 #include "pipeline/WavImage.h"
 #include "tessal/AtrWriter.h"
 #include "tessal/ContentInfo.h"
@@ -22,56 +22,6 @@
 namespace korvel {
 
 namespace {
-
-// Rates a handset file can be made from.
-constexpr int kMinRate = 4000;
-constexpr int kMaxRate = 48000;
-// A clip must play for more than this many whole milliseconds.
-constexpr int kMinPlayTimeMs = 20;
-// The table-or-direct limits of the converter: a coefficient table for
-// reduced output steps up to 640, of at most 81920 entries.
-constexpr int kMaxTableStep = 640;
-constexpr int kMaxTableLength = 81920;
-
-// The format checks in the order that decides the result.
-int checkFormat(const SampleSource& reader)
-{
-    if (reader.channels == 0)
-        return kInputNotRecognised;
-    if (reader.sampleRate < kMinRate || reader.sampleRate > kMaxRate)
-        return kUnsupportedRate;
-    if (reader.bitsPerSample != 8 && reader.bitsPerSample != 16)
-        return kUnsupportedWidth;
-    if (reader.channels > 2)
-        return kTooManyChannels;
-    // Divided first, then scaled, then truncated: at 8000 Hz 168 frames
-    // make 21 ms and pass, 167 frames make 20 ms and fail.
-    double milliseconds = static_cast<double>(reader.frameCount) / reader.sampleRate * 1000.0;
-    if (static_cast<int>(milliseconds) <= kMinPlayTimeMs)
-        return kPlayTimeTooShort;
-    // The held samples are 16-bit whatever the input's width, so a long
-    // 8-bit file can announce more sample bytes than the 32-bit byte count
-    // of the clip can describe.
-    if (static_cast<std::int64_t>(reader.channels) * reader.frameCount * 2 > INT32_MAX)
-        return kInputNotRecognised;
-    return kOk;
-}
-
-std::unique_ptr<SampleSource> makeReader(bool isAiff, InputStream& stream)
-{
-    if (isAiff)
-        return std::make_unique<AiffReader>(&stream);
-    return std::make_unique<WavReader>(&stream);
-}
-
-// A file opened with the reader of its kind and checked as load checks it;
-// result is load's answer so far.
-struct CheckedFile {
-    CheckedFile(bool isAiff, InputStream& stream) : reader(makeReader(isAiff, stream)), result(checkFormat(*reader)) {}
-
-    std::unique_ptr<SampleSource> reader;
-    int result;
-};
 
 // The readers take a 32-bit length: a longer image is refused, not cut.
 bool fitsReader(std::span<const std::uint8_t> image)
@@ -93,52 +43,10 @@ int AudioClip::check(bool isAiff, std::span<const std::uint8_t> image, ClipForma
 
 int AudioClip::check(bool isAiff, InputStream& file, ClipFormat* format)
 {
-    const CheckedFile opened(isAiff, file);
-    if (opened.result == kOk && format != nullptr) {
-        const SampleSource& reader = *opened.reader;
-        *format = ClipFormat::of16Bit(reader.sampleRate, reader.channels, reader.frameCount);
-    }
-    return opened.result;
-}
-
-int AudioClip::loadForAudioTrack(bool isAiff, std::span<const std::uint8_t> image, int outRate, int taps)
-{
-    clear();
-    if (!fitsReader(image))
-        return kInputNotRecognised;
-    ByteStream stream(image.data(), static_cast<int>(image.size()));
-    return loadForAudioTrack(isAiff, stream, outRate, taps);
-}
-
-int AudioClip::loadForAudioTrack(bool isAiff, InputStream& file, int outRate, int taps)
-{
-    clear();
-    CheckedFile opened(isAiff, file);
-    if (opened.result != kOk)
-        return opened.result;
-    MonoMixSource mono(opened.reader.get());
-
-    std::vector<std::int16_t> kept;
-    if (mono.sampleRate == outRate) {
-        // resample leaves a clip at the rate as it is.
-        kept.assign(static_cast<std::size_t>(AtrWriter::framesKept(outRate, mono.frameCount)), 0);
-        if (mono.read(kept.data(), static_cast<int>(kept.size())) < 0)
-            return kFailed;
-    } else {
-        // The limits of resample: its WAV image and the converter's setup.
-        if (mono.dataBytes > INT_MAX - static_cast<int>(kWavHeaderBytes))
-            return kFailed;
-        Resampler converter(&mono);
-        if (converter.setup(outRate, taps, kMaxTableStep, kMaxTableLength) < 0)
-            return kFailed;
-        kept.assign(static_cast<std::size_t>(AtrWriter::framesKept(outRate, converter.frameCount)), 0);
-        if (converter.read(kept.data(), static_cast<int>(kept.size())) < 0)
-            return kFailed;
-    }
-
-    clipFormat = ClipFormat::of16Bit(outRate, 1, static_cast<int>(kept.size()));
-    sampleValues = std::move(kept);
-    return kOk;
+    const SourceStage opened(isAiff, file);
+    if (opened.result() == kOk && format != nullptr)
+        *format = opened.format();
+    return opened.result();
 }
 
 int AudioClip::load(bool isAiff, std::span<const std::uint8_t> image)
@@ -154,18 +62,14 @@ int AudioClip::load(bool isAiff, const std::uint8_t* data, int length)
     if (data == nullptr || length < 0)
         return kInputNotRecognised;
     ByteStream stream(data, length);
-    CheckedFile opened(isAiff, stream);
-    if (opened.result != kOk)
-        return opened.result;
-    SampleSource* reader = opened.reader.get();
-
-    const int channels = reader->channels;
-    const int frames = reader->frameCount;
-    sampleValues.assign(static_cast<std::size_t>(channels) * static_cast<std::size_t>(frames), 0);
-    if (reader->read(sampleValues.data(), frames) < 0)
+    SourceStage opened(isAiff, stream);
+    if (opened.result() != kOk)
+        return opened.result();
+    const ClipFormat format = opened.format();
+    sampleValues.assign(static_cast<std::size_t>(format.channels) * static_cast<std::size_t>(format.frameCount), 0);
+    if (opened.reader().read(sampleValues.data(), format.frameCount) < 0)
         return kFailed;
-
-    clipFormat = ClipFormat::of16Bit(reader->sampleRate, channels, frames);
+    clipFormat = format;
     return kOk;
 }
 
@@ -220,9 +124,7 @@ int AudioClip::resample(int outRate, int taps)
     if (clipFormat.sampleRate == outRate)
         return kOk;
     const int channels = clipFormat.channels;
-    // A clip that the WAV image of writeWav cannot describe is refused, as
-    // it always was (and as loadForAudioTrack refuses it).
-    if ((channels != 1 && channels != 2) || clipFormat.dataBytes > INT_MAX - static_cast<int>(kWavHeaderBytes))
+    if (channels != 1 && channels != 2)
         return kFailed;
     const int frames = static_cast<int>(std::min(static_cast<std::size_t>(std::max(clipFormat.frameCount, 0)),
                                                  sampleValues.size() / static_cast<std::size_t>(channels)));
@@ -234,7 +136,7 @@ int AudioClip::resample(int outRate, int taps)
     for (int c = 0; c < channels; ++c) {
         ChannelSource source(sampleValues, channels, c, clipFormat.sampleRate, frames);
         Resampler resampler(&source);
-        if (resampler.setup(outRate, taps, kMaxTableStep, kMaxTableLength) < 0)
+        if (ResampleStage::setup(resampler, clipFormat.dataBytes, outRate, taps) != kOk)
             return kFailed;
         if (c == 0) {
             outFrames = resampler.frameCount;

@@ -46,18 +46,6 @@ public:
     // The same for a file read as a stream, which must be at its start.
     static int check(bool isAiff, InputStream& file, ClipFormat* format);
 
-    // The conversion job's way in: the clip that load, mixDown(kMixAverage)
-    // and resample(outRate, taps) make in turn, cut to the frames that
-    // encode(kWriterAudioTrack) puts into the file (AtrWriter::framesKept).
-    // Only those frames, and the input the filter needs for them, are
-    // decoded, mixed and converted, so time and memory are bounded by what
-    // a file can hold while the file comes out byte for byte the same.
-    // Returns load's results, or kFailed where resample would fail.
-    int loadForAudioTrack(bool isAiff, std::span<const std::uint8_t> image, int outRate, int taps);
-    // The same for a file read as a stream, which must be at its start:
-    // only what is decoded is read.
-    int loadForAudioTrack(bool isAiff, InputStream& file, int outRate, int taps);
-
     // Makes a stereo clip mono in place: kMixAverage halves each channel and
     // adds the halves (left 1 and right 1 give 0, -3 and -3 give -2),
     // kMixLeft and kMixRight keep one channel. A mono clip is left as it is.

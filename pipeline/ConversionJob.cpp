@@ -10,13 +10,15 @@
 #include <new>
 #include <optional>
 
-#include "pipeline/AudioClip.h"
 #include "pipeline/ConversionHost.h"
 #include "pipeline/FileStream.h"
 #include "pipeline/Messages.h"
 #include "pipeline/PathParts.h"
 #include "pipeline/Platform.h"
+#include "pipeline/ResampleStage.h"
 #include "pipeline/ResultCodes.h"
+#include "pipeline/SoundRoad.h"
+#include "pipeline/SourceStage.h"
 #include "tessal/ContentInfo.h"
 
 namespace korvel {
@@ -30,8 +32,6 @@ ConversionOutcome refused(int message)
 
 // Paths of this many characters or more are refused; 259 pass.
 constexpr std::size_t kPathLimit = 260;
-// The filter length of the resampler.
-constexpr int kTaps = 256;
 
 // The message for a refusal of load. A reader that fails while delivering
 // samples (kFailed) has met data it cannot read: the format is not supported.
@@ -157,30 +157,29 @@ ConversionOutcome ConversionRun::run(const std::string& path)
     // The sound is only checked here; it is decoded once the settings are
     // known, and only as far as the file can hold it, so a long recording
     // is neither read nor held whole. A read error is no format fault.
-    ClipFormat format;
     FileStream header(*file);
-    const int loaded = AudioClip::check(isAiff, header, &format);
+    const SourceStage checked(isAiff, header);
     if (header.readFailed())
         return refused(kMsgCannotOpen);
-    if (loaded != kOk)
-        return refused(messageForLoad(loaded));
+    if (checked.result() != kOk)
+        return refused(messageForLoad(checked.result()));
 
     collapse(std::nullopt);
-    const ConversionSettings settings = host.askSettings(parts.baseName, format.sampleRate);
+    const ConversionSettings settings = host.askSettings(parts.baseName, checked.format().sampleRate);
     restore(settings.lastRect.topLeft(), true);
     if (!settings.accepted)
         return {ConversionOutcome::Kind::cancelled};
     host.waitCursor(WaitCursor::restore);
 
-    // Mixed down and converted only as far as the file can hold.
-    AudioClip clip;
+    // The sound is decoded, mixed down and converted only as far as the
+    // file can hold, while the file is made.
     FileStream sound(*file);
-    const int decoded = clip.loadForAudioTrack(isAiff, sound, settings.outRate, kTaps);
+    SoundRoad road;
+    const int built = road.build(isAiff, sound, settings.outRate, ResampleStage::kTaps);
     if (sound.readFailed())
         return refused(kMsgCannotOpen);
-    if (decoded != kOk)
+    if (built != kOk)
         return {ConversionOutcome::Kind::stopped};
-    file.reset();
 
     auto info = std::make_unique<ContentInfo>();
     info->codeType = ContentInfo::kCodeUtf8;
@@ -195,9 +194,12 @@ ConversionOutcome ConversionRun::run(const std::string& path)
 
     // The file must come out no larger than the sound it was made from.
     ByteVector output;
-    const int length = clip.encode(AudioClip::kWriterAudioTrack, 0, info.get(), output);
+    const int length = road.write(*info, output);
+    if (sound.readFailed())
+        return refused(kMsgCannotOpen);
     if (length < 0 || output.size() > static_cast<std::uint64_t>(inputBytes))
         return {ConversionOutcome::Kind::stopped};
+    file.reset();
 
     const double freeSpace = platform.queryFreeSpace(parts);
     if (!(freeSpace > static_cast<double>(length)))

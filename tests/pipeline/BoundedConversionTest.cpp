@@ -1,6 +1,6 @@
-// The conversion job's bounded way in: loadForAudioTrack must give the file
-// that load, mixDown, resample and encode give, byte for byte, while it
-// decodes only what the file can hold.
+// The conversion road must give the file that load, mixDown, resample and
+// encode give over the whole sound, byte for byte, while it decodes only
+// what the file can hold.
 
 #include <cstdint>
 #include <cstring>
@@ -12,10 +12,12 @@
 #include "pipeline/AudioClip.h"
 #include "pipeline/FileStream.h"
 #include "pipeline/ResultCodes.h"
+#include "pipeline/SoundRoad.h"
 #include "tessal/AtrWriter.h"
 #include "tessal/ContentInfo.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/support/MemoryFile.h"
+#include "tests/support/WholeSound.h"
 
 namespace korvel {
 namespace {
@@ -43,40 +45,29 @@ struct Outcome {
 // Every stage over the whole sound, as the clip's operations are written.
 Outcome straightforward(bool isAiff, const Bytes& image, int outRate)
 {
-    AudioClip clip;
     Outcome out;
-    out.result = clip.load(isAiff, image);
-    if (out.result != kOk)
-        return out;
-    clip.mixDown(AudioClip::kMixAverage);
-    out.result = clip.resample(outRate, kTaps);
-    if (out.result != kOk)
-        return out;
-    const ContentInfo info = infoWithTitle();
-    out.file.resize(kCapacity);
-    out.result = clip.encode(AudioClip::kWriterAudioTrack, 0, &info, out.file.data(), kCapacity);
-    out.file.resize(static_cast<std::size_t>(std::max(out.result, 0)));
+    ByteVector file;
+    out.result = test::wholeSoundFile(isAiff, image, outRate, infoWithTitle(), file, kTaps);
+    out.file.assign(file.begin(), file.end());
     return out;
 }
 
-// From a file read as a stream (the job's way; here in odd pieces), or from
-// the image in memory.
+// Along the road, from a file read as a stream (the job's way; here in odd
+// pieces), or from the image in memory.
 Outcome bounded(bool isAiff, const Bytes& image, int outRate, int* heldFrames = nullptr, bool fromFile = true)
 {
-    AudioClip clip;
+    SoundRoad road;
     Outcome out;
     test::MemoryFile file(image, 4093);
     FileStream stream(file);
-    out.result = fromFile ? clip.loadForAudioTrack(isAiff, stream, outRate, kTaps)
-                          : clip.loadForAudioTrack(isAiff, image, outRate, kTaps);
+    out.result = fromFile ? road.build(isAiff, stream, outRate, kTaps) : road.build(isAiff, image, outRate, kTaps);
     if (out.result != kOk)
         return out;
     if (heldFrames != nullptr)
-        *heldFrames = clip.format().frameCount;
-    const ContentInfo info = infoWithTitle();
-    out.file.resize(kCapacity);
-    out.result = clip.encode(AudioClip::kWriterAudioTrack, 0, &info, out.file.data(), kCapacity);
-    out.file.resize(static_cast<std::size_t>(std::max(out.result, 0)));
+        *heldFrames = road.keptFormat().frameCount;
+    ByteVector written;
+    out.result = road.write(infoWithTitle(), written);
+    out.file.assign(written.begin(), written.end());
     return out;
 }
 
@@ -196,8 +187,8 @@ TEST(BoundedConversion, RefusalsAreThoseOfLoadAndResample)
         }
         ClipFormat format;
         const int checked = AudioClip::check(row.isAiff, row.image, &format);
-        AudioClip part;
-        EXPECT_EQ(part.loadForAudioTrack(row.isAiff, row.image, row.outRate, kTaps), expected) << row.what;
+        SoundRoad road;
+        EXPECT_EQ(road.build(row.isAiff, row.image, row.outRate, kTaps), expected) << row.what;
         EXPECT_EQ(checked == kOk, expected == kOk || expected == kFailed) << row.what;
         EXPECT_NE(expected, kOk) << row.what;
     }
@@ -227,11 +218,11 @@ TEST(BoundedConversion, AFileAnnouncingAHugeSoundCostsOnlyWhatTheFileKeeps)
     // 2^30 - 1 frames of 16 bits: 2 GiB of samples, beyond what the clip's
     // byte count holds, so load refuses it. In 8 bits the clip could hold
     // them, but resample's WAV image could not: it fails, and so does this.
-    AudioClip clip;
-    EXPECT_EQ(clip.loadForAudioTrack(true, announcing(1, (1u << 30) - 1, 16, 48000.0, Bytes(3000, 0x40)), 8000, kTaps),
-              kInputNotRecognised);
-    EXPECT_EQ(clip.loadForAudioTrack(true, announcing(1, (1u << 30) - 1, 8, 48000.0, Bytes(3000, 0x40)), 4000, kTaps),
-              kFailed);
+    const Bytes wide = announcing(1, (1u << 30) - 1, 16, 48000.0, Bytes(3000, 0x40));
+    const Bytes narrow = announcing(1, (1u << 30) - 1, 8, 48000.0, Bytes(3000, 0x40));
+    SoundRoad wideRoad, narrowRoad;
+    EXPECT_EQ(wideRoad.build(true, wide, 8000, kTaps), kInputNotRecognised);
+    EXPECT_EQ(narrowRoad.build(true, narrow, 4000, kTaps), kFailed);
     // 2^29 frames, 3.1 hours at 48000 Hz announced by a 3 kB file: converted.
     held = 0;
     const Outcome huge = bounded(true, announcing(1, 1u << 29, 8, 48000.0, Bytes(3000, 0x40)), 4000, &held);

@@ -1,0 +1,55 @@
+#include "pipeline/EncodeStage.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "dsp/AdpcmCodec.h"
+#include "formats/SampleSource.h"
+
+namespace korvel {
+
+namespace {
+
+// Frames pulled at a time: even, so that a mono block fills whole bytes and
+// the next one starts at the low nibble of a fresh byte; and large, because
+// the resampler shares the blocks of one large read with its helper thread.
+// 66.04 s at 8000 Hz come in one read.
+constexpr std::size_t kBlockFrames = std::size_t{1} << 20;
+
+}  // namespace
+
+int EncodeStage::run(SampleSource& source, ByteVector& payload)
+{
+    payload.clear();
+    const int channels = source.channels;
+    if (channels != 1 && channels != 2)
+        return -1;
+    const std::size_t frames = static_cast<std::size_t>(std::max(source.frameCount, 0));
+    payload.assign(AdpcmCodec::payloadBytes(channels, frames), 0);
+
+    AdpcmCodec codec(channels);
+    std::vector<std::int16_t> block(std::min(frames, kBlockFrames) * static_cast<std::size_t>(channels));
+    std::size_t done = 0;
+    while (done < frames) {
+        // The block is filled before it is coded, however the source parts
+        // its frames: only the last block may be of an odd count.
+        const int want = static_cast<int>(std::min(kBlockFrames, frames - done));
+        int filled = 0;
+        while (filled < want) {
+            const int got = source.read(block.data() + static_cast<std::size_t>(filled) * channels, want - filled);
+            if (got < 0)
+                return got;
+            if (got == 0)
+                break;
+            filled += got;
+        }
+        codec.encode(block.data(), static_cast<std::size_t>(filled), payload.data() + AdpcmCodec::payloadBytes(channels, done));
+        done += static_cast<std::size_t>(filled);
+        if (filled < want)
+            break;
+    }
+    return 0;
+}
+
+}  // namespace korvel

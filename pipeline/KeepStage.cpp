@@ -1,0 +1,51 @@
+#include "pipeline/KeepStage.h"
+
+#include <algorithm>
+
+#include "tessal/AtrWriter.h"
+
+namespace korvel {
+
+KeepStage::KeepStage(SampleSource* upstream) : upstream(upstream)
+{
+    copyFormat(*upstream);
+    frameCount = AtrWriter::framesKept(sampleRate, upstream->frameCount);
+    dataBytes = frameCount * blockAlign;
+    dataOffset = 0;
+}
+
+KeepStage::~KeepStage() = default;
+
+int KeepStage::read(std::int16_t* destination, int frames)
+{
+    if (destination == nullptr || frames < 0)
+        return -1;
+    const int count = std::min(frames, frameCount - delivered);
+    if (count <= 0)
+        return 0;
+    int got = 0;
+    if (!upstreamEnded) {
+        got = upstream->read(destination, count);
+        if (got < 0)
+            return got;
+        upstreamEnded = got == 0;
+    }
+    if (upstreamEnded) {
+        std::fill_n(destination, static_cast<std::size_t>(count) * channels, std::int16_t{0});
+        got = count;
+    }
+    delivered += got;
+    return got;
+}
+
+int KeepStage::readBytes(std::uint8_t*, int)
+{
+    return -1;
+}
+
+int KeepStage::rewind()
+{
+    return -1;
+}
+
+}  // namespace korvel

@@ -1,0 +1,67 @@
+#include "pipeline/SoundRoad.h"
+
+#include <climits>
+
+#include "dsp/Resampler.h"
+#include "formats/ByteStream.h"
+#include "pipeline/EncodeStage.h"
+#include "pipeline/KeepStage.h"
+#include "pipeline/MonoMixSource.h"
+#include "pipeline/ResampleStage.h"
+#include "pipeline/ResultCodes.h"
+#include "pipeline/SourceStage.h"
+#include "tessal/AtrWriter.h"
+
+namespace korvel {
+
+SoundRoad::SoundRoad() = default;
+SoundRoad::~SoundRoad() = default;
+
+int SoundRoad::build(bool isAiff, std::span<const std::uint8_t> bytes, int outRate, int taps)
+{
+    if (bytes.size() > static_cast<std::size_t>(INT_MAX))
+        return kInputNotRecognised;
+    image = std::make_unique<ByteStream>(bytes.data(), static_cast<int>(bytes.size()));
+    return build(isAiff, *image, outRate, taps);
+}
+
+int SoundRoad::build(bool isAiff, InputStream& file, int outRate, int taps)
+{
+    if (source)
+        return kBadCall;
+    source = std::make_unique<SourceStage>(isAiff, file);
+    if (source->result() != kOk)
+        return source->result();
+    mono = std::make_unique<MonoMixSource>(&source->reader());
+    SampleSource* last = mono.get();
+    // A sound already at the rate goes on as it is.
+    if (mono->sampleRate != outRate) {
+        resampler = std::make_unique<Resampler>(mono.get());
+        if (ResampleStage::setup(*resampler, mono->dataBytes, outRate, taps) != kOk)
+            return kFailed;
+        last = resampler.get();
+    }
+    keep = std::make_unique<KeepStage>(last);
+    kept = ClipFormat::of16Bit(outRate, 1, keep->frameCount);
+    return kOk;
+}
+
+int SoundRoad::write(const ContentInfo& info, ByteVector& file)
+{
+    file.clear();
+    if (!keep || kept.frameCount <= 0)
+        return kBadCall;
+    ByteVector payload;
+    const int encoded = EncodeStage::run(*keep, payload);
+    if (encoded < 0)
+        return encoded;
+    AtrWriter writer;
+    const int built = writer.build(0, info, kept, payload, file);
+    if (built < 0) {
+        file.clear();
+        return built;
+    }
+    return static_cast<int>(file.size());
+}
+
+}  // namespace korvel

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "formats/ClipFormat.h"
+#include "tessal/ByteVector.h"
+
+namespace korvel {
+
+class ByteStream;
+class InputStream;
+class KeepStage;
+class MonoMixSource;
+class Resampler;
+class SourceStage;
+struct ContentInfo;
+
+// The road a sound travels to become a handset audio file, one pull stage
+// after the other:
+//
+//   source (the WAV or AIFF reader) -> mix to mono -> resample -> keep
+//   (the 66.04 s a file holds) -> encode (ADPCM) -> write (the file)
+//
+// Each stage pulls from the one before it only the frames it needs, so a
+// conversion decodes, mixes and resamples only what the file keeps, and
+// time and memory are bounded by what a file can hold. The file is byte
+// for byte the one that AudioClip's load, mixDown(kMixAverage),
+// resample(outRate, taps) and encode(kWriterAudioTrack) give.
+class SoundRoad {
+public:
+    SoundRoad();
+    ~SoundRoad();
+    SoundRoad(const SoundRoad&) = delete;
+    SoundRoad& operator=(const SoundRoad&) = delete;
+
+    // Opens the sound in file (at its start; it must outlive the road),
+    // checks it and joins the stages for outRate. Returns 0, or the format
+    // checks' refusal (as AudioClip::load gives it), or kFailed when the
+    // resampler refuses the rates. A road is built once.
+    int build(bool isAiff, InputStream& file, int outRate, int taps);
+    // The same for a file image in memory, which must outlive the road: one
+    // that does not fit the readers' 32-bit length is not recognised.
+    int build(bool isAiff, std::span<const std::uint8_t> image, int outRate, int taps);
+
+    // What reaches the encoder: mono, at outRate, the frames the file keeps.
+    const ClipFormat& keptFormat() const { return kept; }
+
+    // Pulls the kept frames through, encodes them and lets the handset
+    // audio file's writer assemble the file around them, into file. Returns
+    // the file's length, or a source's failure, or the writer's refusal;
+    // file is empty on a failure.
+    int write(const ContentInfo& info, ByteVector& file);
+
+private:
+    std::unique_ptr<ByteStream> image;
+    std::unique_ptr<SourceStage> source;
+    std::unique_ptr<MonoMixSource> mono;
+    std::unique_ptr<Resampler> resampler;
+    std::unique_ptr<KeepStage> keep;
+    ClipFormat kept;
+};
+
+}  // namespace korvel
