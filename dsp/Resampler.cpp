@@ -58,9 +58,8 @@ int greatestCommonDivisor(int a, int b)
 
 Resampler::Resampler(SampleSource* source)
 {
-    if (source != nullptr && source->channels == 1) {
-        copyFormat(*source);
-        dataOffset = 0;
+    if (source != nullptr && source->format.channels == 1) {
+        format = source->format;
         this->source = source;
         flags |= kSourceOk;
     }
@@ -106,7 +105,7 @@ int Resampler::setup(int outRate, int taps, int maxTableStep, int maxTableLength
         return -1;
     if (!(flags & kSourceOk) || (flags & kReady))
         return -1;
-    const int inRate = source->sampleRate;
+    const int inRate = source->format.sampleRate;
     if (inRate <= 0)
         return -1;
     // A refill keeps the last taps samples of a history of 4 x taps, so one
@@ -116,17 +115,16 @@ int Resampler::setup(int outRate, int taps, int maxTableStep, int maxTableLength
     // The history and the coefficient index k must fit the 32-bit counters.
     if (evenTaps > INT_MAX / 4 || (static_cast<std::int64_t>(evenTaps) / 2 + 1) * outRate > INT_MAX)
         return -1;
-    if (source->frameCount < 0)
+    if (source->format.frameCount < 0)
         return -1;
-    const double outputFrames = std::ceil(static_cast<double>(source->frameCount) * outRate / inRate);
+    const double outputFrames = std::ceil(static_cast<double>(source->format.frameCount) * outRate / inRate);
     if (outputFrames > INT_MAX / 2)
         return -1;
 
-    sampleRate = outRate;
+    format = ClipFormat::of16Bit(outRate, 1, static_cast<int>(outputFrames));
+    bytesPerSample = 2;
     outStep = outRate;
     inStep = inRate;
-    frameCount = static_cast<std::int32_t>(outputFrames);
-    dataBytes = 2 * frameCount;
 
     this->taps = evenTaps;
     historyLength = 4 * evenTaps;
@@ -355,7 +353,7 @@ int Resampler::chooseLanes(std::int64_t delivered) const
     int lanes = kMaxLanes;
     while (lanes > kLaneGroup && static_cast<std::int64_t>(lanes) * laneStride > kMaxBlockInput)
         lanes /= 2;
-    const std::int64_t remaining = static_cast<std::int64_t>(frameCount) - delivered;
+    const std::int64_t remaining = static_cast<std::int64_t>(format.frameCount) - delivered;
     while (lanes > kLaneGroup && static_cast<std::int64_t>(lanes / 2) * columns >= remaining)
         lanes /= 2;
     return lanes;

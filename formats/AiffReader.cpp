@@ -58,22 +58,22 @@ bool AiffReader::parseHeader()
         return false;
     // A count of 2^31 or more comes out negative; the clip refuses it later
     // for its play time.
-    frameCount = inner->readU32();
+    format.frameCount = inner->readU32();
     int bits = inner->readU16();
     if (bits < 1 || bits > 32)
         return false;
-    bitsPerSample = static_cast<std::uint16_t>(bits);
+    format.bitsPerSample = static_cast<std::uint16_t>(bits);
     bytesPerSample = static_cast<std::uint16_t>((bits + 7) / 8);
     // A frame must be describable in the 16-bit block align, and the whole
     // sound data in the 32-bit data size.
     int frameBytes = count * bytesPerSample;
     if (frameBytes > UINT16_MAX)
         return false;
-    blockAlign = static_cast<std::uint16_t>(frameBytes);
-    std::int64_t totalBytes = static_cast<std::int64_t>(blockAlign) * frameCount;
+    format.blockAlign = static_cast<std::uint16_t>(frameBytes);
+    std::int64_t totalBytes = static_cast<std::int64_t>(format.blockAlign) * format.frameCount;
     if (totalBytes > INT32_MAX || totalBytes < INT32_MIN)
         return false;
-    dataBytes = static_cast<std::int32_t>(totalBytes);
+    format.dataBytes = static_cast<std::int32_t>(totalBytes);
 
     std::uint8_t extended[aiff::kExtendedBytes];
     if (inner->read(extended, aiff::kExtendedBytes) != aiff::kExtendedBytes)
@@ -85,7 +85,7 @@ bool AiffReader::parseHeader()
     // more with a zero mantissa overflows the power to infinity, times zero.
     if (!(rate >= 1.0 && rate <= 2147483647.0))
         return false;
-    sampleRate = static_cast<std::int32_t>(rate);
+    format.sampleRate = static_cast<std::int32_t>(rate);
 
     // "SSND" may stand before or after "COMM": search again from the first chunk.
     if (inner->seekStream(firstChunk) < 0)
@@ -100,13 +100,13 @@ bool AiffReader::parseHeader()
     if (inner->skip(offset) < 0)
         return false;
     int position = inner->dataPosition();
-    if (position < 0 || static_cast<std::int64_t>(inner->size) - position < dataBytes)
+    if (position < 0 || static_cast<std::int64_t>(inner->size) - position < format.dataBytes)
         return false;
     soundOffset = position;
     dataOffset = outer.streamTell();
     if (dataOffset < 0)
         return false;
-    channels = static_cast<std::uint16_t>(count);
+    format.channels = static_cast<std::uint16_t>(count);
     return true;
 }
 
@@ -114,17 +114,17 @@ bool AiffReader::parseHeader()
 // 24-bit sample and the low half of a 32-bit one are dropped.
 int AiffReader::read(std::int16_t* destination, int frames)
 {
-    if (destination == nullptr || frames < 0 || !inner || channels == 0)
+    if (destination == nullptr || frames < 0 || !inner || format.channels == 0)
         return -1;
     if (frames > 0 && (bytesPerSample < 1 || bytesPerSample > 4))
         return -1;
     if (frames == 0)
         return 0;
     if (bytesPerSample == 1)
-        return readSampleBlocks(*inner, channels, 1, destination, frames, [](const std::uint8_t* b) {
+        return readSampleBlocks(*inner, format.channels, 1, destination, frames, [](const std::uint8_t* b) {
             return static_cast<std::int16_t>(static_cast<std::uint16_t>(b[0] << 8));
         });
-    return readSampleBlocks(*inner, channels, bytesPerSample, destination, frames, [](const std::uint8_t* b) {
+    return readSampleBlocks(*inner, format.channels, bytesPerSample, destination, frames, [](const std::uint8_t* b) {
         return static_cast<std::int16_t>(static_cast<std::uint16_t>((b[0] << 8) | b[1]));
     });
 }
@@ -143,7 +143,7 @@ int AiffReader::seekFrame(int frame)
 {
     if (!inner || frame < 0)
         return -1;
-    std::int64_t offset = soundOffset + static_cast<std::int64_t>(frame) * blockAlign;
+    std::int64_t offset = soundOffset + static_cast<std::int64_t>(frame) * format.blockAlign;
     return inner->seekInChunk(static_cast<int>(std::min<std::int64_t>(offset, INT_MAX)));
 }
 

@@ -4,14 +4,16 @@
 
 namespace korvel {
 
-// The format of a decoded clip. The samples are always held as 16-bit
-// values, so after loading bitsPerSample is 16 and blockAlign is
-// 2 x channels, whatever the input's width was. dataBytes is a byte count,
-// not a byte rate: frameCount x channels x 2. One second of stereo at
-// 8000 Hz has frameCount 8000 and dataBytes 32000.
+// The format of a sound: the one description of it that every part of the
+// converter uses. A clip and every stage after the reader hold 16-bit
+// samples, so for them bitsPerSample is 16 and blockAlign is 2 x channels;
+// a reader describes its input as the file states it. dataBytes is a byte
+// count, not a byte rate: frameCount x blockAlign. One second of 16-bit
+// stereo at 8000 Hz has frameCount 8000 and dataBytes 32000.
 //
 // It lies with the byte formats, below every stage: the readers' sources,
-// the stages of the pipeline and the writers all describe sound with it.
+// the stages of the road, the clip and the writers all describe sound
+// with it.
 struct ClipFormat {
     std::uint16_t channels = 0;
     std::uint16_t bitsPerSample = 0;

@@ -2,15 +2,20 @@
 
 #include <cstdint>
 
+#include "formats/ClipFormat.h"
+
 namespace korvel {
 
-// A pull source of 16-bit frames, channel values interleaved, described by a
-// format block. The readers of WAV and AIFF images implement it, and so do
-// the stages of the resampling chain, which also consume it.
+// A pull source of 16-bit frames, channel values interleaved, described by
+// a format. The readers of WAV and AIFF images implement it, and so do the
+// stages of the conversion road, which also consume it.
 //
 // For example, a three-second stereo image at 8000 Hz with 16-bit samples
-// has channels 2, bitsPerSample 16, bytesPerSample 2, blockAlign 4,
-// sampleRate 8000, frameCount 24000 (frames, not samples) and dataBytes 96000.
+// has the format channels 2, bitsPerSample 16, blockAlign 4, sampleRate
+// 8000, frameCount 24000 (frames, not samples) and dataBytes 96000, and
+// bytesPerSample 2. A reader describes its input as the file states it (an
+// 8-bit file has bitsPerSample 8 and blockAlign 1 per channel) while it
+// delivers 16-bit values; every stage after it is 16-bit.
 class SampleSource {
 public:
     SampleSource() = default;
@@ -28,19 +33,13 @@ public:
     // Positions before the given frame; the base does nothing.
     virtual int seekFrame(int frame);
 
-    // Copies the whole format block of another source.
-    void copyFormat(const SampleSource& other);
-
-    // The format block. A reader whose header parse failed leaves channels 0.
-    std::uint16_t channels = 0;
-    std::uint16_t bitsPerSample = 0;
+    // The sound's format. A reader whose header parse failed leaves
+    // channels 0.
+    ClipFormat format;
+    // Bytes that one sample of one channel occupies in the input data.
     std::uint16_t bytesPerSample = 0;
-    std::uint16_t blockAlign = 0;
-    std::int32_t sampleRate = 0;
-    std::int32_t dataBytes = 0;
     // Absolute offset of the first sample byte in the image; informational.
     std::int32_t dataOffset = 0;
-    std::int32_t frameCount = 0;
 };
 
 }  // namespace korvel

@@ -41,20 +41,20 @@ bool WavReader::parseHeader()
     int rate = inner->readU32();
     if (rate < 0)
         return false;
-    sampleRate = rate;
+    format.sampleRate = rate;
     // The byte rate follows from the other fields and is ignored.
     inner->readU32();
     int align = inner->readU16();
     if (align < 0)
         return false;
     bytesPerSample = static_cast<std::uint16_t>(align / count);
-    blockAlign = static_cast<std::uint16_t>(count * bytesPerSample);
-    if (align != blockAlign)
+    format.blockAlign = static_cast<std::uint16_t>(count * bytesPerSample);
+    if (align != format.blockAlign)
         return false;
     int bits = inner->readU16();
     if (bits < 0)
         return false;
-    bitsPerSample = static_cast<std::uint16_t>(bits);
+    format.bitsPerSample = static_cast<std::uint16_t>(bits);
     if (bytesPerSample != (bits + 7) / 8)
         return false;
     // An extension of the format fields, and the pad byte, are passed over.
@@ -67,28 +67,28 @@ bool WavReader::parseHeader()
     dataOffset = outer.streamTell();
     if (dataOffset < 0)
         return false;
-    dataBytes = inner->size;
-    if (blockAlign == 0)
+    format.dataBytes = inner->size;
+    if (format.blockAlign == 0)
         return false;
     // A trailing partial frame is not counted.
-    frameCount = dataBytes / blockAlign;
-    channels = static_cast<std::uint16_t>(count);
+    format.frameCount = format.dataBytes / format.blockAlign;
+    format.channels = static_cast<std::uint16_t>(count);
     return true;
 }
 
 // 8-bit samples are unsigned with 128 as silence, 16-bit ones little-endian.
 int WavReader::read(std::int16_t* destination, int frames)
 {
-    if (channels == 0 || destination == nullptr)
+    if (format.channels == 0 || destination == nullptr)
         return -1;
     if (frames > 0 && bytesPerSample != 1 && bytesPerSample != 2)
         return -1;
     if (frames <= 0)
         return 0;
     if (bytesPerSample == 1)
-        return readSampleBlocks(*inner, channels, 1, destination, frames,
+        return readSampleBlocks(*inner, format.channels, 1, destination, frames,
                                 [](const std::uint8_t* b) { return static_cast<std::int16_t>((b[0] - 128) * 256); });
-    return readSampleBlocks(*inner, channels, 2, destination, frames,
+    return readSampleBlocks(*inner, format.channels, 2, destination, frames,
                             [](const std::uint8_t* b) { return static_cast<std::int16_t>(b[0] | (b[1] << 8)); });
 }
 
@@ -99,14 +99,14 @@ int WavReader::readBytes(std::uint8_t* destination, int count)
 
 int WavReader::rewind()
 {
-    return channels == 0 ? -1 : inner->seekInChunk(0);
+    return format.channels == 0 ? -1 : inner->seekInChunk(0);
 }
 
 int WavReader::seekFrame(int frame)
 {
     if (!inner || frame < 0)
         return -1;
-    std::int64_t offset = static_cast<std::int64_t>(frame) * blockAlign;
+    std::int64_t offset = static_cast<std::int64_t>(frame) * format.blockAlign;
     return inner->seekInChunk(static_cast<int>(std::min<std::int64_t>(offset, INT_MAX)));
 }
 

@@ -139,7 +139,7 @@ int AudioClip::resample(int outRate, int taps)
         if (ResampleStage::setup(resampler, clipFormat.dataBytes, outRate, taps) != kOk)
             return kFailed;
         if (c == 0) {
-            outFrames = resampler.frameCount;
+            outFrames = resampler.format.frameCount;
             converted.assign(static_cast<std::size_t>(channels) * static_cast<std::size_t>(outFrames), 0);
         }
         one.assign(static_cast<std::size_t>(outFrames), 0);

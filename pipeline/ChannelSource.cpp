@@ -8,13 +8,8 @@ ChannelSource::ChannelSource(const std::vector<std::int16_t>& samples, int chann
                              int frames)
     : samples(samples), stride(channels), channel(channel)
 {
-    this->channels = 1;
-    bitsPerSample = 16;
+    format = ClipFormat::of16Bit(sampleRate, 1, frames);
     bytesPerSample = 2;
-    blockAlign = 2;
-    this->sampleRate = sampleRate;
-    frameCount = frames;
-    dataBytes = 2 * frames;
 }
 
 ChannelSource::~ChannelSource() = default;
@@ -23,7 +18,7 @@ int ChannelSource::read(std::int16_t* destination, int frames)
 {
     if (destination == nullptr || frames < 0)
         return -1;
-    const int count = std::min(frames, frameCount - next);
+    const int count = std::min(frames, format.frameCount - next);
     for (int i = 0; i < count; ++i)
         destination[i] = samples[static_cast<std::size_t>(next + i) * static_cast<std::size_t>(stride) +
                                  static_cast<std::size_t>(channel)];

@@ -22,10 +22,10 @@ constexpr std::size_t kBlockFrames = std::size_t{1} << 20;
 int EncodeStage::run(SampleSource& source, ByteVector& payload)
 {
     payload.clear();
-    const int channels = source.channels;
+    const int channels = source.format.channels;
     if (channels != 1 && channels != 2)
         return -1;
-    const std::size_t frames = static_cast<std::size_t>(std::max(source.frameCount, 0));
+    const std::size_t frames = static_cast<std::size_t>(std::max(source.format.frameCount, 0));
     payload.assign(AdpcmCodec::payloadBytes(channels, frames), 0);
 
     AdpcmCodec codec(channels);

@@ -8,10 +8,9 @@ namespace korvel {
 
 KeepStage::KeepStage(SampleSource* upstream) : upstream(upstream)
 {
-    copyFormat(*upstream);
-    frameCount = AtrWriter::framesKept(sampleRate, upstream->frameCount);
-    dataBytes = frameCount * blockAlign;
-    dataOffset = 0;
+    const ClipFormat& in = upstream->format;
+    format = ClipFormat::of16Bit(in.sampleRate, in.channels, AtrWriter::framesKept(in.sampleRate, in.frameCount));
+    bytesPerSample = 2;
 }
 
 KeepStage::~KeepStage() = default;
@@ -20,7 +19,7 @@ int KeepStage::read(std::int16_t* destination, int frames)
 {
     if (destination == nullptr || frames < 0)
         return -1;
-    const int count = std::min(frames, frameCount - delivered);
+    const int count = std::min(frames, format.frameCount - delivered);
     if (count <= 0)
         return 0;
     int got = 0;
@@ -31,7 +30,7 @@ int KeepStage::read(std::int16_t* destination, int frames)
         upstreamEnded = got == 0;
     }
     if (upstreamEnded) {
-        std::fill_n(destination, static_cast<std::size_t>(count) * channels, std::int16_t{0});
+        std::fill_n(destination, static_cast<std::size_t>(count) * format.channels, std::int16_t{0});
         got = count;
     }
     delivered += got;

@@ -6,13 +6,8 @@ namespace korvel {
 
 MonoMixSource::MonoMixSource(SampleSource* reader) : reader(reader)
 {
-    copyFormat(*reader);
-    channels = 1;
-    bitsPerSample = 16;
+    format = ClipFormat::of16Bit(reader->format.sampleRate, 1, reader->format.frameCount);
     bytesPerSample = 2;
-    blockAlign = 2;
-    dataBytes = 2 * frameCount;
-    dataOffset = 0;
 }
 
 MonoMixSource::~MonoMixSource() = default;
@@ -21,10 +16,10 @@ int MonoMixSource::read(std::int16_t* destination, int frames)
 {
     if (destination == nullptr || frames < 0)
         return -1;
-    const int count = std::min(frames, frameCount - delivered);
+    const int count = std::min(frames, format.frameCount - delivered);
     if (count <= 0)
         return 0;
-    const int width = reader->channels;
+    const int width = reader->format.channels;
     // Zeroed first: like the clip's buffer, whatever the reader leaves
     // unwritten is silence, including the missing half of a frame that a
     // file cut short ends in. A short read is the end of the reader's data.

@@ -35,14 +35,14 @@ int SoundRoad::build(bool isAiff, InputStream& file, int outRate, int taps)
     mono = std::make_unique<MonoMixSource>(&source->reader());
     SampleSource* last = mono.get();
     // A sound already at the rate goes on as it is.
-    if (mono->sampleRate != outRate) {
+    if (mono->format.sampleRate != outRate) {
         resampler = std::make_unique<Resampler>(mono.get());
-        if (ResampleStage::setup(*resampler, mono->dataBytes, outRate, taps) != kOk)
+        if (ResampleStage::setup(*resampler, mono->format.dataBytes, outRate, taps) != kOk)
             return kFailed;
         last = resampler.get();
     }
     keep = std::make_unique<KeepStage>(last);
-    kept = ClipFormat::of16Bit(outRate, 1, keep->frameCount);
+    kept = ClipFormat::of16Bit(outRate, 1, keep->format.frameCount);
     return kOk;
 }
 

@@ -20,23 +20,23 @@ constexpr int kMinPlayTimeMs = 20;
 // The format checks in the order that decides the result.
 int checkFormat(const SampleSource& reader)
 {
-    if (reader.channels == 0)
+    if (reader.format.channels == 0)
         return kInputNotRecognised;
-    if (reader.sampleRate < kMinRate || reader.sampleRate > kMaxRate)
+    if (reader.format.sampleRate < kMinRate || reader.format.sampleRate > kMaxRate)
         return kUnsupportedRate;
-    if (reader.bitsPerSample != 8 && reader.bitsPerSample != 16)
+    if (reader.format.bitsPerSample != 8 && reader.format.bitsPerSample != 16)
         return kUnsupportedWidth;
-    if (reader.channels > 2)
+    if (reader.format.channels > 2)
         return kTooManyChannels;
     // Divided first, then scaled, then truncated: at 8000 Hz 168 frames
     // make 21 ms and pass, 167 frames make 20 ms and fail.
-    double milliseconds = static_cast<double>(reader.frameCount) / reader.sampleRate * 1000.0;
+    double milliseconds = static_cast<double>(reader.format.frameCount) / reader.format.sampleRate * 1000.0;
     if (static_cast<int>(milliseconds) <= kMinPlayTimeMs)
         return kPlayTimeTooShort;
     // The held samples are 16-bit whatever the input's width, so a long
     // 8-bit file can announce more sample bytes than the 32-bit byte count
     // of a clip can describe.
-    if (static_cast<std::int64_t>(reader.channels) * reader.frameCount * 2 > INT32_MAX)
+    if (static_cast<std::int64_t>(reader.format.channels) * reader.format.frameCount * 2 > INT32_MAX)
         return kInputNotRecognised;
     return kOk;
 }
@@ -58,7 +58,7 @@ SourceStage::~SourceStage() = default;
 
 ClipFormat SourceStage::format() const
 {
-    return ClipFormat::of16Bit(source->sampleRate, source->channels, source->frameCount);
+    return ClipFormat::of16Bit(source->format.sampleRate, source->format.channels, source->format.frameCount);
 }
 
 }  // namespace korvel

@@ -78,7 +78,7 @@ Conversion convert(const std::vector<std::int16_t>& input, int inRate, int outRa
     VectorSource source(input, 1, inRate);
     source.framesPerRead = framesPerRead;
     if (announced != 0)
-        source.frameCount = announced;
+        source.format.frameCount = announced;
     Resampler resampler(&source);
     EXPECT_EQ(resampler.selectPath(path), 0);
     EXPECT_EQ(resampler.setup(outRate, 256, 640, 81920), 0);

@@ -24,9 +24,9 @@ std::vector<std::int16_t> convert(const std::vector<std::int16_t>& input, int in
     VectorSource source(input, 1, inRate);
     Resampler resampler(&source);
     EXPECT_EQ(resampler.setup(outRate, kTaps, maxTableStep, kTableLength), 0);
-    std::vector<std::int16_t> out(static_cast<std::size_t>(resampler.frameCount) + 10);
+    std::vector<std::int16_t> out(static_cast<std::size_t>(resampler.format.frameCount) + 10);
     int n = resampler.read(out.data(), static_cast<int>(out.size()));
-    EXPECT_EQ(n, resampler.frameCount);
+    EXPECT_EQ(n, resampler.format.frameCount);
     out.resize(static_cast<std::size_t>(std::max(n, 0)));
     return out;
 }
@@ -122,8 +122,8 @@ TEST(Resampler, StepsCutoffAndTableFollowTheRates)
         if (row.table) {
             EXPECT_EQ(resampler.tableEntries(), row.entries) << row.inRate;
         }
-        EXPECT_EQ(resampler.sampleRate, row.outRate);
-        EXPECT_EQ(resampler.channels, 1);
+        EXPECT_EQ(resampler.format.sampleRate, row.outRate);
+        EXPECT_EQ(resampler.format.channels, 1);
         EXPECT_EQ(resampler.dataOffset, 0);
     }
 }
@@ -142,8 +142,8 @@ TEST(Resampler, OutputCountIsTheCeilingOfTheScaledInput)
         VectorSource source(std::vector<std::int16_t>(static_cast<std::size_t>(row.frames), 100), 1, row.inRate);
         Resampler resampler(&source);
         ASSERT_EQ(resampler.setup(row.outRate, kTaps, kTableStep, kTableLength), 0);
-        EXPECT_EQ(resampler.frameCount, row.expected) << row.frames << " at " << row.inRate;
-        EXPECT_EQ(resampler.dataBytes, 2 * row.expected);
+        EXPECT_EQ(resampler.format.frameCount, row.expected) << row.frames << " at " << row.inRate;
+        EXPECT_EQ(resampler.format.dataBytes, 2 * row.expected);
         std::vector<std::int16_t> out(static_cast<std::size_t>(row.expected) + 5);
         EXPECT_EQ(resampler.read(out.data(), static_cast<int>(out.size())), row.expected)
             << row.frames << " at " << row.inRate;
@@ -248,12 +248,12 @@ TEST(Resampler, SmallSourceReadsGiveTheSameOutput)
     ASSERT_EQ(a.setup(8000, kTaps, kTableStep, kTableLength), 0);
     ASSERT_EQ(b.setup(8000, kTaps, kTableStep, kTableLength), 0);
     std::vector<std::int16_t> x(1000), y(1000);
-    ASSERT_EQ(a.read(x.data(), 1000), a.frameCount);
+    ASSERT_EQ(a.read(x.data(), 1000), a.format.frameCount);
     // Many small output reads as well.
     int got = 0;
     while (int n = b.read(y.data() + got, 7))
         got += n;
-    EXPECT_EQ(got, a.frameCount);
+    EXPECT_EQ(got, a.format.frameCount);
     EXPECT_EQ(x, y);
 }
 

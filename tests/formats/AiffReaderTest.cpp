@@ -63,13 +63,13 @@ TEST(AiffReader, CanonicalImageParsesAndReadsBack)
 {
     Parsed p(aiffImage({.channels = 2, .frames = 2, .sampleRate = 44100.0}, test::samplesBE({1, -2, 0x7FFF, -32768})));
     const AiffReader& r = p.reader;
-    EXPECT_EQ(r.channels, 2);
-    EXPECT_EQ(r.sampleRate, 44100);
-    EXPECT_EQ(r.bitsPerSample, 16);
+    EXPECT_EQ(r.format.channels, 2);
+    EXPECT_EQ(r.format.sampleRate, 44100);
+    EXPECT_EQ(r.format.bitsPerSample, 16);
     EXPECT_EQ(r.bytesPerSample, 2);
-    EXPECT_EQ(r.blockAlign, 4);
-    EXPECT_EQ(r.dataBytes, 8);
-    EXPECT_EQ(r.frameCount, 2);
+    EXPECT_EQ(r.format.blockAlign, 4);
+    EXPECT_EQ(r.format.dataBytes, 8);
+    EXPECT_EQ(r.format.frameCount, 2);
     EXPECT_EQ(r.dataOffset, 12 + 26 + 16);
 
     std::int16_t out[4] = {};
@@ -98,7 +98,7 @@ TEST(AiffReader, SampleWidthsDeliverTheirTopSixteenBits)
     for (const Row& row : rows) {
         auto frames = static_cast<std::uint32_t>(row.expected.size());
         Parsed p(aiffImage({.frames = frames, .sampleSize = row.sampleSize}, row.data));
-        ASSERT_EQ(p.reader.channels, 1) << row.sampleSize;
+        ASSERT_EQ(p.reader.format.channels, 1) << row.sampleSize;
         std::vector<std::int16_t> out(row.expected.size());
         ASSERT_EQ(p.reader.read(out.data(), static_cast<int>(frames)), static_cast<int>(frames)) << row.sampleSize;
         for (std::size_t i = 0; i < out.size(); ++i)
@@ -114,8 +114,8 @@ TEST(AiffReader, SoundChunkBeforeCommonParsesTheSame)
                                  .iffChunk("SSND", aiffSoundBody(data))
                                  .iffChunk("MARK", {0, 0, 1})
                                  .iffChunk("COMM", aiffCommonBody(fields))));
-    ASSERT_EQ(p.reader.channels, 1);
-    EXPECT_EQ(p.reader.frameCount, 3);
+    ASSERT_EQ(p.reader.format.channels, 1);
+    EXPECT_EQ(p.reader.format.frameCount, 3);
     EXPECT_EQ(p.reader.dataOffset, 12 + 16);
     std::int16_t out[3] = {};
     ASSERT_EQ(p.reader.read(out, 3), 3);
@@ -128,7 +128,7 @@ TEST(AiffReader, SoundOffsetIsSkippedAndRewindReturnsToTheFirstFrame)
     Parsed p(iffForm("AIFF", ImageBuilder()
                                  .iffChunk("COMM", aiffCommonBody({.frames = 3}))
                                  .iffChunk("SSND", aiffSoundBody(data, 4))));
-    ASSERT_EQ(p.reader.channels, 1);
+    ASSERT_EQ(p.reader.format.channels, 1);
     EXPECT_EQ(p.reader.dataOffset, 12 + 26 + 8 + 12);
     std::int16_t out[3] = {};
     ASSERT_EQ(p.reader.read(out, 3), 3);
@@ -162,9 +162,9 @@ TEST(AiffReader, RatesAreTruncatedAndLimited)
     };
     for (const Row& row : rows) {
         Parsed p(aiffImage({.frames = 1, .sampleRate = row.rate}, test::samplesBE({0})));
-        EXPECT_EQ(p.reader.channels, row.channels) << row.rate;
+        EXPECT_EQ(p.reader.format.channels, row.channels) << row.rate;
         if (row.channels != 0) {
-            EXPECT_EQ(p.reader.sampleRate, row.sampleRate) << row.rate;
+            EXPECT_EQ(p.reader.format.sampleRate, row.sampleRate) << row.rate;
         }
     }
 }
@@ -215,7 +215,7 @@ TEST(AiffReader, RefusedHeadersLeaveChannelsZero)
     };
     for (const Row& row : rows) {
         Parsed p(row.image);
-        EXPECT_EQ(p.reader.channels, 0) << row.what;
+        EXPECT_EQ(p.reader.format.channels, 0) << row.what;
         std::int16_t out[4];
         EXPECT_EQ(p.reader.read(out, 2), -1) << row.what;
     }
@@ -226,8 +226,8 @@ TEST(AiffReader, ImageCutInsideTheSoundDataStopsAtItsEnd)
     Bytes image = aiffImage({.frames = 4}, test::samplesBE({1, 2, 3, 4}));
     image.resize(image.size() - 3);  // half of frame 2 and frame 3 are gone
     Parsed p(image);
-    ASSERT_EQ(p.reader.channels, 1);
-    EXPECT_EQ(p.reader.frameCount, 4);
+    ASSERT_EQ(p.reader.format.channels, 1);
+    EXPECT_EQ(p.reader.format.frameCount, 4);
     std::int16_t out[4] = {};
     EXPECT_EQ(p.reader.read(out, 4), 2);
     EXPECT_EQ(out[1], 2);
@@ -237,12 +237,12 @@ TEST(AiffReader, ImageCutInsideTheSoundDataStopsAtItsEnd)
 TEST(AiffReader, FrameCountsAsStored)
 {
     Parsed none(aiffImage({.frames = 0}, {}));
-    EXPECT_EQ(none.reader.channels, 1);
-    EXPECT_EQ(none.reader.frameCount, 0);
+    EXPECT_EQ(none.reader.format.channels, 1);
+    EXPECT_EQ(none.reader.format.frameCount, 0);
     // 2^31 frames of 1 byte is a negative count whose size still fits.
     Parsed negative(aiffImage({.frames = 0xFFFFFFFFu, .sampleSize = 8}, {}));
-    EXPECT_EQ(negative.reader.channels, 1);
-    EXPECT_EQ(negative.reader.frameCount, -1);
+    EXPECT_EQ(negative.reader.format.channels, 1);
+    EXPECT_EQ(negative.reader.format.frameCount, -1);
 }
 
 TEST(AiffReader, ReadRefusesBadArguments)

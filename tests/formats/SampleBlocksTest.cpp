@@ -88,7 +88,7 @@ TEST(SampleBlocks, ReadersDeliverWholeSamplesUpToWhereTheFileEnds)
                 const std::string what = std::string(layout.isAiff ? "AIFF " : "WAV ") +
                                          std::to_string(layout.channels) + " x " + std::to_string(layout.bytes) +
                                          " bytes, cut " + std::to_string(cut) + ", reads of " + std::to_string(chunk);
-                ASSERT_EQ(reader->channels, layout.channels) << what;
+                ASSERT_EQ(reader->format.channels, layout.channels) << what;
                 std::vector<std::int16_t> got(static_cast<std::size_t>(frames + 5) * layout.channels, 0);
                 int total = 0;
                 for (;;) {

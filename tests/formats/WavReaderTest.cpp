@@ -26,14 +26,14 @@ TEST(WavReader, CanonicalImageParsesAndReadsBack)
 {
     Parsed p(wavImage({.channels = 2, .sampleRate = 22050}, test::samplesLE({1, -1, 300, -300, 32767, -32768})));
     const WavReader& r = p.reader;
-    EXPECT_EQ(r.channels, 2);
-    EXPECT_EQ(r.sampleRate, 22050);
-    EXPECT_EQ(r.bitsPerSample, 16);
+    EXPECT_EQ(r.format.channels, 2);
+    EXPECT_EQ(r.format.sampleRate, 22050);
+    EXPECT_EQ(r.format.bitsPerSample, 16);
     EXPECT_EQ(r.bytesPerSample, 2);
-    EXPECT_EQ(r.blockAlign, 4);
+    EXPECT_EQ(r.format.blockAlign, 4);
     EXPECT_EQ(r.dataOffset, 44);
-    EXPECT_EQ(r.dataBytes, 12);
-    EXPECT_EQ(r.frameCount, 3);
+    EXPECT_EQ(r.format.dataBytes, 12);
+    EXPECT_EQ(r.format.frameCount, 3);
 
     std::int16_t out[8] = {};
     EXPECT_EQ(p.reader.read(out, 8), 3);
@@ -46,7 +46,7 @@ TEST(WavReader, CanonicalImageParsesAndReadsBack)
 TEST(WavReader, EightBitSamplesAreWidenedAroundTheMidpoint)
 {
     Parsed p(wavImage({.bitsPerSample = 8}, {0x00, 0x80, 0xFF, 0x7F}));
-    ASSERT_EQ(p.reader.channels, 1);
+    ASSERT_EQ(p.reader.format.channels, 1);
     EXPECT_EQ(p.reader.bytesPerSample, 1);
     std::int16_t out[4] = {};
     ASSERT_EQ(p.reader.read(out, 4), 4);
@@ -84,10 +84,10 @@ TEST(WavReader, AcceptedHeaderVariants)
     };
     for (const Row& row : rows) {
         Parsed p(row.image);
-        EXPECT_EQ(p.reader.channels, 1) << row.what;
-        EXPECT_EQ(p.reader.bitsPerSample, row.bitsPerSample) << row.what;
+        EXPECT_EQ(p.reader.format.channels, 1) << row.what;
+        EXPECT_EQ(p.reader.format.bitsPerSample, row.bitsPerSample) << row.what;
         EXPECT_EQ(p.reader.bytesPerSample, row.bytesPerSample) << row.what;
-        EXPECT_EQ(p.reader.frameCount, row.frameCount) << row.what;
+        EXPECT_EQ(p.reader.format.frameCount, row.frameCount) << row.what;
         EXPECT_EQ(p.reader.dataOffset, row.dataOffset) << row.what;
     }
 }
@@ -132,7 +132,7 @@ TEST(WavReader, RefusedHeadersLeaveChannelsZero)
     };
     for (const Row& row : rows) {
         Parsed p(row.image);
-        EXPECT_EQ(p.reader.channels, 0) << row.what;
+        EXPECT_EQ(p.reader.format.channels, 0) << row.what;
         std::int16_t out[4];
         EXPECT_EQ(p.reader.read(out, 4), -1) << row.what;
         EXPECT_EQ(p.reader.rewind(), -1) << row.what;
@@ -147,7 +147,7 @@ TEST(WavReader, ReadsStopAtTheDataChunkAndDropAPartialFrame)
                                        .riffChunk("data", test::samplesLE({1, 2, 3, 4, 5, 6, 7}))
                                        .riffChunk("LIST", test::samplesLE({99, 99})));
     Parsed p(image);
-    ASSERT_EQ(p.reader.frameCount, 3);
+    ASSERT_EQ(p.reader.format.frameCount, 3);
     std::int16_t out[10] = {};
     EXPECT_EQ(p.reader.read(out, 2), 2);
     // The lone sample is stored after the last whole frame, but its frame
@@ -181,7 +181,7 @@ TEST(WavReader, RewindSeekAndRawBytes)
 TEST(WavReader, TwentyFourBitSamplesParseButAreNotDelivered)
 {
     Parsed p(wavImage({.bitsPerSample = 24}, Bytes(6, 0)));
-    ASSERT_EQ(p.reader.channels, 1);
+    ASSERT_EQ(p.reader.format.channels, 1);
     std::int16_t out[2];
     EXPECT_EQ(p.reader.read(out, 2), -1);
     EXPECT_EQ(p.reader.read(out, 0), 0);

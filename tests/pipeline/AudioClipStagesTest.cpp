@@ -58,12 +58,12 @@ TEST(AudioClipStages, WriteWavReadsBackAsTheSameClip)
 
         ByteStream stream(image.data(), static_cast<int>(image.size()));
         WavReader reader(&stream);
-        EXPECT_EQ(reader.channels, channels);
-        EXPECT_EQ(reader.sampleRate, 11025);
-        EXPECT_EQ(reader.frameCount, 600);
-        EXPECT_EQ(reader.bitsPerSample, 16);
+        EXPECT_EQ(reader.format.channels, channels);
+        EXPECT_EQ(reader.format.sampleRate, 11025);
+        EXPECT_EQ(reader.format.frameCount, 600);
+        EXPECT_EQ(reader.format.bitsPerSample, 16);
         EXPECT_EQ(reader.bytesPerSample, 2);
-        EXPECT_EQ(reader.blockAlign, 2 * channels);
+        EXPECT_EQ(reader.format.blockAlign, 2 * channels);
         EXPECT_EQ(reader.dataOffset, 44);
         std::vector<std::int16_t> back(values.size());
         ASSERT_EQ(reader.read(back.data(), 600), 600);

@@ -65,11 +65,11 @@ TEST(RoadStages, KeepCutsALongSoundAndFillsAShortOneWithSilence)
 {
     test::VectorSource longSound(std::vector<std::int16_t>(600000, 5), 1, 8000);
     KeepStage cut(&longSound);
-    EXPECT_EQ(cut.frameCount, 528320);
-    EXPECT_EQ(cut.dataBytes, 2 * 528320);
+    EXPECT_EQ(cut.format.frameCount, 528320);
+    EXPECT_EQ(cut.format.dataBytes, 2 * 528320);
 
     test::VectorSource shortSound({1, 2, 3}, 1, 8000);
-    shortSound.frameCount = 6;
+    shortSound.format.frameCount = 6;
     KeepStage padded(&shortSound);
     std::vector<std::int16_t> out(8, 9);
     EXPECT_EQ(padded.read(out.data(), 8), 3);

@@ -89,10 +89,10 @@ TEST_F(SoxCrossCheck, LoadedFramesEqualTheTopSixteenBitsSoxDecodes)
             EXPECT_EQ(loaded, kUnsupportedWidth);
             ByteStream stream(image.data(), static_cast<int>(image.size()));
             AiffReader reader(&stream);
-            ASSERT_EQ(reader.channels, row.channels);
-            EXPECT_EQ(reader.sampleRate, row.rate);
-            frames.resize(static_cast<std::size_t>(reader.frameCount) * reader.channels);
-            ASSERT_EQ(reader.read(frames.data(), reader.frameCount), reader.frameCount);
+            ASSERT_EQ(reader.format.channels, row.channels);
+            EXPECT_EQ(reader.format.sampleRate, row.rate);
+            frames.resize(static_cast<std::size_t>(reader.format.frameCount) * reader.format.channels);
+            ASSERT_EQ(reader.read(frames.data(), reader.format.frameCount), reader.format.frameCount);
         }
         ASSERT_EQ(frames.size() * 4, decoded.size());
         for (std::size_t i = 0; i < frames.size(); ++i) {

@@ -9,13 +9,8 @@ namespace korvel::test {
 VectorSource::VectorSource(std::vector<std::int16_t> samples, int channels, int sampleRate)
     : values(std::move(samples))
 {
-    this->channels = static_cast<std::uint16_t>(channels);
-    bitsPerSample = 16;
+    format = ClipFormat::of16Bit(sampleRate, channels, channels > 0 ? static_cast<int>(values.size()) / channels : 0);
     bytesPerSample = 2;
-    blockAlign = static_cast<std::uint16_t>(2 * channels);
-    this->sampleRate = sampleRate;
-    frameCount = channels > 0 ? static_cast<std::int32_t>(values.size()) / channels : 0;
-    dataBytes = 2 * frameCount * channels;
 }
 
 int VectorSource::read(std::int16_t* destination, int frames)
@@ -23,7 +18,8 @@ int VectorSource::read(std::int16_t* destination, int frames)
     ++reads;
     if (failAfterFrames >= 0 && next >= failAfterFrames)
         return failure;
-    // The frames held, whatever the format block announces.
+    // The frames held, whatever the format announces.
+    const int channels = format.channels;
     const int held = channels > 0 ? static_cast<int>(values.size()) / channels : 0;
     int n = std::max(0, std::min(frames, held - next));
     if (framesPerRead > 0)
