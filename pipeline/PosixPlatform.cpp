@@ -1,6 +1,5 @@
 #include "pipeline/PosixPlatform.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -8,105 +7,17 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <clocale>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <new>
 #include <random>
-#include <set>
+
+#include "pipeline/HiddenFile.h"
 
 namespace korvel {
 
 namespace {
-
-// The one hidden temporary file that exists at a time under a name, so that
-// an interruption can remove it: the name is complete whenever armed is set,
-// and a handler reads nothing else.
-char pendingName[PATH_MAX];
-volatile std::sig_atomic_t pendingArmed = 0;
-
-extern "C" void removePendingAndEnd(int signal)
-{
-    if (pendingArmed)
-        ::unlink(pendingName);
-    // The handler was reset on entry (SA_RESETHAND): raised again, the signal
-    // ends the program with its usual status once this handler returns.
-    ::raise(signal);
-}
-
-// Catches the signals that end a program from a terminal or a service
-// manager; one the program was started with ignored stays ignored.
-void catchInterruptions()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-            struct sigaction previous {};
-            if (::sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN)
-                continue;
-            struct sigaction action {};
-            action.sa_handler = removePendingAndEnd;
-            action.sa_flags = SA_RESETHAND;
-            sigemptyset(&action.sa_mask);
-            ::sigaction(signal, &action, nullptr);
-        }
-    });
-}
-
-// The hidden names of new files: ".korvel-" and six letters or digits.
-constexpr char kHiddenPrefix[] = ".korvel-";
-constexpr std::size_t kHiddenNameLength = sizeof kHiddenPrefix - 1 + 6;
-
-// A hidden new file whose writer is gone: a run killed (SIGKILL, a power
-// cut) in the moment its finished file had that name. Its writer holds a
-// lock on it as long as it lives, so a file that can be locked is stale.
-// Each folder is looked at once per run.
-void removeStaleFiles(const std::string& directory)
-{
-    static std::set<std::string> looked;
-    if (!looked.insert(directory).second)
-        return;
-    DIR* folder = ::opendir(directory.empty() ? "." : directory.c_str());
-    if (folder == nullptr)
-        return;
-    while (const dirent* entry = ::readdir(folder)) {
-        if (std::strncmp(entry->d_name, kHiddenPrefix, sizeof kHiddenPrefix - 1) != 0 ||
-            std::strlen(entry->d_name) != kHiddenNameLength)
-            continue;
-        const std::string name = directory + entry->d_name;
-        const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-        if (fd < 0)
-            continue;
-        struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlink(name.c_str());
-        ::close(fd);
-    }
-    ::closedir(folder);
-}
-
-// Makes a hidden name pending in the directory: "<directory>.korvel-XXXXXX",
-// the X's left for the caller. False when the name would not fit.
-bool preparePending(const std::string& directory)
-{
-    static constexpr char kPattern[] = ".korvel-XXXXXX";
-    static_assert(sizeof kPattern - 1 == kHiddenNameLength);
-    pendingArmed = 0;
-    if (directory.size() + sizeof kPattern > sizeof pendingName)
-        return false;
-    std::memcpy(pendingName, directory.data(), directory.size());
-    std::memcpy(pendingName + directory.size(), kPattern, sizeof kPattern);
-    catchInterruptions();
-    return true;
-}
-
-void disarmPending()
-{
-    pendingArmed = 0;
-}
 
 std::string directoryOf(const std::string& path)
 {
@@ -216,7 +127,7 @@ public:
         if (!named.empty() && !committed)
             ::unlink(named.c_str());
         if (!named.empty())
-            disarmPending();
+            HiddenFile::disarm();
     }
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
@@ -258,7 +169,7 @@ private:
     {
         committed = true;
         if (!named.empty())
-            disarmPending();
+            HiddenFile::disarm();
         return kFileOk;
     }
 
@@ -266,19 +177,20 @@ private:
     bool linkPending(const std::string& self)
     {
         static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-        if (!preparePending(directoryOf(target)))
+        if (!HiddenFile::prepare(directoryOf(target)))
             return false;
         std::random_device random;
-        const std::size_t length = std::strlen(pendingName);
+        char* name = HiddenFile::name();
+        const std::size_t length = std::strlen(name);
         for (int attempt = 0; attempt < 100; ++attempt) {
             for (std::size_t i = length - 6; i < length; ++i)
-                pendingName[i] = kLetters[random() % (sizeof kLetters - 1)];
-            pendingArmed = 1;
-            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, pendingName, AT_SYMLINK_FOLLOW) == 0) {
-                named = pendingName;
+                name[i] = kLetters[random() % (sizeof kLetters - 1)];
+            HiddenFile::arm();
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name, AT_SYMLINK_FOLLOW) == 0) {
+                named = name;
                 return true;
             }
-            pendingArmed = 0;
+            HiddenFile::disarm();
             if (errno != EEXIST)
                 return false;
         }
@@ -382,7 +294,7 @@ int PosixPlatform::createFile(const std::string& path, std::unique_ptr<OutputFil
     }
 
     const std::string directory = directoryOf(target);
-    removeStaleFiles(directory);
+    HiddenFile::removeStale(directory);
     int fd = -1;
     std::string named;
     if (::access("/proc/self/fd", X_OK) == 0)
@@ -391,15 +303,15 @@ int PosixPlatform::createFile(const std::string& path, std::unique_ptr<OutputFil
         // The file system cannot make unnamed files: a hidden name, removed
         // again if the program is interrupted.
         // Armed before the file exists: the name is complete from then on.
-        if (!preparePending(directory))
+        if (!HiddenFile::prepare(directory))
             return kFileCannotOpen;
-        pendingArmed = 1;
-        fd = makeTemporary(pendingName);
+        HiddenFile::arm();
+        fd = makeTemporary(HiddenFile::name());
         if (fd < 0) {
-            disarmPending();
+            HiddenFile::disarm();
             return kFileCannotOpen;
         }
-        named = pendingName;
+        named = HiddenFile::name();
     }
     // Locked before it can have a name, so that no other run takes it for
     // one whose writer is gone.
@@ -414,7 +326,7 @@ int PosixPlatform::createFile(const std::string& path, std::unique_ptr<OutputFil
         ::close(fd);
         if (!named.empty())
             ::unlink(named.c_str());
-        disarmPending();
+        HiddenFile::disarm();
         throw std::bad_alloc();
     }
     return kFileOk;
