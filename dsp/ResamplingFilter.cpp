@@ -1,14 +1,10 @@
 #include "dsp/ResamplingFilter.h"
 
-#include <cmath>
 #include <new>
 
 namespace korvel {
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kFourPi = 12.566370614359172;
 
 int greatestCommonDivisor(int a, int b)
 {
@@ -51,27 +47,6 @@ int ResamplingFilter::prepareTable(int maxTableStep, int maxTableLength)
     table = std::move(values);
     tableLength = static_cast<int>(length);
     return 1;
-}
-
-double ResamplingFilter::sinc(double x)
-{
-    if (x > -1e-10 && x < 1e-10)
-        return 1.0;
-    return std::sin(x) / x;
-}
-
-double ResamplingFilter::blackmanWindow(double t)
-{
-    const double u = t + 0.5;
-    return 0.42 - 0.5 * std::cos(kTwoPi * u) + 0.08 * std::cos(kFourPi * u);
-}
-
-double ResamplingFilter::directCoefficient(int k) const
-{
-    const double x = static_cast<double>(k) / outStep;
-    const double w = blackmanWindow(x / taps);
-    const double s = sinc(x * cutoff * kTwoPi);
-    return s * w * cutoff * 2;
 }
 
 }  // namespace korvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -12,6 +13,9 @@ namespace korvel {
 // by the direct formula.
 class ResamplingFilter {
 public:
+    static constexpr double kTwoPi = 6.283185307179586;
+    static constexpr double kFourPi = 12.566370614359172;
+
     // Designs the filter for inRate to outRate with taps input samples
     // (even, at least 2). The coefficients go into a table when the reduced
     // output step is at most maxTableStep and the table would have at most
@@ -31,11 +35,26 @@ public:
     }
     // The formula itself. Not symmetric in floating point: the value for -k
     // may differ from the value for k in its last bits.
-    double directCoefficient(int k) const;
+    double directCoefficient(int k) const
+    {
+        const double x = static_cast<double>(k) / outStep;
+        const double w = blackmanWindow(x / taps);
+        const double s = sinc(x * cutoff * kTwoPi);
+        return s * w * cutoff * 2;
+    }
 
-    static double sinc(double x);
+    static double sinc(double x)
+    {
+        if (x > -1e-10 && x < 1e-10)
+            return 1.0;
+        return std::sin(x) / x;
+    }
     // 1 at t = 0 and 0 at t = -0.5 and 0.5.
-    static double blackmanWindow(double t);
+    static double blackmanWindow(double t)
+    {
+        const double u = t + 0.5;
+        return 0.42 - 0.5 * std::cos(kTwoPi * u) + 0.08 * std::cos(kFourPi * u);
+    }
 
     int taps = 0;
     // Input and output rates, reduced by their greatest common divisor.
