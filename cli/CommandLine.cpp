@@ -4,6 +4,15 @@ namespace korvel {
 
 namespace {
 
+// The kinds of sound file this build reads beyond WAV and AIFF.
+#ifdef KORVEL_HAVE_SNDFILE
+#define SOUND_KINDS_TEXT                                                                 \
+    "it; other files, and those it refuses, are read by libsndfile: MP3, FLAC, Ogg\n"  \
+    "Vorbis, Opus, WAV and AIFF of every width and rate, RF64, W64, CAF and more.\n"
+#else
+#define SOUND_KINDS_TEXT "it; this build reads no other kinds of sound file.\n"
+#endif
+
 // The settings dialog's edit boxes hold at most this many bytes.
 constexpr std::size_t kMaxTextBytes = 256;
 
@@ -20,17 +29,23 @@ CommandLine refuse(std::string why)
 const char* usageText()
 {
     return "usage: korvel-cli convert [--title TEXT] [--copyright TEXT] [--rate 4000|8000]\n"
-           "                          [--no-save] [--no-transfer] FILE...\n"
+           "                          [--no-save] [--no-transfer] [-o OUT.mmf | --output-dir DIR]\n"
+           "                          [--strict] FILE...\n"
            "       korvel-cli info [--json] FILE.mmf...\n"
            "       korvel-cli decode FILE.mmf [-o OUT.wav]\n"
            "       korvel-cli --help | --version\n"
            "\n"
-           "Converts each WAV (.wav) or AIFF (.aif) FILE into a Tessal file (.mmf) beside it.\n"
+           "Converts each sound FILE into a Tessal file (.mmf), by default beside it under its\n"
+           "base name. WAV (.wav) and AIFF (.aif) files are read as the desktop program reads\n"
+           SOUND_KINDS_TEXT
            "  --title TEXT      title of the file (default: the base name), at most 256 bytes\n"
            "  --copyright TEXT  copyright text (default: none), at most 256 bytes\n"
            "  --rate 4000|8000  rate of the file (default: 8000, or 4000 below 8000 Hz input)\n"
            "  --no-save         a handset may neither save nor pass the file on\n"
            "  --no-transfer     a handset may save the file but not pass it on\n"
+           "  -o, --output OUT.mmf  the Tessal file of the one FILE\n"
+           "  --output-dir DIR  put the Tessal files into DIR\n"
+           "  --strict          read, refuse and write exactly as the desktop program does\n"
            "Exit status: 0 written, 1 refused, 2 usage error, 3 stopped without a file.\n"
            "\n"
            "info shows what a Tessal file holds and checks it (exit 1 names the first fault);\n"
@@ -99,7 +114,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             name = a.substr(0, equals);
             value = a.substr(equals + 1);
         }
-        const bool takesValue = name == "--title" || name == "--copyright" || name == "--rate";
+        const bool takesValue = name == "--title" || name == "--copyright" || name == "--rate" || name == "-o" ||
+                                name == "--output" || name == "--output-dir";
         if (takesValue && !value) {
             if (i + 1 >= arguments.size())
                 return refuse(name + " needs a value");
@@ -118,6 +134,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             if (*value != "4000" && *value != "8000")
                 return refuse("--rate must be 4000 or 8000");
             o.rate = std::stoi(*value);
+        } else if (name == "-o" || name == "--output") {
+            o.output = *value;
+        } else if (name == "--output-dir") {
+            o.outputDirectory = *value;
+        } else if (name == "--strict") {
+            o.strict = true;
         } else if (name == "--no-save") {
             o.noSave = true;
         } else if (name == "--no-transfer") {
@@ -128,6 +150,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
     }
     if (o.files.empty())
         return refuse("no FILE given");
+    if (!o.output.empty() && o.files.size() != 1)
+        return refuse("-o names the output of one FILE; use --output-dir for several");
+    if (!o.output.empty() && !o.outputDirectory.empty())
+        return refuse("-o and --output-dir exclude each other");
+    if (o.strict && (!o.output.empty() || !o.outputDirectory.empty()))
+        return refuse("--strict takes only the desktop program's settings");
     line.action = CommandLine::Action::convert;
     return line;
 }

@@ -13,6 +13,9 @@ struct ConvertOptions {
     std::optional<int> rate;           // 8000 from 8000 Hz up, else 4000, when absent
     bool noSave = false;               // neither saving nor transfer allowed
     bool noTransfer = false;
+    std::string output;                // -o: the Tessal file of the one FILE
+    std::string outputDirectory;       // --output-dir: where the Tessal files go
+    bool strict = false;               // exactly what the desktop program reads, refuses and writes
     std::vector<std::string> files;
 };
 

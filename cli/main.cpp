@@ -1,4 +1,4 @@
-// korvel-cli: converts WAV and AIFF files into Tessal files from a terminal,
+// korvel-cli: converts sound files into Tessal files from a terminal,
 // through the same conversion job as the desktop program.
 
 #ifndef _WIN32
@@ -204,19 +204,34 @@ int convert(const korvel::ConvertOptions& options)
     };
     int status = kExitWritten;
     for (const std::string& file : options.files) {
-        const std::string target = korvel::ConversionJob::outputPath(file);
+        korvel::ConversionRequest request;
+        request.strict = options.strict;
+        if (!options.output.empty())
+            request.target = options.output;
+        else if (!options.outputDirectory.empty())
+            request.target = (fs::path(options.outputDirectory) /
+                              fs::path(korvel::ConversionJob::outputPath(file)).filename()).string();
+        const std::string target = request.target.empty() ? korvel::ConversionJob::outputPath(file) : request.target;
         const std::string targetKey = key(target);
         int code = kExitRefused;
         std::error_code error;
         const auto earlier = writtenFrom.find(targetKey);
-        if (earlier != writtenFrom.end() && fs::exists(target, error)) {
+        const fs::path folder = fs::path(target).parent_path();
+        if (!request.target.empty() && !folder.empty() && !fs::is_directory(folder, error)) {
+            std::fprintf(stderr, "korvel-cli: %s: no such folder\n", folder.string().c_str());
+        } else if (fs::equivalent(target, file, error)) {
+            std::fprintf(stderr, "korvel-cli: %s: the Tessal file would replace the sound file\n", file.c_str());
+        } else if (earlier != writtenFrom.end() && fs::exists(target, error)) {
             std::fprintf(stderr, "korvel-cli: %s: will not replace %s, just written from %s\n", file.c_str(),
                          target.c_str(), earlier->second.c_str());
         } else {
             host.beginFile(file);
-            code = exitCode(job.convertFile(file));
+            const korvel::ConversionOutcome outcome = job.convertFile(file, request);
+            code = exitCode(outcome);
             if (code == kExitWritten)
                 writtenFrom[targetKey] = file;
+            if (outcome.cut)
+                std::fprintf(stderr, "korvel-cli: %s: only the first 66.04 s fit\n", file.c_str());
         }
         if (code == kExitStopped)
             std::fprintf(stderr,

@@ -23,16 +23,18 @@ struct ClipFormat {
     std::int32_t frameCount = 0;
 
     // The format of frames of 16-bit samples: block align and data bytes
-    // follow from the channels and the frames.
+    // follow from the channels and the frames (a byte count beyond 32 bits
+    // stays at its largest value).
     static ClipFormat of16Bit(int sampleRate, int channels, int frames)
     {
+        const std::int64_t bytes = static_cast<std::int64_t>(channels) * frames * 2;
         ClipFormat format;
         format.sampleRate = sampleRate;
         format.channels = static_cast<std::uint16_t>(channels);
         format.frameCount = frames;
         format.bitsPerSample = 16;
         format.blockAlign = static_cast<std::uint16_t>(channels * 2);
-        format.dataBytes = channels * frames * 2;
+        format.dataBytes = static_cast<std::int32_t>(bytes > INT32_MAX ? INT32_MAX : bytes);
         return format;
     }
 };

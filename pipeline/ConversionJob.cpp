@@ -112,7 +112,7 @@ class ConversionRun {
 public:
     ConversionRun(ConversionHost& host, Platform& platform) : host(host), platform(platform) {}
 
-    ConversionOutcome run(const std::string& path);
+    ConversionOutcome run(const std::string& path, const ConversionRequest& request);
 
     // The window is collapsed behind a dialog.
     bool collapsed = false;
@@ -133,39 +133,48 @@ private:
     Platform& platform;
 };
 
-ConversionOutcome ConversionRun::run(const std::string& path)
+ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRequest& request)
 {
-    if (path.size() >= kPathLimit)
+    if (request.strict && path.size() >= kPathLimit)
         return refused(kMsgPathTooLong);
     const PathParts parts = splitPath(path);
-    bool isAiff = false;
+    SoundKind kind = SoundKind::other;
     if (equalsIgnoringCase(parts.extension, ".wav"))
-        isAiff = false;
-    else if (equalsIgnoringCase(parts.extension, ".aif"))
-        isAiff = true;
-    else
+        kind = SoundKind::wav;
+    else if (equalsIgnoringCase(parts.extension, ".aif") || (!request.strict && equalsIgnoringCase(parts.extension, ".aiff")))
+        kind = SoundKind::aiff;
+    else if (request.strict)
         return refused(kMsgBadExtension);
 
     std::unique_ptr<InputFile> file;
     if (platform.openFile(path, file) != Platform::kFileOk)
         return refused(kMsgCannotOpen);
-    // The readers count in 32 bits: a larger file is refused unread.
+    // The readers count in 32 bits: a larger file is refused unread, or
+    // left to libsndfile.
     const std::int64_t inputBytes = file->size();
-    if (inputBytes > INT_MAX)
-        return refused(kMsgFormatNotSupported);
+    if (inputBytes > INT_MAX) {
+        if (request.strict)
+            return refused(kMsgFormatNotSupported);
+        kind = SoundKind::other;
+    }
+    const auto openSource = [&](InputStream& stream) {
+        if (request.strict)
+            return std::make_unique<SourceStage>(kind == SoundKind::aiff, stream);
+        return SourceStage::openAny(kind, *file, stream);
+    };
 
     // The sound is only checked here; it is decoded once the settings are
     // known, and only as far as the file can hold it, so a long recording
     // is neither read nor held whole. A read error is no format fault.
     FileStream header(*file);
-    const SourceStage checked(isAiff, header);
+    const std::unique_ptr<SourceStage> checked = openSource(header);
     if (header.readFailed())
         return refused(kMsgCannotOpen);
-    if (checked.result() != kOk)
-        return refused(messageForLoad(checked.result()));
+    if (checked->result() != kOk)
+        return refused(messageForLoad(checked->result()));
 
     collapse(std::nullopt);
-    const ConversionSettings settings = host.askSettings(parts.baseName, checked.format().sampleRate);
+    const ConversionSettings settings = host.askSettings(parts.baseName, checked->format().sampleRate);
     restore(settings.lastRect.topLeft(), true);
     if (!settings.accepted)
         return {ConversionOutcome::Kind::cancelled};
@@ -174,8 +183,14 @@ ConversionOutcome ConversionRun::run(const std::string& path)
     // The sound is decoded, mixed down and converted only as far as the
     // file can hold, while the file is made.
     FileStream sound(*file);
+    std::unique_ptr<SourceStage> source = openSource(sound);
+    // A compressed sound is compared with its decoded size: 16-bit samples
+    // of every channel.
+    std::int64_t soundBytes = inputBytes;
+    if (source->decodedByLibrary())
+        soundBytes = std::max(soundBytes, 2 * static_cast<std::int64_t>(source->format().channels) * source->frames());
     SoundRoad road;
-    const int built = road.build(isAiff, sound, settings.outRate, ResampleStage::kTaps);
+    const int built = road.build(std::move(source), settings.outRate, ResampleStage::kTaps);
     if (sound.readFailed())
         return refused(kMsgCannotOpen);
     if (built != kOk)
@@ -197,14 +212,14 @@ ConversionOutcome ConversionRun::run(const std::string& path)
     const int length = road.write(*info, output);
     if (sound.readFailed())
         return refused(kMsgCannotOpen);
-    if (length < 0 || output.size() > static_cast<std::uint64_t>(inputBytes))
+    if (length < 0 || output.size() > static_cast<std::uint64_t>(soundBytes))
         return {ConversionOutcome::Kind::stopped};
     file.reset();
 
-    const double freeSpace = platform.queryFreeSpace(parts);
+    const std::string target = request.target.empty() ? ConversionJob::outputPath(path) : request.target;
+    const double freeSpace = platform.queryFreeSpace(request.target.empty() ? parts : splitPath(target));
     if (!(freeSpace > static_cast<double>(length)))
         return refused(kMsgDiskSpace);
-    const std::string target = ConversionJob::outputPath(path);
     if (platform.replaceFile(target, output.data(), output.size()) != Platform::kFileOk)
         return refused(kMsgCannotSave);
 
@@ -212,17 +227,22 @@ ConversionOutcome ConversionRun::run(const std::string& path)
     const std::string text = platform.messageText(kMsgFileSize) + ConversionJob::sizeText(output.size());
     const ScreenPoint at = host.showMessage(MessageKind::success, text);
     restore(at, true);
-    return {ConversionOutcome::Kind::written, 0, output.size()};
+    return {ConversionOutcome::Kind::written, 0, output.size(), road.cut()};
 }
 
 ConversionOutcome ConversionJob::convertFile(const std::string& path)
+{
+    return convertFile(path, ConversionRequest{});
+}
+
+ConversionOutcome ConversionJob::convertFile(const std::string& path, const ConversionRequest& request)
 {
     host.waitCursor(WaitCursor::begin);
     host.setAcceptDrops(false);
     ConversionRun run(host, platform);
     ConversionOutcome outcome;
     try {
-        outcome = run.run(path);
+        outcome = run.run(path, request);
     } catch (const std::bad_alloc&) {
         // A sound too large for the memory there is: everything the run held
         // is already released.

@@ -19,6 +19,21 @@ struct ConversionOutcome {
     Kind kind = Kind::stopped;
     int message = 0;
     std::size_t bytes = 0;
+    // The sound was longer than a file holds, and only its start was kept.
+    bool cut = false;
+};
+
+// What korvel-cli asks of a conversion beyond what a drop on the desktop
+// program asks.
+struct ConversionRequest {
+    // Where the Tessal file goes; empty: beside the sound file.
+    std::string target;
+    // The desktop program's rules: its WAV and AIFF readers and their
+    // refusals, and its limit on the path's length. Without them, every
+    // kind of sound that libsndfile reads is taken as well (where the build
+    // has it), while a file that the desktop program converts still gives
+    // the same bytes.
+    bool strict = true;
 };
 
 // Turns one dropped sound file into a Tessal file beside it, from the path
@@ -35,6 +50,8 @@ public:
     // stage failed. Drop acceptance is always back on afterwards. The same
     // outcome is returned, for callers that are not a window.
     ConversionOutcome convertFile(const std::string& path);
+    // The same, as asked.
+    ConversionOutcome convertFile(const std::string& path, const ConversionRequest& request);
 
     // Today's local date as eight digits "%Y%m%d" and a zero byte; returns
     // 8, or -1 when the buffer is missing, the size is negative, the time

@@ -16,6 +16,9 @@ public:
     explicit KeepStage(SampleSource* upstream);
     ~KeepStage() override;
 
+    // The source is longer than what is kept.
+    bool cutsSound() const { return format.frameCount < upstream->format.frameCount; }
+
     int read(std::int16_t* destination, int frames) override;
     int readBytes(std::uint8_t* destination, int count) override;
     int rewind() override;

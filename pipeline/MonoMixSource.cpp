@@ -31,12 +31,20 @@ int MonoMixSource::read(std::int16_t* destination, int frames)
         if (n < count)
             readerEnded = true;
     }
-    if (width == 2) {
+    const std::int16_t* in = frameBuffer.data();
+    if (width == 1) {
+        std::copy_n(in, count, destination);
+    } else if (width == 2) {
         for (int i = 0; i < count; ++i)
-            destination[i] = average(frameBuffer[2 * static_cast<std::size_t>(i)],
-                                     frameBuffer[2 * static_cast<std::size_t>(i) + 1]);
+            destination[i] = average(in[2 * static_cast<std::size_t>(i)], in[2 * static_cast<std::size_t>(i) + 1]);
     } else {
-        std::copy_n(frameBuffer.data(), count, destination);
+        // More channels: their sum over their number, each with one weight.
+        for (int i = 0; i < count; ++i) {
+            int sum = 0;
+            for (int c = 0; c < width; ++c)
+                sum += in[static_cast<std::size_t>(i) * static_cast<std::size_t>(width) + static_cast<std::size_t>(c)];
+            destination[i] = static_cast<std::int16_t>(sum / width);
+        }
     }
     delivered += count;
     return count;

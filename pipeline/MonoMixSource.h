@@ -11,10 +11,12 @@ namespace korvel {
 // mixDown(kMixAverage), delivered on demand instead of all at once: mono,
 // each stereo frame the sum of its halves (right / 2 + left / 2, each
 // truncated), and silence from where the reader stops until the frame
-// count it announced. The reader is not owned.
+// count it announced. A reader of more channels (korvel-cli reads such
+// files) is mixed with one weight for every channel. The reader is not
+// owned.
 class MonoMixSource : public SampleSource {
 public:
-    // The reader must have passed the clip's format checks (1 or 2 channels).
+    // The reader must have passed the format checks.
     explicit MonoMixSource(SampleSource* reader);
     ~MonoMixSource() override;
 

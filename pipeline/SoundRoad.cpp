@@ -27,9 +27,14 @@ int SoundRoad::build(bool isAiff, std::span<const std::uint8_t> bytes, int outRa
 
 int SoundRoad::build(bool isAiff, InputStream& file, int outRate, int taps)
 {
-    if (source)
+    return build(std::make_unique<SourceStage>(isAiff, file), outRate, taps);
+}
+
+int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps)
+{
+    if (source || !opened)
         return kBadCall;
-    source = std::make_unique<SourceStage>(isAiff, file);
+    source = std::move(opened);
     if (source->result() != kOk)
         return source->result();
     mono = std::make_unique<MonoMixSource>(&source->reader());
@@ -44,6 +49,11 @@ int SoundRoad::build(bool isAiff, InputStream& file, int outRate, int taps)
     keep = std::make_unique<KeepStage>(last);
     kept = ClipFormat::of16Bit(outRate, 1, keep->format.frameCount);
     return kOk;
+}
+
+bool SoundRoad::cut() const
+{
+    return keep && keep->cutsSound();
 }
 
 int SoundRoad::write(const ContentInfo& info, ByteVector& file)

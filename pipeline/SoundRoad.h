@@ -43,9 +43,13 @@ public:
     // The same for a file image in memory, which must outlive the road: one
     // that does not fit the readers' 32-bit length is not recognised.
     int build(bool isAiff, std::span<const std::uint8_t> image, int outRate, int taps);
+    // The same from a source already opened (SourceStage::openAny).
+    int build(std::unique_ptr<SourceStage> opened, int outRate, int taps);
 
     // What reaches the encoder: mono, at outRate, the frames the file keeps.
     const ClipFormat& keptFormat() const { return kept; }
+    // The sound was longer than the file holds: only its start is kept.
+    bool cut() const;
 
     // Pulls the kept frames through, encodes them and lets the handset
     // audio file's writer assemble the file around them, into file. Returns

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "formats/AiffReader.h"
+#include "formats/SndfileReader.h"
 #include "formats/WavReader.h"
 #include "pipeline/ResultCodes.h"
 
@@ -11,11 +12,17 @@ namespace korvel {
 
 namespace {
 
-// Rates a handset file can be made from.
+// Rates a handset file can be made from; korvel-cli takes more through
+// libsndfile, which the resampler's filter handles as well.
 constexpr int kMinRate = 4000;
 constexpr int kMaxRate = 48000;
+constexpr int kMaxLibraryRate = 192000;
 // A sound must play for more than this many whole milliseconds.
 constexpr int kMinPlayTimeMs = 20;
+// The longest sound libsndfile may deliver: its mono mix-down, 2 bytes a
+// frame, stays below 2^31 bytes with room for a WAV header (6.2 hours at
+// 48000 Hz).
+constexpr std::int64_t kMaxLibraryFrames = (std::int64_t{1} << 30) - 64;
 
 // The format checks in the order that decides the result.
 int checkFormat(const SampleSource& reader)
@@ -41,6 +48,26 @@ int checkFormat(const SampleSource& reader)
     return kOk;
 }
 
+#ifdef KORVEL_HAVE_SNDFILE
+// The rules for what libsndfile reads: any number of channels, the wider
+// rates, and a mono sound whose byte count fits the 32-bit counters of the
+// stages after the mix.
+int checkLibraryFormat(const SndfileReader& reader)
+{
+    const ClipFormat& format = reader.format;
+    if (format.channels == 0)
+        return kInputNotRecognised;
+    if (format.sampleRate < kMinRate || format.sampleRate > kMaxLibraryRate)
+        return kUnsupportedRate;
+    const double milliseconds = static_cast<double>(reader.frames()) / format.sampleRate * 1000.0;
+    if (static_cast<int>(milliseconds) <= kMinPlayTimeMs)
+        return kPlayTimeTooShort;
+    if (reader.frames() > kMaxLibraryFrames)
+        return kInputNotRecognised;
+    return kOk;
+}
+#endif
+
 std::unique_ptr<SampleSource> makeReader(bool isAiff, InputStream& file)
 {
     if (isAiff)
@@ -50,14 +77,46 @@ std::unique_ptr<SampleSource> makeReader(bool isAiff, InputStream& file)
 
 }  // namespace
 
-SourceStage::SourceStage(bool isAiff, InputStream& file) : source(makeReader(isAiff, file)), checked(checkFormat(*source))
+SourceStage::SourceStage(bool isAiff, InputStream& file)
+    : source(makeReader(isAiff, file)), checked(checkFormat(*source)), frameTotal(source->format.frameCount)
+{
+}
+
+SourceStage::SourceStage(std::unique_ptr<SampleSource> reader, int result, std::int64_t frames, bool library)
+    : source(std::move(reader)), checked(result), frameTotal(frames), library(library)
 {
 }
 
 SourceStage::~SourceStage() = default;
 
+std::unique_ptr<SourceStage> SourceStage::openAny(SoundKind kind, InputFile& file, InputStream& stream)
+{
+    std::unique_ptr<SourceStage> own;
+    if (kind != SoundKind::other) {
+        own.reset(new SourceStage(kind == SoundKind::aiff, stream));
+        if (own->result() == kOk)
+            return own;
+    }
+#ifdef KORVEL_HAVE_SNDFILE
+    auto library = std::make_unique<SndfileReader>(file);
+    const int result = checkLibraryFormat(*library);
+    // A file libsndfile cannot read keeps the answer of its own reader.
+    if (own && library->format.channels == 0)
+        return own;
+    const std::int64_t frames = library->frames();
+    return std::unique_ptr<SourceStage>(new SourceStage(std::move(library), result, frames, true));
+#else
+    (void)file;
+    if (own)
+        return own;
+    return std::unique_ptr<SourceStage>(new SourceStage(nullptr, kInputNotRecognised, 0, false));
+#endif
+}
+
 ClipFormat SourceStage::format() const
 {
+    if (!source)
+        return {};
     return ClipFormat::of16Bit(source->format.sampleRate, source->format.channels, source->format.frameCount);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "formats/ClipFormat.h"
@@ -7,7 +8,11 @@
 
 namespace korvel {
 
+class InputFile;
 class InputStream;
+
+// The kinds of sound file, as a name's extension tells them.
+enum class SoundKind { wav, aiff, other };
 
 // The first stage of every conversion: the reader of the sound's kind over
 // its file, and the answer of the format checks that decide whether the
@@ -15,8 +20,21 @@ class InputStream;
 // the stage.
 class SourceStage {
 public:
+    // The desktop program's way: the WAV or AIFF reader and its rules.
     SourceStage(bool isAiff, InputStream& file);
     ~SourceStage();
+
+    // korvel-cli's way: the reader of the kind first, so that every file the
+    // desktop program converts gives the same frames; what it refuses, and
+    // every other kind, is read by libsndfile where the build has it, with
+    // wider rules: any number of channels and 4000 to 192000 Hz. When
+    // libsndfile cannot read it either, the reader's refusal stands. Both
+    // file and stream (over file) must outlive the stage.
+    static std::unique_ptr<SourceStage> openAny(SoundKind kind, InputFile& file, InputStream& stream);
+
+    // True when libsndfile reads the sound: its file may be compressed, and
+    // its length says nothing about the sound's.
+    bool decodedByLibrary() const { return library; }
 
     // 0, or kInputNotRecognised, kUnsupportedRate, kUnsupportedWidth,
     // kTooManyChannels or kPlayTimeTooShort, tested in that order.
@@ -24,10 +42,16 @@ public:
     SampleSource& reader() { return *source; }
     // The sound as the pipeline holds it: 16-bit samples at the input's rate.
     ClipFormat format() const;
+    // The frames the file holds, which libsndfile counts beyond 32 bits.
+    std::int64_t frames() const { return frameTotal; }
 
 private:
+    SourceStage(std::unique_ptr<SampleSource> reader, int result, std::int64_t frames, bool library);
+
     std::unique_ptr<SampleSource> source;
     int checked;
+    std::int64_t frameTotal = 0;
+    bool library = false;
 };
 
 }  // namespace korvel

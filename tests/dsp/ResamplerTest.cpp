@@ -295,6 +295,9 @@ TEST(Resampler, TonesBelowTheNewNyquistPassAndTonesAboveAreRemoved)
     const Row rows[] = {
         {44100, 440.0, true},  {44100, 1000.0, true}, {44100, 3000.0, true},  {48000, 1000.0, true},
         {48000, 2500.0, true}, {44100, 6000.0, false}, {48000, 5000.0, false}, {48000, 11000.0, false},
+        // The rates korvel-cli reads through libsndfile.
+        {96000, 1000.0, true}, {96000, 5000.0, false}, {96000, 30000.0, false},
+        {192000, 1000.0, true}, {192000, 6000.0, false}, {192000, 50000.0, false},
     };
     for (const Row& row : rows) {
         const double amplitude = 16000;

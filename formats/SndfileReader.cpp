@@ -1,0 +1,140 @@
+#include "formats/SndfileReader.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "formats/InputFile.h"
+
+namespace korvel {
+
+namespace {
+
+SndfileReader::Cursor& cursorOf(void* data)
+{
+    return *static_cast<SndfileReader::Cursor*>(data);
+}
+
+sf_count_t fileLength(void* data)
+{
+    return cursorOf(data).file.size();
+}
+
+sf_count_t seekTo(sf_count_t offset, int whence, void* data)
+{
+    SndfileReader::Cursor& cursor = cursorOf(data);
+    std::int64_t to = offset;
+    if (whence == SEEK_CUR)
+        to += cursor.offset;
+    else if (whence == SEEK_END)
+        to += cursor.file.size();
+    if (to < 0)
+        return -1;
+    cursor.offset = to;
+    return to;
+}
+
+sf_count_t readInto(void* destination, sf_count_t count, void* data)
+{
+    SndfileReader::Cursor& cursor = cursorOf(data);
+    auto* out = static_cast<std::uint8_t*>(destination);
+    sf_count_t done = 0;
+    while (done < count) {
+        const int want = static_cast<int>(std::min<sf_count_t>(count - done, INT_MAX));
+        const int n = cursor.file.readAt(cursor.offset, out + done, want);
+        if (n <= 0)
+            break;
+        done += n;
+        cursor.offset += n;
+    }
+    return done;
+}
+
+sf_count_t writeNothing(const void*, sf_count_t, void*)
+{
+    return 0;
+}
+
+sf_count_t tell(void* data)
+{
+    return cursorOf(data).offset;
+}
+
+// Frames read from libsndfile at a time.
+constexpr int kBlockFrames = 4096;
+
+}  // namespace
+
+SndfileReader::SndfileReader(InputFile& file) : cursor{file, 0}
+{
+    SF_VIRTUAL_IO io{fileLength, seekTo, readInto, writeNothing, tell};
+    SF_INFO info{};
+    handle = sf_open_virtual(&io, SFM_READ, &info, &cursor);
+    if (handle == nullptr || info.channels <= 0 || info.channels > UINT16_MAX / 2 || info.samplerate <= 0 ||
+        info.frames < 0)
+        return;
+    // Floating-point samples are scaled to the whole integer range, as the
+    // integer widths are, not truncated toward zero.
+    sf_command(handle, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+    totalFrames = info.frames;
+    format = ClipFormat::of16Bit(info.samplerate, info.channels,
+                                 static_cast<int>(std::min<std::int64_t>(info.frames, INT32_MAX)));
+    // The byte count in 32 bits, as far as it goes: the checks refuse more.
+    format.dataBytes = static_cast<std::int32_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(format.frameCount) * format.blockAlign, INT32_MAX));
+    bytesPerSample = 2;
+}
+
+SndfileReader::~SndfileReader()
+{
+    if (handle != nullptr)
+        sf_close(handle);
+}
+
+int SndfileReader::read(std::int16_t* destination, int frames)
+{
+    if (format.channels == 0 || destination == nullptr || frames < 0)
+        return -1;
+    const int channels = format.channels;
+    wide.resize(static_cast<std::size_t>(kBlockFrames) * static_cast<std::size_t>(channels));
+    int done = 0;
+    while (done < frames) {
+        const sf_count_t want = std::min(frames - done, kBlockFrames);
+        const sf_count_t got = sf_readf_int(handle, wide.data(), want);
+        if (got < 0)
+            return -1;
+        // libsndfile gives every width left-justified in 32 bits; its top
+        // 16 bits are the sample.
+        const std::size_t values = static_cast<std::size_t>(got) * static_cast<std::size_t>(channels);
+        std::int16_t* out = destination + static_cast<std::size_t>(done) * static_cast<std::size_t>(channels);
+        for (std::size_t i = 0; i < values; ++i)
+            out[i] = static_cast<std::int16_t>(wide[i] >> 16);
+        done += static_cast<int>(got);
+        if (got < want) {
+            if (sf_error(handle) != SF_ERR_NO_ERROR)
+                return -1;
+            break;
+        }
+    }
+    return done;
+}
+
+int SndfileReader::readBytes(std::uint8_t*, int)
+{
+    return -1;
+}
+
+int SndfileReader::rewind()
+{
+    return seekFrame(0);
+}
+
+int SndfileReader::seekFrame(int frame)
+{
+    if (format.channels == 0 || frame < 0)
+        return -1;
+    return sf_seek(handle, frame, SEEK_SET) < 0 ? -1 : 0;
+}
+
+}  // namespace korvel

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "formats/SampleSource.h"
+
+struct sf_private_tag;
+
+namespace korvel {
+
+class InputFile;
+
+// Reads every kind of sound file that libsndfile knows (MP3, FLAC, Ogg
+// Vorbis, Opus, WAV of every width and float, WAVE_FORMAT_EXTENSIBLE, RF64,
+// W64, AIFF-C, CAF and more) from an opened file, through libsndfile's
+// virtual input, and delivers 16-bit frames: the top 16 bits of each
+// sample, as the AIFF reader takes them from wider samples. The format is
+// that of the delivered frames (16 bits, every channel of the file); a file
+// libsndfile cannot read leaves channels 0.
+class SndfileReader : public SampleSource {
+public:
+    // The file must outlive the reader.
+    explicit SndfileReader(InputFile& file);
+    ~SndfileReader() override;
+
+    // The frames the file holds, which may pass the 32-bit frameCount.
+    std::int64_t frames() const { return totalFrames; }
+
+    int read(std::int16_t* destination, int frames) override;
+    int readBytes(std::uint8_t* destination, int count) override;
+    int rewind() override;
+    // Positions before the given frame: libsndfile seeks, decoding only what
+    // the kind of file needs for it.
+    int seekFrame(int frame) override;
+
+    // Where libsndfile's calls back into the file read.
+    struct Cursor {
+        InputFile& file;
+        std::int64_t offset;
+    };
+
+private:
+    Cursor cursor;
+    sf_private_tag* handle = nullptr;
+    std::int64_t totalFrames = 0;
+    std::vector<int> wide;
+};
+
+}  // namespace korvel

@@ -1,0 +1,163 @@
+// korvel-cli on the files people bring: compressed music, WAV files of
+// every width and rate, many channels, streamed headers. Made with sox and
+// Debian's encoders from one source, converted, decoded again, and compared
+// with the source.
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/cli/CommandTest.h"
+
+namespace korvel {
+namespace {
+
+using test::Finished;
+using test::readFile;
+using MusicInput = test::CommandTest;
+namespace fs = std::filesystem;
+
+std::vector<std::int16_t> rawSamples(const fs::path& path)
+{
+    const std::vector<std::uint8_t> raw = readFile(path);
+    std::vector<std::int16_t> out(raw.size() / 2);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<std::int16_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
+    return out;
+}
+
+// The best correlation of b against a over shifts of up to maxLag samples
+// either way: an encoder's delay moves the sound a little.
+double bestCorrelation(const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b, int maxLag)
+{
+    double best = -1;
+    const int n = static_cast<int>(std::min(a.size(), b.size()));
+    for (int lag = -maxLag; lag <= maxLag; ++lag) {
+        double ab = 0, aa = 0, bb = 0;
+        for (int i = n / 10; i < n - n / 10; ++i) {
+            const int j = i + lag;
+            if (j < 0 || j >= static_cast<int>(b.size()))
+                continue;
+            ab += double(a[static_cast<std::size_t>(i)]) * b[static_cast<std::size_t>(j)];
+            aa += double(a[static_cast<std::size_t>(i)]) * a[static_cast<std::size_t>(i)];
+            bb += double(b[static_cast<std::size_t>(j)]) * b[static_cast<std::size_t>(j)];
+        }
+        if (aa > 0 && bb > 0)
+            best = std::max(best, ab / std::sqrt(aa * bb));
+    }
+    return best;
+}
+
+// Writes the size fields of a WAV file as a program writing to a pipe
+// leaves them: RIFF and data both value.
+void streamHeader(const fs::path& path, std::uint32_t value)
+{
+    std::vector<std::uint8_t> bytes = readFile(path);
+    const std::string text(bytes.begin(), bytes.end());
+    const std::size_t data = text.find("data");
+    ASSERT_NE(data, std::string::npos);
+    for (std::size_t at : {std::size_t{4}, data + 4})
+        for (int k = 0; k < 4; ++k)
+            bytes[at + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(value >> (8 * k));
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST_F(MusicInput, EveryKindConvertsAndSoundsLikeItsSource)
+{
+    for (const char* tool : {"lame", "flac", "oggenc", "opusenc"})
+        ASSERT_EQ(std::system(("command -v " + std::string(tool) + " >/dev/null").c_str()), 0)
+            << tool << " is needed for this test; the README's test command installs it";
+    // Three seconds of chords that move, in two channels.
+    const fs::path source = sox("source.wav", "-r 44100 -c 2 -b 16", "synth 3 sine 220-660 sine 330-990 vol 0.6");
+    const std::string s = "'" + source.string() + "'";
+    const auto in = [&](const char* name) { return "'" + (dir / name).string() + "'"; };
+    struct Row {
+        const char* name;
+        std::string make;  // the command that makes it from the source
+    };
+    const Row rows[] = {
+        {"song.mp3", "lame --quiet -b 128 " + s + " " + in("song.mp3")},
+        {"song.flac", "flac --silent -o " + in("song.flac") + " " + s},
+        {"song.ogg", "oggenc --quiet -o " + in("song.ogg") + " " + s},
+        {"song.opus", "opusenc --quiet " + s + " " + in("song.opus")},
+        {"wide24.wav", "sox " + s + " -b 24 " + in("wide24.wav")},
+        {"float.wav", "sox " + s + " -e floating-point -b 32 " + in("float.wav")},
+        {"hi96.wav", "sox " + s + " -r 96000 " + in("hi96.wav")},
+        {"six.wav", "sox " + s + " -c 6 " + in("six.wav")},
+        {"song.aiff", "sox " + s + " " + in("song.aiff")},
+        {"pipe-ff.wav", "cp " + s + " " + in("pipe-ff.wav")},
+        {"pipe-7f.wav", "cp " + s + " " + in("pipe-7f.wav")},
+    };
+    const fs::path reference = dir / "reference.raw";
+    ASSERT_EQ(std::system(("sox " + s + " -t raw -e signed-integer -b 16 -L -c 1 -r 8000 '" + reference.string() + "'").c_str()), 0);
+    const std::vector<std::int16_t> expected = rawSamples(reference);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_EQ(std::system((row.make + " 2>/dev/null").c_str()), 0) << row.make;
+        if (std::string(row.name) == "pipe-ff.wav")
+            streamHeader(dir / row.name, 0xFFFFFFFF);
+        if (std::string(row.name) == "pipe-7f.wav")
+            streamHeader(dir / row.name, 0x7FFFF000);
+        const fs::path output = dir / "out.mmf";
+        const Finished run = cli("convert -o '" + output.string() + "' " + in(row.name));
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        const Finished info = cli("info '" + output.string() + "'");
+        EXPECT_NE(info.out.find("8000 Hz, mono, 750 ticks"), std::string::npos) << info.out;
+        const fs::path back = dir / "back.wav";
+        fs::remove(back);
+        ASSERT_EQ(cli("decode '" + output.string() + "' -o '" + back.string() + "'").status, 0);
+        const fs::path backRaw = dir / "back.raw";
+        ASSERT_EQ(std::system(("sox '" + back.string() + "' -t raw '" + backRaw.string() + "'").c_str()), 0);
+        EXPECT_GT(bestCorrelation(expected, rawSamples(backRaw), 400), 0.9);
+    }
+}
+
+TEST_F(MusicInput, OutputsGoWhereTheyAreToldAndNeverOverTheInput)
+{
+    const fs::path a = sox("a.wav", "-r 8000 -c 1 -b 16", "synth 0.5 sine 440");
+    const fs::path b = sox("b.aif", "-r 8000 -c 1 -b 16", "synth 0.5 sine 550");
+    fs::create_directories(dir / "out");
+    Finished run = cli("convert -o '" + (dir / "named.mmf").string() + "' '" + a.string() + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(dir / "named.mmf"));
+    EXPECT_FALSE(fs::exists(dir / "a.mmf"));
+    // The same bytes as beside the input, and as the desktop program's rules give.
+    ASSERT_EQ(cli("convert '" + a.string() + "'").status, 0);
+    EXPECT_EQ(readFile(dir / "named.mmf"), readFile(dir / "a.mmf"));
+    ASSERT_EQ(cli("convert --strict '" + b.string() + "'").status, 0);
+    const std::vector<std::uint8_t> strict = readFile(dir / "b.mmf");
+    ASSERT_EQ(cli("convert '" + b.string() + "'").status, 0);
+    EXPECT_EQ(readFile(dir / "b.mmf"), strict);
+
+    run = cli("convert --output-dir '" + (dir / "out").string() + "' '" + a.string() + "' '" + b.string() + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(dir / "out/a.mmf"));
+    EXPECT_TRUE(fs::exists(dir / "out/b.mmf"));
+
+    // Never over the input.
+    const std::vector<std::uint8_t> before = readFile(a);
+    run = cli("convert -o '" + a.string() + "' '" + a.string() + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(readFile(a), before);
+    run = cli("convert --output-dir '" + (dir / "missing").string() + "' '" + a.string() + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("no such folder"), std::string::npos) << run.err;
+
+    struct Usage {
+        std::string arguments;
+    };
+    for (const Usage& u : {Usage{"convert -o x.mmf a.wav b.wav"}, Usage{"convert -o x.mmf --output-dir d a.wav"},
+                           Usage{"convert --strict -o x.mmf a.wav"}, Usage{"convert -o"}}) {
+        run = cli(u.arguments);
+        EXPECT_EQ(run.status, 2) << u.arguments;
+    }
+}
+
+}  // namespace
+}  // namespace korvel
