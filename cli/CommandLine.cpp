@@ -1,5 +1,9 @@
 #include "cli/CommandLine.h"
 
+#include <cmath>
+#include <cctype>
+#include <cstdlib>
+
 namespace korvel {
 
 namespace {
@@ -7,10 +11,10 @@ namespace {
 // The kinds of sound file this build reads beyond WAV and AIFF.
 #ifdef KORVEL_HAVE_SNDFILE
 #define SOUND_KINDS_TEXT                                                                 \
-    "it; other files, and those it refuses, are read by libsndfile: MP3, FLAC, Ogg\n"  \
+    "them; other files, and those it refuses, are read by libsndfile: MP3, FLAC, Ogg\n" \
     "Vorbis, Opus, WAV and AIFF of every width and rate, RF64, W64, CAF and more.\n"
 #else
-#define SOUND_KINDS_TEXT "it; this build reads no other kinds of sound file.\n"
+#define SOUND_KINDS_TEXT "them; this build reads no other kinds of sound file.\n"
 #endif
 
 // The settings dialog's edit boxes hold at most this many bytes.
@@ -30,7 +34,8 @@ const char* usageText()
 {
     return "usage: korvel-cli convert [--title TEXT] [--copyright TEXT] [--rate 4000|8000]\n"
            "                          [--no-save] [--no-transfer] [-o OUT.mmf | --output-dir DIR]\n"
-           "                          [--strict] FILE...\n"
+           "                          [--start TIME] [--length TIME] [--fade-in TIME] [--fade-out TIME]\n"
+           "                          [--gain DB] [--strict] FILE...\n"
            "       korvel-cli info [--json] FILE.mmf...\n"
            "       korvel-cli decode FILE.mmf [-o OUT.wav]\n"
            "       korvel-cli --help | --version\n"
@@ -45,11 +50,40 @@ const char* usageText()
            "  --no-transfer     a handset may save the file but not pass it on\n"
            "  -o, --output OUT.mmf  the Tessal file of the one FILE\n"
            "  --output-dir DIR  put the Tessal files into DIR\n"
+           "  --start TIME      convert from TIME on (seconds, or m:ss, m:ss.fff)\n"
+           "  --length TIME     convert this long (at most 66.04 s fit into a file)\n"
+           "  --fade-in TIME    rise from silence over TIME\n"
+           "  --fade-out TIME   fall to silence over the last TIME\n"
+           "  --gain DB         change the level by DB decibels\n"
            "  --strict          read, refuse and write exactly as the desktop program does\n"
            "Exit status: 0 written, 1 refused, 2 usage error, 3 stopped without a file.\n"
            "\n"
            "info shows what a Tessal file holds and checks it (exit 1 names the first fault);\n"
            "decode writes its sound as a 16-bit WAV file, by default beside it.\n";
+}
+
+std::optional<double> parseTime(const std::string& text)
+{
+    // Digits with at most one point, nothing else.
+    const auto number = [](const std::string& part) -> std::optional<double> {
+        if (part.empty() || part.find_first_not_of("0123456789.") != std::string::npos ||
+            part.find('.') != part.rfind('.') || part == ".")
+            return std::nullopt;
+        return std::strtod(part.c_str(), nullptr);
+    };
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos)
+        return number(text);
+    const std::string minutes = text.substr(0, colon);
+    const std::string seconds = text.substr(colon + 1);
+    if (minutes.empty() || minutes.find_first_not_of("0123456789") != std::string::npos || seconds.size() < 2 ||
+        !std::isdigit(static_cast<unsigned char>(seconds[0])) || !std::isdigit(static_cast<unsigned char>(seconds[1])) ||
+        (seconds.size() > 2 && seconds[2] != '.'))
+        return std::nullopt;
+    const std::optional<double> s = number(seconds);
+    if (!s || *s >= 60)
+        return std::nullopt;
+    return std::strtod(minutes.c_str(), nullptr) * 60 + *s;
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments)
@@ -114,8 +148,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             name = a.substr(0, equals);
             value = a.substr(equals + 1);
         }
+        const bool isTime = name == "--start" || name == "--length" || name == "--fade-in" || name == "--fade-out";
         const bool takesValue = name == "--title" || name == "--copyright" || name == "--rate" || name == "-o" ||
-                                name == "--output" || name == "--output-dir";
+                                name == "--output" || name == "--output-dir" || name == "--gain" || isTime;
         if (takesValue && !value) {
             if (i + 1 >= arguments.size())
                 return refuse(name + " needs a value");
@@ -134,6 +169,24 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             if (*value != "4000" && *value != "8000")
                 return refuse("--rate must be 4000 or 8000");
             o.rate = std::stoi(*value);
+        } else if (isTime) {
+            const std::optional<double> seconds = parseTime(*value);
+            if (!seconds)
+                return refuse(name + " needs a time: seconds (12.5) or m:ss (1:05.25)");
+            if (name == "--start")
+                o.start = *seconds;
+            else if (name == "--length")
+                o.length = *seconds;
+            else if (name == "--fade-in")
+                o.fadeIn = *seconds;
+            else
+                o.fadeOut = *seconds;
+        } else if (name == "--gain") {
+            char* end = nullptr;
+            const double db = std::strtod(value->c_str(), &end);
+            if (value->empty() || *end != '\0' || !std::isfinite(db) || std::fabs(db) > 60)
+                return refuse("--gain needs decibels between -60 and 60");
+            o.gainDb = db;
         } else if (name == "-o" || name == "--output") {
             o.output = *value;
         } else if (name == "--output-dir") {
@@ -154,7 +207,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         return refuse("-o names the output of one FILE; use --output-dir for several");
     if (!o.output.empty() && !o.outputDirectory.empty())
         return refuse("-o and --output-dir exclude each other");
-    if (o.strict && (!o.output.empty() || !o.outputDirectory.empty()))
+    const bool shaped = o.start != 0 || o.length || o.fadeIn != 0 || o.fadeOut != 0 || o.gainDb != 0;
+    if (o.length && *o.length <= 0)
+        return refuse("--length must be more than 0");
+    if (o.strict && (!o.output.empty() || !o.outputDirectory.empty() || shaped))
         return refuse("--strict takes only the desktop program's settings");
     line.action = CommandLine::Action::convert;
     return line;

@@ -16,6 +16,11 @@ struct ConvertOptions {
     std::string output;                // -o: the Tessal file of the one FILE
     std::string outputDirectory;       // --output-dir: where the Tessal files go
     bool strict = false;               // exactly what the desktop program reads, refuses and writes
+    double start = 0;                  // --start, seconds
+    std::optional<double> length;      // --length, seconds
+    double fadeIn = 0;                 // --fade-in, seconds
+    double fadeOut = 0;                // --fade-out, seconds
+    double gainDb = 0;                 // --gain, decibels
     std::vector<std::string> files;
 };
 
@@ -34,6 +39,9 @@ struct CommandLine {
     // Why the command line was refused.
     std::string error;
 };
+
+// Reads a time: seconds ("12.5") or minutes and seconds ("1:05", "1:05.250").
+std::optional<double> parseTime(const std::string& text);
 
 // Reads the arguments after the program name.
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);

@@ -206,6 +206,7 @@ int convert(const korvel::ConvertOptions& options)
     for (const std::string& file : options.files) {
         korvel::ConversionRequest request;
         request.strict = options.strict;
+        request.excerpt = {options.start, options.length, options.fadeIn, options.fadeOut, options.gainDb};
         if (!options.output.empty())
             request.target = options.output;
         else if (!options.outputDirectory.empty())
@@ -231,7 +232,8 @@ int convert(const korvel::ConvertOptions& options)
             if (code == kExitWritten)
                 writtenFrom[targetKey] = file;
             if (outcome.cut)
-                std::fprintf(stderr, "korvel-cli: %s: only the first 66.04 s fit\n", file.c_str());
+                std::fprintf(stderr, "korvel-cli: %s: only the first 66.04 s fit; choose with --start/--length\n",
+                             file.c_str());
         }
         if (code == kExitStopped)
             std::fprintf(stderr,

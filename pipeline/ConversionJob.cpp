@@ -190,9 +190,12 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
     if (source->decodedByLibrary())
         soundBytes = std::max(soundBytes, 2 * static_cast<std::int64_t>(source->format().channels) * source->frames());
     SoundRoad road;
-    const int built = road.build(std::move(source), settings.outRate, ResampleStage::kTaps);
+    const int built = road.build(std::move(source), settings.outRate, ResampleStage::kTaps, request.excerpt);
     if (sound.readFailed())
         return refused(kMsgCannotOpen);
+    // An excerpt too short to play is refused as a short sound is.
+    if (built == kPlayTimeTooShort && !request.excerpt.whole())
+        return refused(kMsgPlayTimeTooShort);
     if (built != kOk)
         return {ConversionOutcome::Kind::stopped};
 

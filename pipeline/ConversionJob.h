@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 
+#include "pipeline/ExcerptStage.h"
+
 namespace korvel {
 
 class ConversionHost;
@@ -34,6 +36,8 @@ struct ConversionRequest {
     // has it), while a file that the desktop program converts still gives
     // the same bytes.
     bool strict = true;
+    // The part of the sound to convert, and its gain and fades.
+    ExcerptSettings excerpt;
 };
 
 // Turns one dropped sound file into a Tessal file beside it, from the path

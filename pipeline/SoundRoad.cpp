@@ -30,14 +30,25 @@ int SoundRoad::build(bool isAiff, InputStream& file, int outRate, int taps)
     return build(std::make_unique<SourceStage>(isAiff, file), outRate, taps);
 }
 
-int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps)
+int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const ExcerptSettings& part)
 {
     if (source || !opened)
         return kBadCall;
     source = std::move(opened);
     if (source->result() != kOk)
         return source->result();
-    mono = std::make_unique<MonoMixSource>(&source->reader());
+    SampleSource* input = &source->reader();
+    if (!part.whole()) {
+        excerpt = std::make_unique<ExcerptStage>(input, source->frames(), part);
+        if (excerpt->prepare() < 0)
+            return kFailed;
+        const ClipFormat& format = excerpt->format;
+        // The same rule as for a whole sound: more than 20 whole milliseconds.
+        if (static_cast<int>(static_cast<double>(format.frameCount) / format.sampleRate * 1000.0) <= 20)
+            return kPlayTimeTooShort;
+        input = excerpt.get();
+    }
+    mono = std::make_unique<MonoMixSource>(input);
     SampleSource* last = mono.get();
     // A sound already at the rate goes on as it is.
     if (mono->format.sampleRate != outRate) {

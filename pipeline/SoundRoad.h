@@ -5,6 +5,7 @@
 #include <span>
 
 #include "formats/ClipFormat.h"
+#include "pipeline/ExcerptStage.h"
 #include "tessal/ByteVector.h"
 
 namespace korvel {
@@ -20,7 +21,8 @@ struct ContentInfo;
 // The road a sound travels to become a handset audio file, one pull stage
 // after the other:
 //
-//   source (the WAV or AIFF reader) -> mix to mono -> resample -> keep
+//   source (the WAV or AIFF reader; libsndfile) -> [excerpt, gain and
+//   fades] -> mix to mono -> resample -> keep
 //   (the 66.04 s a file holds) -> encode (ADPCM) -> write (the file)
 //
 // Each stage pulls from the one before it only the frames it needs, so a
@@ -43,8 +45,10 @@ public:
     // The same for a file image in memory, which must outlive the road: one
     // that does not fit the readers' 32-bit length is not recognised.
     int build(bool isAiff, std::span<const std::uint8_t> image, int outRate, int taps);
-    // The same from a source already opened (SourceStage::openAny).
-    int build(std::unique_ptr<SourceStage> opened, int outRate, int taps);
+    // The same from a source already opened (SourceStage::openAny), with
+    // the excerpt asked for: its stage comes right after the source, before
+    // the mix. An excerpt too short to play is refused as kPlayTimeTooShort.
+    int build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const ExcerptSettings& excerpt = {});
 
     // What reaches the encoder: mono, at outRate, the frames the file keeps.
     const ClipFormat& keptFormat() const { return kept; }
@@ -60,6 +64,7 @@ public:
 private:
     std::unique_ptr<ByteStream> image;
     std::unique_ptr<SourceStage> source;
+    std::unique_ptr<ExcerptStage> excerpt;
     std::unique_ptr<MonoMixSource> mono;
     std::unique_ptr<Resampler> resampler;
     std::unique_ptr<KeepStage> keep;

@@ -159,5 +159,43 @@ TEST_F(MusicInput, OutputsGoWhereTheyAreToldAndNeverOverTheInput)
     }
 }
 
+// The part asked for, in every notation, and the warning exactly when
+// something is cut.
+TEST_F(MusicInput, TheExcerptIsWhatWasAskedAndTheCutIsSaid)
+{
+    const fs::path song = sox("song90.flac", "-r 44100 -c 2", "synth 90 sine 440 vol 0.5");
+    const fs::path minute = sox("minute.wav", "-r 8000 -c 1 -b 16", "synth 60 sine 440 vol 0.5");
+    struct Row {
+        std::string options;
+        std::string input;
+        const char* ticks;  // in the info line
+        bool warned;
+    };
+    const Row rows[] = {
+        {"--start 45 --length 30", song.string(), "7500 ticks (30.000 s)", false},
+        {"--start 0:45 --length 0:30.000", song.string(), "7500 ticks (30.000 s)", false},
+        {"--start 80", song.string(), "2500 ticks (10.000 s)", false},
+        {"", song.string(), "16510 ticks (66.040 s)", true},
+        {"--length 70", song.string(), "16510 ticks (66.040 s)", true},
+        {"", minute.string(), "15000 ticks (60.000 s)", false},
+        {"--fade-in 1 --fade-out 2 --gain -3", minute.string(), "15000 ticks (60.000 s)", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.options + " " + row.input);
+        const fs::path output = dir / "part.mmf";
+        const Finished run = cli("convert " + row.options + " -o '" + output.string() + "' '" + row.input + "'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err.find("only the first 66.04 s fit; choose with --start/--length") != std::string::npos,
+                  row.warned)
+            << run.err;
+        EXPECT_NE(cli("info '" + output.string() + "'").out.find(row.ticks), std::string::npos);
+    }
+    // Past the end, or too short to play.
+    EXPECT_EQ(cli("convert --start 95 '" + song.string() + "'").status, 1);
+    EXPECT_EQ(cli("convert --start 10 --length 0.01 '" + song.string() + "'").status, 1);
+    for (const char* bad : {"--start x", "--start 1:5", "--start 1:60", "--length 0", "--gain 99", "--fade-in -1"})
+        EXPECT_EQ(cli(std::string("convert ") + bad + " '" + song.string() + "'").status, 2) << bad;
+}
+
 }  // namespace
 }  // namespace korvel

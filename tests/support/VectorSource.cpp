@@ -36,6 +36,14 @@ int VectorSource::readBytes(std::uint8_t*, int)
     return -1;
 }
 
+int VectorSource::seekFrame(int frame)
+{
+    if (frame < 0)
+        return -1;
+    next = frame;
+    return 0;
+}
+
 int VectorSource::rewind()
 {
     next = 0;
