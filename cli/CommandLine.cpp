@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -48,7 +49,7 @@ const char* usageText()
            "  --rate 4000|8000  rate of the file (default: 8000, or 4000 below 8000 Hz input)\n"
            "  --no-save         a handset may neither save nor pass the file on\n"
            "  --no-transfer     a handset may save the file but not pass it on\n"
-           "  -o, --output OUT.mmf  the Tessal file of the one FILE\n"
+           "  -o, --output OUT.mmf  the Tessal file of the one FILE; FILE - reads standard input\n"
            "  --output-dir DIR  put the Tessal files into DIR\n"
            "  --start TIME      convert from TIME on (seconds, or m:ss, m:ss.fff)\n"
            "  --length TIME     convert this long (at most 66.04 s fit into a file)\n"
@@ -203,6 +204,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
     }
     if (o.files.empty())
         return refuse("no FILE given");
+    const bool standardInput = std::find(o.files.begin(), o.files.end(), "-") != o.files.end();
+    if (standardInput && (o.output.empty() || o.strict))
+        return refuse(o.strict ? "--strict reads files only, not standard input" : "reading standard input (-) needs -o");
     if (!o.output.empty() && o.files.size() != 1)
         return refuse("-o names the output of one FILE; use --output-dir for several");
     if (!o.output.empty() && !o.outputDirectory.empty())

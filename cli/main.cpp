@@ -194,7 +194,16 @@ int convert(const korvel::ConvertOptions& options)
             return kExitUsage;
         }
     }
-    korvel::TerminalHost host(options, stdout, stderr);
+    // Standard input has no name to take a title from: the output's.
+    korvel::ConvertOptions asked = options;
+    if (options.files.front() == "-" && !options.title)
+        asked.title = fs::path(options.output).stem().string();
+    std::unique_ptr<korvel::InputFile> standardInput;
+    if (options.files.front() == "-" && korvel::nativePlatform().openStandardInput(standardInput) != korvel::Platform::kFileOk) {
+        std::fputs("korvel-cli: standard input cannot be read\n", stderr);
+        return kExitRefused;
+    }
+    korvel::TerminalHost host(asked, stdout, stderr);
     korvel::ConversionJob job(host, korvel::nativePlatform());
     std::map<std::string, std::string> writtenFrom;  // target, as one name whatever the spelling -> input
     const auto key = [](const std::string& target) {
@@ -207,6 +216,7 @@ int convert(const korvel::ConvertOptions& options)
         korvel::ConversionRequest request;
         request.strict = options.strict;
         request.excerpt = {options.start, options.length, options.fadeIn, options.fadeOut, options.gainDb};
+        request.input = file == "-" ? standardInput.get() : nullptr;
         if (!options.output.empty())
             request.target = options.output;
         else if (!options.outputDirectory.empty())
@@ -220,7 +230,7 @@ int convert(const korvel::ConvertOptions& options)
         const fs::path folder = fs::path(target).parent_path();
         if (!request.target.empty() && !folder.empty() && !fs::is_directory(folder, error)) {
             std::fprintf(stderr, "korvel-cli: %s: no such folder\n", folder.string().c_str());
-        } else if (fs::equivalent(target, file, error)) {
+        } else if (file != "-" && fs::equivalent(target, file, error)) {
             std::fprintf(stderr, "korvel-cli: %s: the Tessal file would replace the sound file\n", file.c_str());
         } else if (earlier != writtenFrom.end() && fs::exists(target, error)) {
             std::fprintf(stderr, "korvel-cli: %s: will not replace %s, just written from %s\n", file.c_str(),

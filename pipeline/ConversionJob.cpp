@@ -146,9 +146,24 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
     else if (request.strict)
         return refused(kMsgBadExtension);
 
-    std::unique_ptr<InputFile> file;
-    if (platform.openFile(path, file) != Platform::kFileOk)
-        return refused(kMsgCannotOpen);
+    std::unique_ptr<InputFile> opened;
+    InputFile* file = request.input;
+    if (file == nullptr) {
+        if (platform.openFile(path, opened) != Platform::kFileOk)
+            return refused(kMsgCannotOpen);
+        file = opened.get();
+    }
+    // A name without an extension (standard input): the file's first bytes
+    // tell a WAV or an AIFF file.
+    if (!request.strict && parts.extension.empty()) {
+        std::uint8_t head[4] = {};
+        if (file->readAt(0, head, 4) == 4) {
+            if (std::memcmp(head, "RIFF", 4) == 0)
+                kind = SoundKind::wav;
+            else if (std::memcmp(head, "FORM", 4) == 0)
+                kind = SoundKind::aiff;
+        }
+    }
     // The readers count in 32 bits: a larger file is refused unread, or
     // left to libsndfile.
     const std::int64_t inputBytes = file->size();
@@ -217,7 +232,7 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
         return refused(kMsgCannotOpen);
     if (length < 0 || output.size() > static_cast<std::uint64_t>(soundBytes))
         return {ConversionOutcome::Kind::stopped};
-    file.reset();
+    opened.reset();
 
     const std::string target = request.target.empty() ? ConversionJob::outputPath(path) : request.target;
     const double freeSpace = platform.queryFreeSpace(request.target.empty() ? parts : splitPath(target));

@@ -8,6 +8,7 @@
 namespace korvel {
 
 class ConversionHost;
+class InputFile;
 class Platform;
 
 // How one conversion ended.
@@ -38,6 +39,8 @@ struct ConversionRequest {
     bool strict = true;
     // The part of the sound to convert, and its gain and fades.
     ExcerptSettings excerpt;
+    // The sound already opened (standard input): the path only names it.
+    InputFile* input = nullptr;
 };
 
 // Turns one dropped sound file into a Tessal file beside it, from the path

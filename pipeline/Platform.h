@@ -30,6 +30,11 @@ public:
     // device, a pipe) is refused at once (kFileCannotRead), without
     // waiting for a writer.
     virtual int openFile(const std::string& path, std::unique_ptr<InputFile>& file) = 0;
+    // Standard input as a file that can be read at any offset: a regular
+    // file redirected to it as it is, a pipe's bytes as they come, kept
+    // until the end (in an unnamed temporary file where the system has one,
+    // else in memory). kFileCannotRead when it cannot be read to its end.
+    virtual int openStandardInput(std::unique_ptr<InputFile>& file) = 0;
     // Starts writing a file under path. A new name or a regular file is
     // written whole or not at all (see OutputFile); a regular file that is
     // read-only is not replaced (kFileReadOnly), and the new file keeps the

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -246,6 +247,51 @@ int PosixPlatform::openFile(const std::string& path, std::unique_ptr<InputFile>&
         return kFileCannotRead;
     }
     file.reset(new (std::nothrow) OpenFile(*this, fd, static_cast<std::int64_t>(info.st_size)));
+    if (!file) {
+        ::close(fd);
+        throw std::bad_alloc();
+    }
+    return kFileOk;
+}
+
+int PosixPlatform::openStandardInput(std::unique_ptr<InputFile>& file)
+{
+    file.reset();
+    struct stat info {};
+    if (::fstat(STDIN_FILENO, &info) != 0)
+        return kFileCannotOpen;
+    int fd = -1;
+    std::int64_t length = 0;
+    if (S_ISREG(info.st_mode)) {
+        fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+        length = static_cast<std::int64_t>(info.st_size);
+    } else {
+        // A pipe or a terminal: its bytes go into an unnamed temporary file,
+        // so that the readers can go back and forth in them.
+        std::FILE* spool = std::tmpfile();
+        if (spool == nullptr)
+            return kFileCannotRead;
+        fd = ::fcntl(fileno(spool), F_DUPFD_CLOEXEC, 0);
+        std::fclose(spool);
+        if (fd < 0)
+            return kFileCannotRead;
+        std::uint8_t buffer[1 << 16];
+        for (;;) {
+            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 || (n > 0 && !writeAll(fd, buffer, static_cast<std::size_t>(n)))) {
+                ::close(fd);
+                return kFileCannotRead;
+            }
+            if (n == 0)
+                break;
+            length += n;
+        }
+    }
+    if (fd < 0)
+        return kFileCannotOpen;
+    file.reset(new (std::nothrow) OpenFile(*this, fd, length));
     if (!file) {
         ::close(fd);
         throw std::bad_alloc();

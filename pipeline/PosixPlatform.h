@@ -10,6 +10,7 @@ namespace korvel {
 class PosixPlatform : public Platform {
 public:
     int openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
+    int openStandardInput(std::unique_ptr<InputFile>& file) override;
     // A new file is made unnamed in the target's directory where the system
     // can (O_TMPFILE) and linked in when it is whole, else under a hidden
     // name ".korvel-XXXXXX" that an interruption by SIGINT, SIGTERM or

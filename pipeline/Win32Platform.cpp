@@ -2,9 +2,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 #include <clocale>
+#include <cstring>
+#include <memory>
 #include <new>
+#include <vector>
 
 namespace korvel {
 
@@ -62,7 +66,53 @@ private:
     std::int64_t length;
 };
 
+// Standard input's bytes, held in memory.
+class HeldInput : public InputFile {
+public:
+    explicit HeldInput(std::vector<std::uint8_t> bytes) : bytes(std::move(bytes)) {}
+
+    std::int64_t size() const override { return static_cast<std::int64_t>(bytes.size()); }
+
+    int readAt(std::int64_t offset, std::uint8_t* destination, int count) override
+    {
+        if (offset < 0 || count < 0)
+            return -1;
+        if (offset >= size())
+            return 0;
+        const std::size_t n = std::min(static_cast<std::size_t>(count), bytes.size() - static_cast<std::size_t>(offset));
+        std::memcpy(destination, bytes.data() + offset, n);
+        return static_cast<int>(n);
+    }
+
+private:
+    std::vector<std::uint8_t> bytes;
+};
+
 }  // namespace
+
+int Win32Platform::openStandardInput(std::unique_ptr<InputFile>& file)
+{
+    file.reset();
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (input == nullptr || input == INVALID_HANDLE_VALUE)
+        return kFileCannotOpen;
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t buffer[1 << 16];
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(input, buffer, sizeof buffer, &n, nullptr)) {
+            // The writer of a pipe closing it is its end.
+            if (GetLastError() == ERROR_BROKEN_PIPE)
+                break;
+            return kFileCannotRead;
+        }
+        if (n == 0)
+            break;
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    file = std::make_unique<HeldInput>(std::move(bytes));
+    return kFileOk;
+}
 
 int Win32Platform::openFile(const std::string& path, std::unique_ptr<InputFile>& file)
 {

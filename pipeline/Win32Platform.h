@@ -8,6 +8,7 @@ namespace korvel {
 class Win32Platform : public Platform {
 public:
     int openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
+    int openStandardInput(std::unique_ptr<InputFile>& file) override;
     // A temporary file beside the target, moved over it on commit.
     int createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
     // The volume whose root is the drive letter, or the directory of a path

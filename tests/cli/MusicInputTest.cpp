@@ -197,5 +197,25 @@ TEST_F(MusicInput, TheExcerptIsWhatWasAskedAndTheCutIsSaid)
         EXPECT_EQ(cli(std::string("convert ") + bad + " '" + song.string() + "'").status, 2) << bad;
 }
 
+// "-" reads standard input: a WAV file from a pipe gives the bytes the same
+// file gives by name, a compressed file works too, and the title is the
+// output's base name.
+TEST_F(MusicInput, StandardInputIsReadLikeAFile)
+{
+    const fs::path wav = sox("tone.wav", "-r 22050 -c 2 -b 16", "synth 1 sine 440");
+    const fs::path flac = sox("tone.flac", "-r 44100 -c 1", "synth 1 sine 440");
+    ASSERT_EQ(cli("convert --title T -o '" + (dir / "named.mmf").string() + "' '" + wav.string() + "'").status, 0);
+    Finished run = cli("convert --title T -o '" + (dir / "piped.mmf").string() + "' - < '" + wav.string() + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(dir / "piped.mmf"), readFile(dir / "named.mmf"));
+    run = cli("convert -o '" + (dir / "through.mmf").string() + "' - ", "cat '" + wav.string() + "' | LANG=C");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(cli("info '" + (dir / "through.mmf").string() + "'").out.find("ST: through"), std::string::npos);
+    run = cli("convert -o '" + (dir / "flac.mmf").string() + "' - ", "cat '" + flac.string() + "' | LANG=C");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(cli("convert - < '" + wav.string() + "'").status, 2);
+    EXPECT_EQ(cli("convert --strict -o x.mmf - < '" + wav.string() + "'").status, 2);
+}
+
 }  // namespace
 }  // namespace korvel
