@@ -44,7 +44,8 @@ const char* usageText()
            "Converts each sound FILE into a Tessal file (.mmf), by default beside it under its\n"
            "base name. WAV (.wav) and AIFF (.aif) files are read as the desktop program reads\n"
            SOUND_KINDS_TEXT
-           "  --title TEXT      title of the file (default: the base name), at most 256 bytes\n"
+           "  --title TEXT      title of the file, at most 256 bytes (default: the title in the\n"
+           "                    tags of a file libsndfile reads, else the base name)\n"
            "  --copyright TEXT  copyright text (default: none), at most 256 bytes\n"
            "  --rate 4000|8000  rate of the file (default: 8000, or 4000 below 8000 Hz input)\n"
            "  --no-save         a handset may neither save nor pass the file on\n"

@@ -92,6 +92,14 @@ SndfileReader::~SndfileReader()
         sf_close(handle);
 }
 
+std::string SndfileReader::title() const
+{
+    if (handle == nullptr)
+        return {};
+    const char* text = sf_get_string(handle, SF_STR_TITLE);
+    return text != nullptr ? text : "";
+}
+
 int SndfileReader::read(std::int16_t* destination, int frames)
 {
     if (format.channels == 0 || destination == nullptr || frames < 0)

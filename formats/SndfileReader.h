@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "formats/SampleSource.h"
@@ -26,6 +27,9 @@ public:
 
     // The frames the file holds, which may pass the 32-bit frameCount.
     std::int64_t frames() const { return totalFrames; }
+    // The title the file's own tags give (INFO, Vorbis comments, ID3), as
+    // stored; empty when there is none.
+    std::string title() const;
 
     int read(std::int16_t* destination, int frames) override;
     int readBytes(std::uint8_t* destination, int count) override;

@@ -189,7 +189,10 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
         return refused(messageForLoad(checked->result()));
 
     collapse(std::nullopt);
-    const ConversionSettings settings = host.askSettings(parts.baseName, checked->format().sampleRate);
+    // A sound that libsndfile reads may name its own title.
+    const std::string title = checked->title();
+    const ConversionSettings settings =
+        host.askSettings(title.empty() ? parts.baseName : title, checked->format().sampleRate);
     restore(settings.lastRect.topLeft(), true);
     if (!settings.accepted)
         return {ConversionOutcome::Kind::cancelled};

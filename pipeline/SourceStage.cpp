@@ -113,6 +113,15 @@ std::unique_ptr<SourceStage> SourceStage::openAny(SoundKind kind, InputFile& fil
 #endif
 }
 
+std::string SourceStage::title() const
+{
+#ifdef KORVEL_HAVE_SNDFILE
+    if (library)
+        return static_cast<const SndfileReader&>(*source).title();
+#endif
+    return {};
+}
+
 ClipFormat SourceStage::format() const
 {
     if (!source)

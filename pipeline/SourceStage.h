@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "formats/ClipFormat.h"
 #include "formats/SampleSource.h"
@@ -42,6 +43,10 @@ public:
     SampleSource& reader() { return *source; }
     // The sound as the pipeline holds it: 16-bit samples at the input's rate.
     ClipFormat format() const;
+    // The title the file's own tags give, where libsndfile reads it; empty
+    // otherwise (a file the desktop program reads keeps its base name as
+    // the title, and so its bytes).
+    std::string title() const;
     // The frames the file holds, which libsndfile counts beyond 32 bits.
     std::int64_t frames() const { return frameTotal; }
 

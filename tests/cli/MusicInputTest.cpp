@@ -217,5 +217,33 @@ TEST_F(MusicInput, StandardInputIsReadLikeAFile)
     EXPECT_EQ(cli("convert --strict -o x.mmf - < '" + wav.string() + "'").status, 2);
 }
 
+// A compressed file's own title is the default title; --title still wins.
+TEST_F(MusicInput, TheFilesOwnTitleIsTheDefault)
+{
+    const fs::path source = sox("source.wav", "-r 44100 -c 1 -b 16", "synth 1 sine 440");
+    const std::string s = "'" + source.string() + "'";
+    struct Row {
+        const char* name;
+        std::string make;
+        const char* title;
+    };
+    const Row rows[] = {
+        {"t.mp3", "lame --quiet --tt 'Sunny Chorus' " + s + " '" + (dir / "t.mp3").string() + "'", "Sunny Chorus"},
+        {"t.flac", "flac --silent -T 'TITLE=Flac, Tune' -o '" + (dir / "t.flac").string() + "' " + s, "Flac, Tune"},
+        {"t.ogg", "oggenc --quiet -t 'Grüße' -o '" + (dir / "t.ogg").string() + "' " + s, "Grüße"},
+        {"t.opus", "opusenc --quiet " + s + " '" + (dir / "t.opus").string() + "'", "t"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_EQ(std::system((row.make + " 2>/dev/null").c_str()), 0);
+        const fs::path output = dir / "t.mmf";
+        ASSERT_EQ(cli("convert '" + (dir / row.name).string() + "'", "LANG=C.UTF-8").status, 0);
+        EXPECT_NE(cli("info '" + output.string() + "'", "LANG=C.UTF-8").out.find(std::string("ST: ") + row.title + "\n"),
+                  std::string::npos);
+        ASSERT_EQ(cli("convert --title Mine '" + (dir / row.name).string() + "'").status, 0);
+        EXPECT_NE(cli("info '" + output.string() + "'").out.find("ST: Mine\n"), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace korvel
