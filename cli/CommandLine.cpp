@@ -36,7 +36,7 @@ const char* usageText()
     return "usage: korvel-cli convert [--title TEXT] [--copyright TEXT] [--rate 4000|8000]\n"
            "                          [--no-save] [--no-transfer] [-o OUT.mmf | --output-dir DIR]\n"
            "                          [--start TIME] [--length TIME] [--fade-in TIME] [--fade-out TIME]\n"
-           "                          [--gain DB] [--strict] FILE...\n"
+           "                          [--gain DB | --normalize[=LUFS]] [--strict] FILE...\n"
            "       korvel-cli info [--json] FILE.mmf...\n"
            "       korvel-cli decode FILE.mmf [-o OUT.wav]\n"
            "       korvel-cli --help | --version\n"
@@ -57,6 +57,8 @@ const char* usageText()
            "  --fade-in TIME    rise from silence over TIME\n"
            "  --fade-out TIME   fall to silence over the last TIME\n"
            "  --gain DB         change the level by DB decibels\n"
+           "  --normalize[=LUFS]  bring the loudness to LUFS as a handset plays it (default -12),\n"
+           "                    the true peak at -1 dBTP at most\n"
            "  --strict          read, refuse and write exactly as the desktop program does\n"
            "Exit status: 0 written, 1 refused, 2 usage error, 3 stopped without a file.\n"
            "\n"
@@ -158,7 +160,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
                 return refuse(name + " needs a value");
             value = arguments[++i];
         }
-        if (!takesValue && value)
+        if (!takesValue && value && name != "--normalize")
             return refuse(name + " takes no value");
         if (name == "--title" || name == "--copyright") {
             if (value->size() > kMaxTextBytes)
@@ -189,6 +191,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             if (value->empty() || *end != '\0' || !std::isfinite(db) || std::fabs(db) > 60)
                 return refuse("--gain needs decibels between -60 and 60");
             o.gainDb = db;
+        } else if (name == "--normalize") {
+            o.loudness = kDefaultLoudness;
+            if (value) {
+                char* end = nullptr;
+                const double lufs = std::strtod(value->c_str(), &end);
+                if (value->empty() || *end != '\0' || !(lufs >= -40 && lufs <= -5))
+                    return refuse("--normalize needs a loudness between -40 and -5 LUFS");
+                o.loudness = lufs;
+            }
         } else if (name == "-o" || name == "--output") {
             o.output = *value;
         } else if (name == "--output-dir") {
@@ -212,7 +223,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         return refuse("-o names the output of one FILE; use --output-dir for several");
     if (!o.output.empty() && !o.outputDirectory.empty())
         return refuse("-o and --output-dir exclude each other");
-    const bool shaped = o.start != 0 || o.length || o.fadeIn != 0 || o.fadeOut != 0 || o.gainDb != 0;
+    const bool shaped = o.start != 0 || o.length || o.fadeIn != 0 || o.fadeOut != 0 || o.gainDb != 0 || o.loudness;
+    if (o.loudness && o.gainDb != 0)
+        return refuse("--normalize and --gain exclude each other");
     if (o.length && *o.length <= 0)
         return refuse("--length must be more than 0");
     if (o.strict && (!o.output.empty() || !o.outputDirectory.empty() || shaped))

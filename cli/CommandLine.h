@@ -7,6 +7,11 @@
 namespace korvel {
 
 // What "korvel-cli convert" was asked to do.
+// The loudness --normalize brings a sound to when it names none: loud on a
+// handset's small speaker, while the true-peak ceiling of -1 dBTP keeps
+// most music from clipping.
+inline constexpr double kDefaultLoudness = -12.0;
+
 struct ConvertOptions {
     std::optional<std::string> title;  // the base name when absent
     std::string copyright;
@@ -21,6 +26,7 @@ struct ConvertOptions {
     double fadeIn = 0;                 // --fade-in, seconds
     double fadeOut = 0;                // --fade-out, seconds
     double gainDb = 0;                 // --gain, decibels
+    std::optional<double> loudness;    // --normalize, LUFS
     std::vector<std::string> files;
 };
 

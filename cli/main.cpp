@@ -217,6 +217,7 @@ int convert(const korvel::ConvertOptions& options)
         request.strict = options.strict;
         request.excerpt = {options.start, options.length, options.fadeIn, options.fadeOut, options.gainDb};
         request.input = file == "-" ? standardInput.get() : nullptr;
+        request.loudness = options.loudness;
         if (!options.output.empty())
             request.target = options.output;
         else if (!options.outputDirectory.empty())

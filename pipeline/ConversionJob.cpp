@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <ctime>
 #include <cwchar>
@@ -10,6 +11,7 @@
 #include <new>
 #include <optional>
 
+#include "dsp/LoudnessMeter.h"
 #include "pipeline/ConversionHost.h"
 #include "pipeline/FileStream.h"
 #include "pipeline/Messages.h"
@@ -51,6 +53,23 @@ int messageForLoad(int result)
     default:
         return kMsgFormatNotSupported;
     }
+}
+
+// The gain in decibels that brings a sound measured by meter to loudness
+// LUFS without its true peak passing -1 dBTP, in hundredths of a decibel,
+// so that a measure that differs in its last bits from build to build gives
+// the same gain. Silence is left as it is.
+double normalizingGain(const LoudnessMeter& meter, double loudness)
+{
+    constexpr double kTruePeakCeiling = -1.0;
+    const double measured = meter.integratedLoudness();
+    if (!std::isfinite(measured))
+        return 0;
+    double gain = loudness - measured;
+    const double peak = meter.truePeak();
+    if (std::isfinite(peak))
+        gain = std::min(gain, kTruePeakCeiling - peak);
+    return std::floor(gain * 100.0) / 100.0;
 }
 
 // Copies at most 256 bytes of a text into a slot, ending at a whole
@@ -200,6 +219,22 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
 
     // The sound is decoded, mixed down and converted only as far as the
     // file can hold, while the file is made.
+    ExcerptSettings excerpt = request.excerpt;
+    if (request.loudness) {
+        // A first pass measures what a handset would play without the gain.
+        FileStream probe(*file);
+        SoundRoad measuring;
+        LoudnessMeter meter(settings.outRate);
+        const int measured = measuring.build(openSource(probe), settings.outRate, ResampleStage::kTaps, excerpt);
+        if (probe.readFailed())
+            return refused(kMsgCannotOpen);
+        if (measured == kPlayTimeTooShort && !excerpt.whole())
+            return refused(kMsgPlayTimeTooShort);
+        if (measured != kOk || measuring.measure(meter) != kOk)
+            return {ConversionOutcome::Kind::stopped};
+        excerpt.gainDb = excerpt.gainDb + normalizingGain(meter, *request.loudness);
+    }
+
     FileStream sound(*file);
     std::unique_ptr<SourceStage> source = openSource(sound);
     // A compressed sound is compared with its decoded size: 16-bit samples
@@ -208,11 +243,11 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
     if (source->decodedByLibrary())
         soundBytes = std::max(soundBytes, 2 * static_cast<std::int64_t>(source->format().channels) * source->frames());
     SoundRoad road;
-    const int built = road.build(std::move(source), settings.outRate, ResampleStage::kTaps, request.excerpt);
+    const int built = road.build(std::move(source), settings.outRate, ResampleStage::kTaps, excerpt);
     if (sound.readFailed())
         return refused(kMsgCannotOpen);
     // An excerpt too short to play is refused as a short sound is.
-    if (built == kPlayTimeTooShort && !request.excerpt.whole())
+    if (built == kPlayTimeTooShort && !excerpt.whole())
         return refused(kMsgPlayTimeTooShort);
     if (built != kOk)
         return {ConversionOutcome::Kind::stopped};

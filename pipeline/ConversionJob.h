@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "pipeline/ExcerptStage.h"
@@ -39,6 +40,10 @@ struct ConversionRequest {
     bool strict = true;
     // The part of the sound to convert, and its gain and fades.
     ExcerptSettings excerpt;
+    // The loudness to bring the part to, in LUFS as a handset plays it (mono,
+    // at the file's rate); the gain that does it is added to the excerpt's,
+    // and kept so low that the true peak stays at -1 dBTP or below.
+    std::optional<double> loudness;
     // The sound already opened (standard input): the path only names it.
     InputFile* input = nullptr;
 };

@@ -1,7 +1,10 @@
 #include "pipeline/SoundRoad.h"
 
 #include <climits>
+#include <vector>
 
+#include "dsp/AdpcmCodec.h"
+#include "dsp/LoudnessMeter.h"
 #include "dsp/Resampler.h"
 #include "formats/ByteStream.h"
 #include "pipeline/EncodeStage.h"
@@ -13,6 +16,13 @@
 #include "tessal/AtrWriter.h"
 
 namespace korvel {
+
+namespace {
+
+// Frames measured at a time.
+constexpr std::size_t kMeasureBlock = 65536;
+
+}  // namespace
 
 SoundRoad::SoundRoad() = default;
 SoundRoad::~SoundRoad() = default;
@@ -60,6 +70,36 @@ int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps,
     keep = std::make_unique<KeepStage>(last);
     kept = ClipFormat::of16Bit(outRate, 1, keep->format.frameCount);
     return kOk;
+}
+
+int SoundRoad::measure(LoudnessMeter& meter)
+{
+    if (!keep)
+        return kBadCall;
+    // Through the codec and back, as a handset decodes the file: the coding
+    // changes the loudness of some sounds a little.
+    AdpcmCodec encoder(1), decoder(1);
+    std::vector<std::int16_t> block(kMeasureBlock), decoded(kMeasureBlock);
+    ByteVector codes(kMeasureBlock / 2);
+    for (;;) {
+        int filled = 0;
+        while (filled < static_cast<int>(kMeasureBlock)) {
+            const int n = keep->read(block.data() + filled, static_cast<int>(kMeasureBlock) - filled);
+            if (n < 0)
+                return n;
+            if (n == 0)
+                break;
+            filled += n;
+        }
+        if (filled == 0)
+            return kOk;
+        const std::size_t count = static_cast<std::size_t>(filled);
+        encoder.encode(block.data(), count, codes.data());
+        decoder.decode(codes.data(), (count + 1) / 2, decoded.data());
+        meter.add(decoded.data(), count);
+        if (count < kMeasureBlock)
+            return kOk;
+    }
 }
 
 bool SoundRoad::cut() const

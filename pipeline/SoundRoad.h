@@ -13,6 +13,7 @@ namespace korvel {
 class ByteStream;
 class InputStream;
 class KeepStage;
+class LoudnessMeter;
 class MonoMixSource;
 class Resampler;
 class SourceStage;
@@ -60,6 +61,11 @@ public:
     // the file's length, or a source's failure, or the writer's refusal;
     // file is empty on a failure.
     int write(const ContentInfo& info, ByteVector& file);
+
+    // Pulls the kept frames through the codec and back into meter instead of
+    // into the file: what a handset would play. Returns 0 or a source's
+    // failure.
+    int measure(LoudnessMeter& meter);
 
 private:
     std::unique_ptr<ByteStream> image;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <ebur128.h>
+
 #include <gtest/gtest.h>
 
 #include "tests/cli/CommandTest.h"
@@ -243,6 +245,62 @@ TEST_F(MusicInput, TheFilesOwnTitleIsTheDefault)
         ASSERT_EQ(cli("convert --title Mine '" + (dir / row.name).string() + "'").status, 0);
         EXPECT_NE(cli("info '" + output.string() + "'").out.find("ST: Mine\n"), std::string::npos);
     }
+}
+
+// --normalize brings speech and music to the loudness asked, as a handset
+// plays the file (measured by libebur128 on the decoded file), without a
+// sample at the clamp; the true-peak ceiling holds a loud target back.
+TEST_F(MusicInput, NormalizeLandsOnItsTarget)
+{
+    ASSERT_EQ(std::system("command -v espeak-ng >/dev/null"), 0) << "espeak-ng speaks the test sentence";
+    const fs::path speech = dir / "speech.wav";
+    ASSERT_EQ(std::system(("espeak-ng -w '" + speech.string() +
+                           "' 'Your phone is ringing. Somebody wants to talk to you, so please pick it up.'")
+                              .c_str()),
+              0);
+    const fs::path music = sox("music.flac", "-r 44100 -c 2", "synth 8 pluck C3 pluck E3 pluck G3 vol 0.2");
+    struct Row {
+        fs::path input;
+        std::string option;
+        double target;
+    };
+    const Row rows[] = {{speech, "--normalize=-26", -26}, {music, "--normalize=-24", -24}, {music, "--normalize=-30", -30}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.input.filename().string() + " " + row.option);
+        const fs::path output = dir / "loud.mmf";
+        ASSERT_EQ(cli("convert " + row.option + " -o '" + output.string() + "' '" + row.input.string() + "'").status, 0);
+        const fs::path back = dir / "loud.wav";
+        fs::remove(back);
+        ASSERT_EQ(cli("decode '" + output.string() + "' -o '" + back.string() + "'").status, 0);
+        const fs::path raw = dir / "loud.raw";
+        ASSERT_EQ(std::system(("sox '" + back.string() + "' -t raw '" + raw.string() + "'").c_str()), 0);
+        const std::vector<std::int16_t> decoded = rawSamples(raw);
+        ebur128_state* state = ebur128_init(1, 8000, EBUR128_MODE_I);
+        ebur128_add_frames_short(state, decoded.data(), decoded.size());
+        double loudness = 0;
+        ebur128_loudness_global(state, &loudness);
+        ebur128_destroy(&state);
+        EXPECT_NEAR(loudness, row.target, 0.5);
+        for (std::int16_t v : decoded)
+            ASSERT_LT(std::abs(v), 32767);
+    }
+    // Speech this loud would pass the ceiling: the ceiling wins.
+    const fs::path output = dir / "ceiling.mmf";
+    ASSERT_EQ(cli("convert --normalize=-10 -o '" + output.string() + "' '" + speech.string() + "'").status, 0);
+    const fs::path back = dir / "ceiling.wav";
+    ASSERT_EQ(cli("decode '" + output.string() + "' -o '" + back.string() + "'").status, 0);
+    ASSERT_EQ(std::system(("sox '" + back.string() + "' -t raw '" + (dir / "ceiling.raw").string() + "'").c_str()), 0);
+    const std::vector<std::int16_t> held = rawSamples(dir / "ceiling.raw");
+    ebur128_state* state = ebur128_init(1, 8000, EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK);
+    ebur128_add_frames_short(state, held.data(), held.size());
+    double loudness = 0, peak = 0;
+    ebur128_loudness_global(state, &loudness);
+    ebur128_true_peak(state, 0, &peak);
+    ebur128_destroy(&state);
+    EXPECT_LT(loudness, -11);
+    EXPECT_LT(20 * std::log10(peak), -0.5);
+    EXPECT_EQ(cli("convert --normalize --gain 3 a.wav").status, 2);
+    EXPECT_EQ(cli("convert --normalize=-2 a.wav").status, 2);
 }
 
 }  // namespace
