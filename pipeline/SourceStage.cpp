@@ -5,6 +5,7 @@
 
 #include "formats/AiffReader.h"
 #include "formats/SndfileReader.h"
+#include "formats/StreamedWavFile.h"
 #include "formats/WavReader.h"
 #include "pipeline/ResultCodes.h"
 
@@ -98,13 +99,17 @@ std::unique_ptr<SourceStage> SourceStage::openAny(SoundKind kind, InputFile& fil
             return own;
     }
 #ifdef KORVEL_HAVE_SNDFILE
-    auto library = std::make_unique<SndfileReader>(file);
+    // A WAV file written to a pipe is read with the sizes it really has.
+    std::unique_ptr<InputFile> streamed = StreamedWavFile::of(file);
+    auto library = std::make_unique<SndfileReader>(streamed ? *streamed : file);
     const int result = checkLibraryFormat(*library);
     // A file libsndfile cannot read keeps the answer of its own reader.
     if (own && library->format.channels == 0)
         return own;
     const std::int64_t frames = library->frames();
-    return std::unique_ptr<SourceStage>(new SourceStage(std::move(library), result, frames, true));
+    std::unique_ptr<SourceStage> stage(new SourceStage(std::move(library), result, frames, true));
+    stage->view = std::move(streamed);
+    return stage;
 #else
     (void)file;
     if (own)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "formats/ClipFormat.h"
+#include "formats/InputFile.h"
 #include "formats/SampleSource.h"
 
 namespace korvel {
@@ -53,6 +54,9 @@ public:
 private:
     SourceStage(std::unique_ptr<SampleSource> reader, int result, std::int64_t frames, bool library);
 
+    // The view libsndfile reads a streamed WAV file through; it outlives the
+    // reader (members are destroyed in reverse order).
+    std::unique_ptr<InputFile> view;
     std::unique_ptr<SampleSource> source;
     int checked;
     std::int64_t frameTotal = 0;

@@ -94,6 +94,7 @@ TEST_F(MusicInput, EveryKindConvertsAndSoundsLikeItsSource)
         {"song.aiff", "sox " + s + " " + in("song.aiff")},
         {"pipe-ff.wav", "cp " + s + " " + in("pipe-ff.wav")},
         {"pipe-7f.wav", "cp " + s + " " + in("pipe-7f.wav")},
+        {"pipe-0.wav", "cp " + s + " " + in("pipe-0.wav")},
     };
     const fs::path reference = dir / "reference.raw";
     ASSERT_EQ(std::system(("sox " + s + " -t raw -e signed-integer -b 16 -L -c 1 -r 8000 '" + reference.string() + "'").c_str()), 0);
@@ -105,6 +106,8 @@ TEST_F(MusicInput, EveryKindConvertsAndSoundsLikeItsSource)
             streamHeader(dir / row.name, 0xFFFFFFFF);
         if (std::string(row.name) == "pipe-7f.wav")
             streamHeader(dir / row.name, 0x7FFFF000);
+        if (std::string(row.name) == "pipe-0.wav")
+            streamHeader(dir / row.name, 0);
         const fs::path output = dir / "out.mmf";
         const Finished run = cli("convert -o '" + output.string() + "' " + in(row.name));
         ASSERT_EQ(run.status, 0) << run.err;
