@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include "formats/InputFile.h"
 
@@ -35,18 +36,40 @@ sf_count_t seekTo(sf_count_t offset, int whence, void* data)
     return to;
 }
 
+// Bytes read from the file at a time.
+constexpr std::size_t kReadAhead = 64 * 1024;
+
 sf_count_t readInto(void* destination, sf_count_t count, void* data)
 {
     SndfileReader::Cursor& cursor = cursorOf(data);
     auto* out = static_cast<std::uint8_t*>(destination);
     sf_count_t done = 0;
     while (done < count) {
-        const int want = static_cast<int>(std::min<sf_count_t>(count - done, INT_MAX));
-        const int n = cursor.file.readAt(cursor.offset, out + done, want);
+        const std::int64_t inBlock = cursor.offset - cursor.blockAt;
+        if (inBlock >= 0 && inBlock < static_cast<std::int64_t>(cursor.block.size())) {
+            const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(count - done),
+                                                        cursor.block.size() - static_cast<std::size_t>(inBlock));
+            std::copy_n(cursor.block.data() + inBlock, n, out + done);
+            done += static_cast<sf_count_t>(n);
+            cursor.offset += static_cast<std::int64_t>(n);
+            continue;
+        }
+        // A large request goes straight to the file; a small one fills the block.
+        if (count - done >= static_cast<sf_count_t>(kReadAhead)) {
+            const int want = static_cast<int>(std::min<sf_count_t>(count - done, INT_MAX));
+            const int n = cursor.file.readAt(cursor.offset, out + done, want);
+            if (n <= 0)
+                break;
+            done += n;
+            cursor.offset += n;
+            continue;
+        }
+        cursor.block.resize(kReadAhead);
+        const int n = cursor.file.readAt(cursor.offset, cursor.block.data(), static_cast<int>(kReadAhead));
+        cursor.block.resize(static_cast<std::size_t>(std::max(n, 0)));
+        cursor.blockAt = cursor.offset;
         if (n <= 0)
             break;
-        done += n;
-        cursor.offset += n;
     }
     return done;
 }
@@ -66,7 +89,7 @@ constexpr int kBlockFrames = 4096;
 
 }  // namespace
 
-SndfileReader::SndfileReader(InputFile& file) : cursor{file, 0}
+SndfileReader::SndfileReader(InputFile& file) : cursor{file, 0, {}, 0}
 {
     SF_VIRTUAL_IO io{fileLength, seekTo, readInto, writeNothing, tell};
     SF_INFO info{};
@@ -74,9 +97,8 @@ SndfileReader::SndfileReader(InputFile& file) : cursor{file, 0}
     if (handle == nullptr || info.channels <= 0 || info.channels > UINT16_MAX / 2 || info.samplerate <= 0 ||
         info.frames < 0)
         return;
-    // Floating-point samples are scaled to the whole integer range, as the
-    // integer widths are, not truncated toward zero.
-    sf_command(handle, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+    const int subtype = info.format & SF_FORMAT_SUBMASK;
+    floating = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
     totalFrames = info.frames;
     format = ClipFormat::of16Bit(info.samplerate, info.channels,
                                  static_cast<int>(std::min<std::int64_t>(info.frames, INT32_MAX)));
@@ -105,19 +127,30 @@ int SndfileReader::read(std::int16_t* destination, int frames)
     if (format.channels == 0 || destination == nullptr || frames < 0)
         return -1;
     const int channels = format.channels;
-    wide.resize(static_cast<std::size_t>(kBlockFrames) * static_cast<std::size_t>(channels));
+    const std::size_t blockValues = static_cast<std::size_t>(kBlockFrames) * static_cast<std::size_t>(channels);
+    if (floating)
+        real.resize(blockValues);
+    else
+        wide.resize(blockValues);
     int done = 0;
     while (done < frames) {
         const sf_count_t want = std::min(frames - done, kBlockFrames);
-        const sf_count_t got = sf_readf_int(handle, wide.data(), want);
+        const sf_count_t got = floating ? sf_readf_float(handle, real.data(), want) : sf_readf_int(handle, wide.data(), want);
         if (got < 0)
             return -1;
-        // libsndfile gives every width left-justified in 32 bits; its top
-        // 16 bits are the sample.
         const std::size_t values = static_cast<std::size_t>(got) * static_cast<std::size_t>(channels);
         std::int16_t* out = destination + static_cast<std::size_t>(done) * static_cast<std::size_t>(channels);
-        for (std::size_t i = 0; i < values; ++i)
-            out[i] = static_cast<std::int16_t>(wide[i] >> 16);
+        if (floating) {
+            // Full scale is 1.0: the 16-bit value below it, as the integer
+            // widths give, and what passes full scale at its limit.
+            for (std::size_t i = 0; i < values; ++i)
+                out[i] = static_cast<std::int16_t>(std::clamp(std::floor(real[i] * 32768.0f), -32768.0f, 32767.0f));
+        } else {
+            // libsndfile gives every integer width left-justified in 32
+            // bits; its top 16 bits are the sample.
+            for (std::size_t i = 0; i < values; ++i)
+                out[i] = static_cast<std::int16_t>(wide[i] >> 16);
+        }
         done += static_cast<int>(got);
         if (got < want) {
             if (sf_error(handle) != SF_ERR_NO_ERROR)

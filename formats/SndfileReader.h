@@ -38,17 +38,25 @@ public:
     // the kind of file needs for it.
     int seekFrame(int frame) override;
 
-    // Where libsndfile's calls back into the file read.
+    // Where libsndfile's calls back into the file read, and a block of the
+    // file read ahead: a decoder reads a few bytes at a time, and seeking in
+    // a compressed file walks through many small headers.
     struct Cursor {
         InputFile& file;
         std::int64_t offset;
+        std::vector<std::uint8_t> block;
+        std::int64_t blockAt;
     };
 
 private:
     Cursor cursor;
     sf_private_tag* handle = nullptr;
     std::int64_t totalFrames = 0;
+    // Floating-point samples are read as they are and scaled here: the
+    // library's own scaling to integers measures the whole file first.
+    bool floating = false;
     std::vector<int> wide;
+    std::vector<float> real;
 };
 
 }  // namespace korvel
