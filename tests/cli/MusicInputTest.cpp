@@ -84,9 +84,14 @@ TEST_F(MusicInput, EveryKindConvertsAndSoundsLikeItsSource)
     };
     const Row rows[] = {
         {"song.mp3", "lame --quiet -b 128 " + s + " " + in("song.mp3")},
+        // Smaller than the Tessal file it makes: compared with its decoded
+        // size. At 16 kHz libsndfile keeps the encoder's padding, so its
+        // length is not checked.
+        {"thin.mp3", "lame --quiet -b 24 -m m " + s + " " + in("thin.mp3")},
         {"song.flac", "flac --silent -o " + in("song.flac") + " " + s},
         {"song.ogg", "oggenc --quiet -o " + in("song.ogg") + " " + s},
         {"song.opus", "opusenc --quiet " + s + " " + in("song.opus")},
+        // sox writes WAVE_FORMAT_EXTENSIBLE for these two.
         {"wide24.wav", "sox " + s + " -b 24 " + in("wide24.wav")},
         {"float.wav", "sox " + s + " -e floating-point -b 32 " + in("float.wav")},
         {"hi96.wav", "sox " + s + " -r 96000 " + in("hi96.wav")},
@@ -113,13 +118,14 @@ TEST_F(MusicInput, EveryKindConvertsAndSoundsLikeItsSource)
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.err, "");
         const Finished info = cli("info '" + output.string() + "'");
-        EXPECT_NE(info.out.find("8000 Hz, mono, 750 ticks"), std::string::npos) << info.out;
+        if (std::string(row.name) != "thin.mp3")
+            EXPECT_NE(info.out.find("8000 Hz, mono, 750 ticks"), std::string::npos) << info.out;
         const fs::path back = dir / "back.wav";
         fs::remove(back);
         ASSERT_EQ(cli("decode '" + output.string() + "' -o '" + back.string() + "'").status, 0);
         const fs::path backRaw = dir / "back.raw";
         ASSERT_EQ(std::system(("sox '" + back.string() + "' -t raw '" + backRaw.string() + "'").c_str()), 0);
-        EXPECT_GT(bestCorrelation(expected, rawSamples(backRaw), 400), 0.9);
+        EXPECT_GT(bestCorrelation(expected, rawSamples(backRaw), 1200), 0.9);
     }
 }
 
@@ -153,6 +159,14 @@ TEST_F(MusicInput, OutputsGoWhereTheyAreToldAndNeverOverTheInput)
     run = cli("convert --output-dir '" + (dir / "missing").string() + "' '" + a.string() + "'");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("no such folder"), std::string::npos) << run.err;
+
+    // The desktop program's limit on a path's length holds under --strict only.
+    const fs::path deep = dir / std::string(200, 'd');
+    fs::create_directories(deep);
+    const fs::path longName = sox((deep / (std::string(60, 'n') + ".wav")).string(), "-r 8000 -c 1 -b 16", "synth 0.5 sine 440");
+    ASSERT_GE(longName.string().size(), 260u);
+    EXPECT_EQ(cli("convert --strict '" + longName.string() + "'").status, 1);
+    EXPECT_EQ(cli("convert '" + longName.string() + "'").status, 0);
 
     struct Usage {
         std::string arguments;
