@@ -118,8 +118,9 @@ TEST_F(MusicInput, EveryKindConvertsAndSoundsLikeItsSource)
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.err, "");
         const Finished info = cli("info '" + output.string() + "'");
-        if (std::string(row.name) != "thin.mp3")
+        if (std::string(row.name) != "thin.mp3") {
             EXPECT_NE(info.out.find("8000 Hz, mono, 750 ticks"), std::string::npos) << info.out;
+        }
         const fs::path back = dir / "back.wav";
         fs::remove(back);
         ASSERT_EQ(cli("decode '" + output.string() + "' -o '" + back.string() + "'").status, 0);
