@@ -12,6 +12,8 @@
 #include <optional>
 
 #include "dsp/LoudnessMeter.h"
+#include "formats/AiffFormat.h"
+#include "formats/WavFormat.h"
 #include "pipeline/ConversionHost.h"
 #include "pipeline/FileStream.h"
 #include "pipeline/Messages.h"
@@ -177,9 +179,9 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
     if (!request.strict && parts.extension.empty()) {
         std::uint8_t head[4] = {};
         if (file->readAt(0, head, 4) == 4) {
-            if (std::memcmp(head, "RIFF", 4) == 0)
+            if (std::memcmp(head, wav::kRiffId, 4) == 0)
                 kind = SoundKind::wav;
-            else if (std::memcmp(head, "FORM", 4) == 0)
+            else if (std::memcmp(head, aiff::kFormId, 4) == 0)
                 kind = SoundKind::aiff;
         }
     }
