@@ -82,6 +82,17 @@ int main(int argc, char** argv)
                     save(root / "conversion", name + "-" + std::to_string(mode), {mode}, wav);
                 for (std::uint8_t mode : {1, 3})
                     save(root / "conversion", name + "-" + std::to_string(mode), {mode}, aiff);
+                // korvel-cli's way in: WAV and AIFF by name, as another kind,
+                // with an excerpt and with a loudness measure, and a WAV
+                // written to a pipe (its sizes 0).
+                for (std::uint8_t mode : {0, 2, 8, 16})
+                    save(root / "any", name + "-wav-" + std::to_string(mode), {mode}, wav);
+                for (std::uint8_t mode : {1, 2, 9})
+                    save(root / "any", name + "-aiff-" + std::to_string(mode), {mode}, aiff);
+                Bytes streamed = wav;
+                for (std::size_t at : {std::size_t{4}, std::size_t{40}})
+                    std::fill_n(streamed.begin() + static_cast<std::ptrdiff_t>(at), 4, 0);
+                save(root / "any", name + "-streamed", {2}, streamed);
 
                 korvel::AudioClip clip;
                 if (clip.load(false, wav) != 0 || clip.mixDown(0) != 0)

@@ -1,0 +1,85 @@
+// korvel-cli's way in on any bytes: the project's readers first, then
+// libsndfile (through the streamed-WAV view where it applies), the excerpt
+// with its gain and fades, the loudness measure and the audio-track writer.
+// Every accepted input must give a sound file that the file reader takes.
+//
+// The first byte chooses the kind the name would give (bits 0-1: WAV, AIFF,
+// other), the rate (bit 2: 4000 Hz), an excerpt (bit 3) and a loudness
+// measure (bit 4). Sounds of more than two seconds, and filters that need
+// more than a table's worth of coefficients, are passed over.
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <numeric>
+#include <span>
+
+#include "dsp/LoudnessMeter.h"
+#include "formats/ByteStream.h"
+#include "formats/ImageFile.h"
+#include "fuzz/FuzzChecks.h"
+#include "pipeline/ResultCodes.h"
+#include "pipeline/SoundRoad.h"
+#include "pipeline/SourceStage.h"
+#include "tessal/ContentInfo.h"
+#include "tessal/TessalReader.h"
+
+namespace {
+
+constexpr int kMaxSeconds = 2;
+constexpr int kMaxOutputStep = 640;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 1 || size - 1 > (1u << 24))
+        return 0;
+    const int choice = data[0];
+    const korvel::SoundKind kinds[] = {korvel::SoundKind::wav, korvel::SoundKind::aiff, korvel::SoundKind::other,
+                                       korvel::SoundKind::other};
+    const korvel::SoundKind kind = kinds[choice & 3];
+    const int rate = (choice & 4) != 0 ? 4000 : 8000;
+    const std::span<const std::uint8_t> image(data + 1, size - 1);
+    korvel::ImageFile file(image);
+    korvel::ByteStream stream(image.data(), static_cast<int>(image.size()));
+
+    // Checked first, to pass over what would cost too much.
+    {
+        korvel::ByteStream header(image.data(), static_cast<int>(image.size()));
+        const auto checked = korvel::SourceStage::openAny(kind, file, header);
+        if (checked->result() != korvel::kOk)
+            return 0;
+        const korvel::ClipFormat format = checked->format();
+        if (checked->frames() / format.sampleRate >= kMaxSeconds || rate / std::gcd(rate, format.sampleRate) > kMaxOutputStep)
+            return 0;
+    }
+
+    korvel::ExcerptSettings excerpt;
+    if ((choice & 8) != 0)
+        excerpt = {.start = 0.05, .length = 0.5, .fadeIn = 0.02, .fadeOut = 0.1, .gainDb = 4.5};
+    korvel::SoundRoad road;
+    const int built = road.build(korvel::SourceStage::openAny(kind, file, stream), rate, 256, excerpt);
+    if (built != korvel::kOk)
+        return 0;
+    if ((choice & 16) != 0) {
+        korvel::LoudnessMeter meter(rate);
+        if (road.measure(meter) == korvel::kOk) {
+            const double loudness = meter.integratedLoudness();
+            KORVEL_FUZZ_CHECK(!std::isnan(loudness) && !std::isnan(meter.truePeak()));
+        }
+        return 0;
+    }
+    korvel::ContentInfo info;
+    info.codeType = korvel::ContentInfo::kCodeUtf8;
+    std::strcpy(info.slots[korvel::ContentInfo::kSlotTitle], "Any");
+    korvel::ByteVector written;
+    const int length = road.write(info, written);
+    if (length < 0)
+        return 0;
+    KORVEL_FUZZ_CHECK(static_cast<std::size_t>(length) == written.size());
+    const korvel::TessalFile read = korvel::readTessal(written);
+    KORVEL_FUZZ_CHECK(read.sound() && read.sampleRate == rate && read.channels == 1);
+    return 0;
+}
