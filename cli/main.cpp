@@ -194,16 +194,12 @@ int convert(const korvel::ConvertOptions& options)
             return kExitUsage;
         }
     }
-    // Standard input has no name to take a title from: the output's.
-    korvel::ConvertOptions asked = options;
-    if (options.files.front() == "-" && !options.title)
-        asked.title = fs::path(options.output).stem().string();
     std::unique_ptr<korvel::InputFile> standardInput;
     if (options.files.front() == "-" && korvel::nativePlatform().openStandardInput(standardInput) != korvel::Platform::kFileOk) {
         std::fputs("korvel-cli: standard input cannot be read\n", stderr);
         return kExitRefused;
     }
-    korvel::TerminalHost host(asked, stdout, stderr);
+    korvel::TerminalHost host(options, stdout, stderr);
     korvel::ConversionJob job(host, korvel::nativePlatform());
     std::map<std::string, std::string> writtenFrom;  // target, as one name whatever the spelling -> input
     const auto key = [](const std::string& target) {
@@ -216,7 +212,11 @@ int convert(const korvel::ConvertOptions& options)
         korvel::ConversionRequest request;
         request.strict = options.strict;
         request.excerpt = {options.start, options.length, options.fadeIn, options.fadeOut, options.gainDb};
-        request.input = file == "-" ? standardInput.get() : nullptr;
+        if (file == "-") {
+            // Standard input has no name to take a title from: the output's.
+            request.input = standardInput.get();
+            request.baseName = fs::path(options.output).stem().string();
+        }
         request.loudness = options.loudness;
         if (!options.output.empty())
             request.target = options.output;

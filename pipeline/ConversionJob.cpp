@@ -213,7 +213,8 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
     // A sound that libsndfile reads may name its own title.
     const std::string title = checked->title();
     const ConversionSettings settings =
-        host.askSettings(title.empty() ? parts.baseName : title, checked->format().sampleRate);
+        host.askSettings(!title.empty() ? title : !request.baseName.empty() ? request.baseName : parts.baseName,
+                         checked->format().sampleRate);
     restore(settings.lastRect.topLeft(), true);
     if (!settings.accepted)
         return {ConversionOutcome::Kind::cancelled};

@@ -44,8 +44,10 @@ struct ConversionRequest {
     // at the file's rate); the gain that does it is added to the excerpt's,
     // and kept so low that the true peak stays at -1 dBTP or below.
     std::optional<double> loudness;
-    // The sound already opened (standard input): the path only names it.
+    // The sound already opened (standard input): the path only names it,
+    // and baseName stands in for its base name as the default title.
     InputFile* input = nullptr;
+    std::string baseName;
 };
 
 // Turns one dropped sound file into a Tessal file beside it, from the path

@@ -233,6 +233,13 @@ TEST_F(MusicInput, StandardInputIsReadLikeAFile)
     EXPECT_NE(cli("info '" + (dir / "through.mmf").string() + "'").out.find("ST: through"), std::string::npos);
     run = cli("convert -o '" + (dir / "flac.mmf").string() + "' - ", "cat '" + flac.string() + "' | LANG=C");
     EXPECT_EQ(run.status, 0) << run.err;
+    // A title in the file's own tags comes before the output's name.
+    ASSERT_EQ(std::system(("flac --silent -f -T TITLE=Tagged -o '" + (dir / "tagged.flac").string() + "' '" +
+                           wav.string() + "'").c_str()),
+              0);
+    run = cli("convert -o '" + (dir / "tagged.mmf").string() + "' - < '" + (dir / "tagged.flac").string() + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(cli("info '" + (dir / "tagged.mmf").string() + "'").out.find("ST: Tagged\n"), std::string::npos);
     EXPECT_EQ(cli("convert - < '" + wav.string() + "'").status, 2);
     EXPECT_EQ(cli("convert --strict -o x.mmf - < '" + wav.string() + "'").status, 2);
 }
