@@ -9,6 +9,7 @@
 #include "dsp/LaneSums.h"
 #include "dsp/ResamplingEngine.h"
 #include "dsp/ResamplingFilter.h"
+#include "formats/SampleBuffer.h"
 
 namespace korvel {
 
@@ -62,7 +63,7 @@ private:
     int columns = 0;
     int laneStride = 0;
     // The input samples from inputStart to inputEnd (absolute indices).
-    std::vector<std::int16_t> input;
+    SampleBuffer input;
     std::int64_t inputStart = 0;
     std::int64_t inputEnd = 0;
     // The blocks of a batch: where each one's first output falls, its lanes
@@ -78,7 +79,7 @@ private:
     LaneBlock workspaces[2];
     HelperThread helper;
     // Outputs computed but not yet delivered.
-    std::vector<std::int16_t> pending;
+    SampleBuffer pending;
     std::size_t pendingAt = 0;
     std::size_t pendingCount = 0;
     // The input position of the next block's first output; every block

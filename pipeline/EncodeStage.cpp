@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <vector>
 
 #include "dsp/AdpcmCodec.h"
+#include "formats/SampleBuffer.h"
 #include "formats/SampleSource.h"
 
 namespace korvel {
@@ -29,7 +29,7 @@ int EncodeStage::run(SampleSource& source, ByteVector& payload)
     payload.assign(AdpcmCodec::payloadBytes(channels, frames), 0);
 
     AdpcmCodec codec(channels);
-    std::vector<std::int16_t> block(std::min(frames, kBlockFrames) * static_cast<std::size_t>(channels));
+    SampleBuffer block(std::min(frames, kBlockFrames) * static_cast<std::size_t>(channels));
     std::size_t done = 0;
     while (done < frames) {
         // The block is filled before it is coded, however the source parts

@@ -32,6 +32,9 @@ public:
     int rewind() override;
 
 private:
+    // Mixes frames frames of width channels into mono values.
+    static void mixChunk(const std::int16_t* in, int width, int frames, std::int16_t* destination);
+
     SampleSource* reader;
     std::vector<std::int16_t> frameBuffer;
     int delivered = 0;
