@@ -106,6 +106,10 @@ int LaneEngine::prepare()
         helper.wait();
     else
         fill(split, groupCount);
+    // Room for the input of the largest batch (two blocks, or the batch
+    // limit, and the filter's reach), so that the buffer is not moved as it
+    // refills: a move copies it into fresh pages each time.
+    input.reserve(static_cast<std::size_t>(std::max(kMaxBatchInput, 2 * kMaxBlockInput) + kMaxBlockInput + 4 * taps));
     return 1;
 }
 

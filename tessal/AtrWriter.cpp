@@ -5,6 +5,7 @@
 
 #include "formats/ClipFormat.h"
 #include "tessal/ContentInfo.h"
+#include "tessal/Crc16.h"
 #include "tessal/TagValue.h"
 #include "tessal/TessalFormat.h"
 
@@ -51,14 +52,16 @@ ByteVector buildSeekPhrase(std::uint32_t startPoint, std::uint32_t stopPoint)
     return chunk;
 }
 
-ByteVector buildWave(const ByteVector& adpcm)
+// "Awa": the ADPCM payload, appended to out.
+void appendWave(ByteVector& out, const ByteVector& adpcm)
 {
-    ByteVector chunk;
-    appendBytes(chunk, tessal::kAudioWaveId, 4);
-    appendBE32(chunk, static_cast<std::uint32_t>(adpcm.size()));
-    chunk.insert(chunk.end(), adpcm.begin(), adpcm.end());
-    return chunk;
+    appendBytes(out, tessal::kAudioWaveId, 4);
+    appendBE32(out, static_cast<std::uint32_t>(adpcm.size()));
+    out.insert(out.end(), adpcm.begin(), adpcm.end());
 }
+
+// The track's id, size and six header bytes.
+constexpr std::size_t kTrackHeadBytes = 14;
 
 }  // namespace
 
@@ -142,23 +145,28 @@ int AtrWriter::build(int, const ContentInfo& info, const ClipFormat& clip, ByteV
 
     const ByteVector sequence = buildSequence(ticks);
     const ByteVector seekPhrase = buildSeekPhrase(0, static_cast<std::uint32_t>(sequence.size() - 12));
-    const ByteVector wave = buildWave(adpcm);
-    ByteVector track;
-    appendBytes(track, tessal::kAudioTrackId, 4);
-    appendBE32(track, 0);
+    // The track is built in its place in the file, after the contents: the
+    // payload is copied once. Its check characters, computed over it there,
+    // then go into the contents, whose own check characters were computed
+    // with both pairs still "00".
+    begin(out);
+    out.reserve(out.size() + contents.size() + kTrackHeadBytes + seekPhrase.size() + sequence.size() + 8 + adpcm.size() + 2);
+    const std::size_t contentsAt = out.size();
+    out.insert(out.end(), contents.begin(), contents.end());
+    const std::size_t trackAt = out.size();
+    appendBytes(out, tessal::kAudioTrackId, 4);
+    appendBE32(out, 0);
     // Format type 0, sequence type 0, the wave type, the timebase code twice.
     const std::uint8_t head[] = {0x00, 0x00, rate == 4000 ? tessal::kWaveType4000 : tessal::kWaveType8000, 0x00,
                                  tessal::kTimebase4ms, tessal::kTimebase4ms};
-    appendBytes(track, head, sizeof head);
-    track.insert(track.end(), seekPhrase.begin(), seekPhrase.end());
-    track.insert(track.end(), sequence.begin(), sequence.end());
-    track.insert(track.end(), wave.begin(), wave.end());
-    patchSize(track);
-    putBE16(contents.data() + trackCheckAt, checkDigits(track));
-
-    begin(out);
-    out.insert(out.end(), contents.begin(), contents.end());
-    out.insert(out.end(), track.begin(), track.end());
+    appendBytes(out, head, sizeof head);
+    out.insert(out.end(), seekPhrase.begin(), seekPhrase.end());
+    out.insert(out.end(), sequence.begin(), sequence.end());
+    appendWave(out, adpcm);
+    patchSize(out, trackAt);
+    Crc16 track;
+    track.update(out.data() + trackAt, out.size() - trackAt);
+    putBE16(out.data() + contentsAt + trackCheckAt, Crc16::checkCharacters(track.value()));
     finish(out);
     return 0;
 }
