@@ -33,6 +33,10 @@ public:
     // Positions before the given frame; the base does nothing.
     virtual int seekFrame(int frame);
 
+    // Reads until frames frames came or the source ended, however the
+    // source parts them: the number delivered, or the source's failure.
+    int fill(std::int16_t* destination, int frames);
+
     // The sound's format. A reader whose header parse failed leaves
     // channels 0.
     ClipFormat format;

@@ -100,11 +100,9 @@ SndfileReader::SndfileReader(InputFile& file) : cursor{file, 0, {}, 0}
     const int subtype = info.format & SF_FORMAT_SUBMASK;
     floating = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
     totalFrames = info.frames;
+    // The counts in 32 bits, as far as they go: the checks refuse more.
     format = ClipFormat::of16Bit(info.samplerate, info.channels,
                                  static_cast<int>(std::min<std::int64_t>(info.frames, INT32_MAX)));
-    // The byte count in 32 bits, as far as it goes: the checks refuse more.
-    format.dataBytes = static_cast<std::int32_t>(
-        std::min<std::int64_t>(static_cast<std::int64_t>(format.frameCount) * format.blockAlign, INT32_MAX));
     bytesPerSample = 2;
 }
 

@@ -57,6 +57,16 @@ int messageForLoad(int result)
     }
 }
 
+// Why a road for the excerpt could not be built: an excerpt too short to
+// play is refused as a short sound is; anything else stops the conversion
+// (the sound was already checked).
+ConversionOutcome roadRefused(int built, const ExcerptSettings& excerpt)
+{
+    if (built == kPlayTimeTooShort && !excerpt.whole())
+        return refused(kMsgPlayTimeTooShort);
+    return {ConversionOutcome::Kind::stopped};
+}
+
 // The gain in decibels that brings a sound measured by meter to loudness
 // LUFS without its true peak passing -1 dBTP, in hundredths of a decibel,
 // so that a measure that differs in its last bits from build to build gives
@@ -231,9 +241,9 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
         const int measured = measuring.build(openSource(probe), settings.outRate, ResampleStage::kTaps, excerpt);
         if (probe.readFailed())
             return refused(kMsgCannotOpen);
-        if (measured == kPlayTimeTooShort && !excerpt.whole())
-            return refused(kMsgPlayTimeTooShort);
-        if (measured != kOk || measuring.measure(meter) != kOk)
+        if (measured != kOk)
+            return roadRefused(measured, excerpt);
+        if (measuring.measure(meter) != kOk)
             return {ConversionOutcome::Kind::stopped};
         excerpt.gainDb = excerpt.gainDb + normalizingGain(meter, *request.loudness);
     }
@@ -249,11 +259,8 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
     const int built = road.build(std::move(source), settings.outRate, ResampleStage::kTaps, excerpt);
     if (sound.readFailed())
         return refused(kMsgCannotOpen);
-    // An excerpt too short to play is refused as a short sound is.
-    if (built == kPlayTimeTooShort && !excerpt.whole())
-        return refused(kMsgPlayTimeTooShort);
     if (built != kOk)
-        return {ConversionOutcome::Kind::stopped};
+        return roadRefused(built, excerpt);
 
     auto info = std::make_unique<ContentInfo>();
     info->codeType = ContentInfo::kCodeUtf8;

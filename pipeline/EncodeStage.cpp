@@ -36,15 +36,9 @@ int EncodeStage::run(SampleSource& source, ByteVector& payload)
         // The block is filled before it is coded, however the source parts
         // its frames: only the last block may be of an odd count.
         const int want = static_cast<int>(std::min(kBlockFrames, frames - done));
-        int filled = 0;
-        while (filled < want) {
-            const int got = source.read(block.data() + static_cast<std::size_t>(filled) * channels, want - filled);
-            if (got < 0)
-                return got;
-            if (got == 0)
-                break;
-            filled += got;
-        }
+        const int filled = source.fill(block.data(), want);
+        if (filled < 0)
+            return filled;
         codec.encode(block.data(), static_cast<std::size_t>(filled), payload.data() + AdpcmCodec::payloadBytes(channels, done));
         done += static_cast<std::size_t>(filled);
         if (filled < want)

@@ -52,9 +52,7 @@ int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps,
         excerpt = std::make_unique<ExcerptStage>(input, source->frames(), part);
         if (excerpt->prepare() < 0)
             return kFailed;
-        const ClipFormat& format = excerpt->format;
-        // The same rule as for a whole sound: more than 20 whole milliseconds.
-        if (static_cast<int>(static_cast<double>(format.frameCount) / format.sampleRate * 1000.0) <= 20)
+        if (SourceStage::tooShortToPlay(excerpt->format.frameCount, excerpt->format.sampleRate))
             return kPlayTimeTooShort;
         input = excerpt.get();
     }
@@ -82,15 +80,9 @@ int SoundRoad::measure(LoudnessMeter& meter)
     std::vector<std::int16_t> block(kMeasureBlock), decoded(kMeasureBlock);
     ByteVector codes(kMeasureBlock / 2);
     for (;;) {
-        int filled = 0;
-        while (filled < static_cast<int>(kMeasureBlock)) {
-            const int n = keep->read(block.data() + filled, static_cast<int>(kMeasureBlock) - filled);
-            if (n < 0)
-                return n;
-            if (n == 0)
-                break;
-            filled += n;
-        }
+        const int filled = keep->fill(block.data(), static_cast<int>(kMeasureBlock));
+        if (filled < 0)
+            return filled;
         if (filled == 0)
             return kOk;
         const std::size_t count = static_cast<std::size_t>(filled);

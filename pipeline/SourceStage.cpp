@@ -36,10 +36,7 @@ int checkFormat(const SampleSource& reader)
         return kUnsupportedWidth;
     if (reader.format.channels > 2)
         return kTooManyChannels;
-    // Divided first, then scaled, then truncated: at 8000 Hz 168 frames
-    // make 21 ms and pass, 167 frames make 20 ms and fail.
-    double milliseconds = static_cast<double>(reader.format.frameCount) / reader.format.sampleRate * 1000.0;
-    if (static_cast<int>(milliseconds) <= kMinPlayTimeMs)
+    if (SourceStage::tooShortToPlay(reader.format.frameCount, reader.format.sampleRate))
         return kPlayTimeTooShort;
     // The held samples are 16-bit whatever the input's width, so a long
     // 8-bit file can announce more sample bytes than the 32-bit byte count
@@ -60,8 +57,7 @@ int checkLibraryFormat(const SndfileReader& reader)
         return kInputNotRecognised;
     if (format.sampleRate < kMinRate || format.sampleRate > kMaxLibraryRate)
         return kUnsupportedRate;
-    const double milliseconds = static_cast<double>(reader.frames()) / format.sampleRate * 1000.0;
-    if (static_cast<int>(milliseconds) <= kMinPlayTimeMs)
+    if (SourceStage::tooShortToPlay(reader.frames(), format.sampleRate))
         return kPlayTimeTooShort;
     if (reader.frames() > kMaxLibraryFrames)
         return kInputNotRecognised;
@@ -77,6 +73,12 @@ std::unique_ptr<SampleSource> makeReader(bool isAiff, InputStream& file)
 }
 
 }  // namespace
+
+bool SourceStage::tooShortToPlay(std::int64_t frames, int sampleRate)
+{
+    const double milliseconds = static_cast<double>(frames) / sampleRate * 1000.0;
+    return static_cast<int>(milliseconds) <= kMinPlayTimeMs;
+}
 
 SourceStage::SourceStage(bool isAiff, InputStream& file)
     : source(makeReader(isAiff, file)), checked(checkFormat(*source)), frameTotal(source->format.frameCount)

@@ -42,6 +42,11 @@ public:
     // kTooManyChannels or kPlayTimeTooShort, tested in that order.
     int result() const { return checked; }
     SampleSource& reader() { return *source; }
+    // The rule every sound and every excerpt must pass: more than 20 whole
+    // milliseconds, divided first, then scaled, then truncated (at 8000 Hz
+    // 168 frames make 21 ms and pass, 167 make 20 ms and fail).
+    static bool tooShortToPlay(std::int64_t frames, int sampleRate);
+
     // The sound as the pipeline holds it: 16-bit samples at the input's rate.
     ClipFormat format() const;
     // The title the file's own tags give, where libsndfile reads it; empty

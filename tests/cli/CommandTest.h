@@ -20,6 +20,16 @@
 
 namespace korvel::test {
 
+// The samples of a raw file of signed 16-bit little-endian values.
+inline std::vector<std::int16_t> rawSamples(const std::filesystem::path& path)
+{
+    const std::vector<std::uint8_t> raw = readFile(path);
+    std::vector<std::int16_t> out(raw.size() / 2);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<std::int16_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
+    return out;
+}
+
 struct Finished {
     int status;
     std::string out;

@@ -147,10 +147,7 @@ TEST_F(ConvertCommand, WrittenFilesAreSoundAndSoundLikeTheirInput)
                                std::to_string(row.rate) + " '" + reference.string() + "' 2>/dev/null")
                                   .c_str()),
                   0);
-        const std::vector<std::uint8_t> raw = readFile(reference);
-        std::vector<std::int16_t> expected(raw.size() / 2);
-        for (std::size_t i = 0; i < expected.size(); ++i)
-            expected[i] = static_cast<std::int16_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
+        const std::vector<std::int16_t> expected = test::rawSamples(reference);
         std::vector<std::int16_t> decoded(2 * audio.adpcm.size());
         AdpcmDecoder decoder;
         decoder.reset();

@@ -19,18 +19,10 @@ namespace korvel {
 namespace {
 
 using test::Finished;
+using test::rawSamples;
 using test::readFile;
 using MusicInput = test::CommandTest;
 namespace fs = std::filesystem;
-
-std::vector<std::int16_t> rawSamples(const fs::path& path)
-{
-    const std::vector<std::uint8_t> raw = readFile(path);
-    std::vector<std::int16_t> out(raw.size() / 2);
-    for (std::size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<std::int16_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
-    return out;
-}
 
 // The best correlation of b against a over shifts of up to maxLag samples
 // either way: an encoder's delay moves the sound a little.
