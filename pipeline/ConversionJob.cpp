@@ -85,17 +85,13 @@ double normalizingGain(const LoudnessMeter& meter, double loudness)
 }
 
 // Copies at most 256 bytes of a text into a slot, ending at a whole
-// character of the current locale; the zeroed slot supplies the terminator.
-void copyText(char* slot, const std::string& text)
+// character; the zeroed slot supplies the terminator.
+void copyText(char* slot, const std::string& text, TextCoding coding)
 {
     std::size_t length = 0;
     std::mbstate_t state{};
     while (length < text.size()) {
-        std::size_t n = std::mbrlen(text.data() + length, text.size() - length, &state);
-        if (n == 0 || n > text.size() - length) {
-            state = std::mbstate_t{};
-            n = 1;
-        }
+        const std::size_t n = characterBytes(text.data() + length, text.size() - length, coding, state);
         if (length + n > static_cast<std::size_t>(ContentInfo::kMaxTextBytes))
             break;
         length += n;
@@ -266,9 +262,10 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
     info->codeType = ContentInfo::kCodeUtf8;
     // The writer reads the texts in the code page they were typed in.
     platform.useUserLocale();
+    info->coding = nativeTextCoding();
     info->permissions = settings.permissions;
-    copyText(info->slots[ContentInfo::kSlotTitle], settings.title);
-    copyText(info->slots[ContentInfo::kSlotCopyright], settings.copyright);
+    copyText(info->slots[ContentInfo::kSlotTitle], settings.title, info->coding);
+    copyText(info->slots[ContentInfo::kSlotCopyright], settings.copyright, info->coding);
     char date[9] = {};
     if (ConversionJob::dateStamp(date, sizeof date) == 8)
         std::memcpy(info->slots[ContentInfo::kSlotDate], date, sizeof date);

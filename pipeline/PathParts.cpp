@@ -18,7 +18,7 @@ char asciiLower(char c)
 
 }  // namespace
 
-PathParts splitPath(std::string_view path, bool windowsStyle)
+PathParts splitPath(std::string_view path, bool windowsStyle, TextCoding coding)
 {
     PathParts parts;
     std::size_t start = 0;
@@ -38,13 +38,7 @@ PathParts splitPath(std::string_view path, bool windowsStyle)
         } else if (c == '.') {
             lastDot = i;
         }
-        const std::size_t n = std::mbrlen(path.data() + i, path.size() - i, &state);
-        if (n == 0 || n > path.size() - i) {
-            state = std::mbstate_t{};
-            ++i;
-        } else {
-            i += n;
-        }
+        i += characterBytes(path.data() + i, path.size() - i, coding, state);
     }
     parts.directory = std::string(path.substr(start, nameStart - start));
     if (lastDot == std::string_view::npos) {
@@ -59,9 +53,9 @@ PathParts splitPath(std::string_view path, bool windowsStyle)
 PathParts splitPath(std::string_view path)
 {
 #ifdef _WIN32
-    return splitPath(path, true);
+    return splitPath(path, true, nativeTextCoding());
 #else
-    return splitPath(path, false);
+    return splitPath(path, false, nativeTextCoding());
 #endif
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "tessal/TextCoding.h"
+
 namespace korvel {
 
 // A path split as the job uses it: C:\sounds\my.song.wav has the drive "C:",
@@ -17,12 +19,12 @@ struct PathParts {
 };
 
 // Windows paths know drive letters and both separators, "\" and "/"; POSIX
-// paths only "/". Both characters of a double-byte character of the current
-// locale are passed over together, so that a trail byte of 0x5C is not taken
-// for a separator.
-PathParts splitPath(std::string_view path, bool windowsStyle);
+// paths only "/". The bytes of a multibyte character in `coding` are passed
+// over together, so that a trail byte of 0x5C in a double-byte code page is
+// not taken for a separator.
+PathParts splitPath(std::string_view path, bool windowsStyle, TextCoding coding);
 
-// The native style of the platform the program runs on.
+// The native style and coding of the platform the program runs on.
 PathParts splitPath(std::string_view path);
 
 // Compares ASCII letters without regard to case and every other byte

@@ -10,6 +10,8 @@
 #include <new>
 #include <vector>
 
+#include "pipeline/WideText.h"
+
 namespace korvel {
 
 namespace {
@@ -17,11 +19,11 @@ namespace {
 // Large reads and writes go in pieces that a DWORD count can describe.
 constexpr DWORD kPiece = 1u << 24;
 
-std::string directoryOf(const std::string& path)
+std::wstring directoryOf(const std::wstring& path)
 {
-    const std::size_t separator = path.find_last_of("\\/");
-    if (separator == std::string::npos)
-        return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : ".";
+    const std::size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos)
+        return path.size() >= 2 && path[1] == L':' ? path.substr(0, 2) : L".";
     return path.substr(0, separator + 1);
 }
 
@@ -120,7 +122,7 @@ int Win32Platform::openFile(const std::string& path, std::unique_ptr<InputFile>&
     // Other programs may go on reading and writing the file meanwhile, and
     // since the job keeps it open while the settings dialog is shown, also
     // rename or delete it, as they could if it were read whole and closed.
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE handle = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return kFileCannotOpen;
@@ -142,7 +144,7 @@ namespace {
 // A temporary file beside the target that replaces it on commit: "kvlXXXX.tmp".
 class NewFile : public OutputFile {
 public:
-    NewFile(HANDLE handle, std::string temporary, std::string target)
+    NewFile(HANDLE handle, std::wstring temporary, std::wstring target)
         : handle(handle), temporary(std::move(temporary)), target(std::move(target))
     {
     }
@@ -151,7 +153,7 @@ public:
         if (handle != INVALID_HANDLE_VALUE)
             CloseHandle(handle);
         if (!committed)
-            DeleteFileA(temporary.c_str());
+            DeleteFileW(temporary.c_str());
     }
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
@@ -167,7 +169,7 @@ public:
         const bool closed = CloseHandle(handle) != 0;
         handle = INVALID_HANDLE_VALUE;
         if (!flushed || !closed ||
-            !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return Platform::kFileCannotWrite;
         committed = true;
         return Platform::kFileOk;
@@ -175,8 +177,8 @@ public:
 
 private:
     HANDLE handle;
-    std::string temporary;
-    std::string target;
+    std::wstring temporary;
+    std::wstring target;
     bool committed = false;
 };
 
@@ -185,18 +187,19 @@ private:
 int Win32Platform::createFile(const std::string& path, std::unique_ptr<OutputFile>& file)
 {
     file.reset();
-    char temporary[MAX_PATH] = {};
-    if (GetTempFileNameA(directoryOf(path).c_str(), "kvl", 0, temporary) == 0)
+    const std::wstring target = widen(path);
+    wchar_t temporary[MAX_PATH] = {};
+    if (GetTempFileNameW(directoryOf(target).c_str(), L"kvl", 0, temporary) == 0)
         return kFileCannotOpen;
-    HANDLE handle = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        DeleteFileA(temporary);
+        DeleteFileW(temporary);
         return kFileCannotOpen;
     }
-    file.reset(new (std::nothrow) NewFile(handle, temporary, path));
+    file.reset(new (std::nothrow) NewFile(handle, temporary, target));
     if (!file) {
         CloseHandle(handle);
-        DeleteFileA(temporary);
+        DeleteFileW(temporary);
         throw std::bad_alloc();
     }
     return kFileOk;
@@ -204,13 +207,13 @@ int Win32Platform::createFile(const std::string& path, std::unique_ptr<OutputFil
 
 double Win32Platform::queryFreeSpace(const PathParts& path)
 {
-    const std::string root = !path.drive.empty() ? path.drive + "\\" : path.directory;
-    const char* rootName = root.empty() ? nullptr : root.c_str();
+    const std::wstring root = widen(!path.drive.empty() ? path.drive + "\\" : path.directory);
+    const wchar_t* rootName = root.empty() ? nullptr : root.c_str();
     // Looked up at run time: the oldest systems have only the cluster counts.
-    using FreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+    using FreeSpaceEx = BOOL(WINAPI*)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     auto freeSpaceEx =
-        kernel != nullptr ? reinterpret_cast<FreeSpaceEx>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
+        kernel != nullptr ? reinterpret_cast<FreeSpaceEx>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExW")))
                           : nullptr;
     if (freeSpaceEx != nullptr) {
         // The bytes this user may take, within a quota.
@@ -220,7 +223,7 @@ double Win32Platform::queryFreeSpace(const PathParts& path)
         return static_cast<double>(available.QuadPart);
     }
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
-    if (!GetDiskFreeSpaceA(rootName, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+    if (!GetDiskFreeSpaceW(rootName, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
         return -1;
     return static_cast<double>(freeClusters) * sectorsPerCluster * bytesPerSector;
 }
@@ -237,22 +240,13 @@ bool Win32Platform::japaneseInterface()
 
 std::string Win32Platform::messageText(int number)
 {
-    // The string table's text in UTF-16, or the list's UTF-8 text converted.
+    // The string table's text in UTF-16 where the program has one.
     const wchar_t* resource = nullptr;
-    int length = LoadStringW(GetModuleHandleA(nullptr), static_cast<UINT>(number), reinterpret_cast<LPWSTR>(&resource), 0);
-    std::wstring wide;
-    if (length > 0 && resource != nullptr) {
-        wide.assign(resource, static_cast<std::size_t>(length));
-    } else {
-        const std::string utf8 = Platform::messageText(number);
-        wide.resize(utf8.size());
-        wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                                                 wide.data(), static_cast<int>(wide.size()))));
-    }
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), bytes, nullptr, nullptr);
-    return text;
+    const int length =
+        LoadStringW(GetModuleHandleA(nullptr), static_cast<UINT>(number), reinterpret_cast<LPWSTR>(&resource), 0);
+    if (length > 0 && resource != nullptr)
+        return narrow(std::wstring_view(resource, static_cast<std::size_t>(length)));
+    return Platform::messageText(number);
 }
 
 Platform& nativePlatform()

@@ -4,7 +4,8 @@
 
 namespace korvel {
 
-// The services on Windows, through the ANSI functions of the system.
+// The services on Windows, through the UTF-16 functions of the system:
+// names and texts come and go as UTF-8 (WideText).
 class Win32Platform : public Platform {
 public:
     int openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
@@ -13,15 +14,14 @@ public:
     int createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
     // The volume whose root is the drive letter, or the directory of a path
     // without one (a network path): the bytes available to the user by
-    // GetDiskFreeSpaceExA where the system has it, else GetDiskFreeSpaceA's
+    // GetDiskFreeSpaceExW where the system has it, else GetDiskFreeSpaceW's
     // cluster counts.
     double queryFreeSpace(const PathParts& path) override;
     void useUserLocale() override;
     // The system's user-interface language.
     bool japaneseInterface() override;
     // From the program's string table where it has one (the desktop
-    // program), else from the message list; in the ANSI code page, as the
-    // ANSI functions of the windows and the console take it.
+    // program), else from the message list; in UTF-8, as every text inside.
     std::string messageText(int number) override;
 };
 

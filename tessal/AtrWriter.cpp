@@ -92,7 +92,7 @@ ByteVector AtrWriter::buildContents(const ContentInfo& info, std::size_t& trackC
             continue;
         appendBytes(chunk, entry.tag, 2);
         chunk.push_back(':');
-        appendTagValue(chunk, text.c_str(), info.codeType);
+        appendTagValue(chunk, text.c_str(), info.codeType, info.coding);
         chunk.push_back(',');
     }
     appendCheckEntry(chunk, tessal::kTrackCheckEntry, trackCheckAt);

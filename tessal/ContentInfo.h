@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "tessal/TextCoding.h"
+
 namespace korvel {
 
 // The texts and flags of a file's contents information. Each slot holds a
@@ -28,6 +30,8 @@ struct ContentInfo {
     // 0, 1 or 2: the bytes as stored, with "," and "\" escaped; kCodeUtf8:
     // converted; any other value: every present tag gets an empty value.
     std::uint8_t codeType = 0;
+    // How the slots' bytes are to be read.
+    TextCoding coding = TextCoding::locale;
     std::uint8_t permissions = 0;
     char slots[kSlotCount][kSlotBytes] = {};
 };

@@ -32,10 +32,10 @@ protected:
         return false;
     }
 
-    static std::string value(const std::string& text, std::uint8_t codeType)
+    static std::string value(const std::string& text, std::uint8_t codeType, TextCoding coding = TextCoding::locale)
     {
         ByteVector out;
-        appendTagValue(out, text.c_str(), codeType);
+        appendTagValue(out, text.c_str(), codeType, coding);
         return std::string(out.begin(), out.end());
     }
 
@@ -132,6 +132,12 @@ TEST_F(TagValue, ShiftJisTextIsConvertedAndItsTrailBytesAreNotEscaped)
     EXPECT_EQ(value("a\\" + table, 1), "a\\\\" + table);
     // A lead byte at the very end has no trail byte to take along.
     EXPECT_EQ(value("a\x95", 2), "a\x95");
+
+    // Texts carried as UTF-8 are read as UTF-8 whatever the locale, though
+    // their bytes would make Shift-JIS too: "ぁ," is E3 81 81 2C.
+    EXPECT_EQ(value("\xE3\x81\x81,", ContentInfo::kCodeUtf8, TextCoding::utf8), "\xE3\x81\x81\\,");
+    EXPECT_EQ(value("\xE3\x81\x81,", 0, TextCoding::utf8), "\xE3\x81\x81\\,");
+    EXPECT_EQ(value("\x93\xFA", ContentInfo::kCodeUtf8, TextCoding::utf8), "");
 }
 
 // The "C" locale of services and containers reads no byte above 0x7F:
