@@ -3,7 +3,8 @@
 #include <string>
 
 #include "pipeline/SettingsRules.h"
-#include "tessal/TagValue.h"
+#include "cli/ConsoleText.h"
+#include "tessal/TextCoding.h"
 
 namespace korvel {
 
@@ -31,15 +32,15 @@ ConversionSettings TerminalHost::askSettings(const std::string& baseName, int in
 {
     ConversionSettings settings;
     if (options.rate && !SettingsRules::rateAllowed(*options.rate, inputRate)) {
-        std::fprintf(err, "korvel-cli: %s: --rate 8000 needs a sound of 8000 Hz or more (this one has %d Hz)\n",
+        printText(err, "korvel-cli: %s: --rate 8000 needs a sound of 8000 Hz or more (this one has %d Hz)\n",
                      file.c_str(), inputRate);
         return settings;
     }
     // The base name as the title must be readable as text, or the file
     // would have an empty title without a word.
     std::u16string units;
-    if (!options.title && !multibyteToUtf16(baseName.c_str(), units)) {
-        std::fprintf(err,
+    if (!options.title && !textToUtf16(baseName.c_str(), nativeTextCoding(), units)) {
+        printText(err,
                      "korvel-cli: %s: the file name is neither in the character set of the locale nor UTF-8, so it "
                      "cannot be the title; give one with --title\n",
                      file.c_str());
@@ -56,10 +57,10 @@ ConversionSettings TerminalHost::askSettings(const std::string& baseName, int in
 ScreenPoint TerminalHost::showMessage(MessageKind kind, const std::string& text)
 {
     if (kind == MessageKind::success) {
-        std::fprintf(out, "%s\n", text.c_str());
+        printText(out, "%s\n", text.c_str());
         std::fflush(out);
     } else {
-        std::fprintf(err, "korvel-cli: %s: %s\n", file.c_str(), text.c_str());
+        printText(err, "korvel-cli: %s: %s\n", file.c_str(), text.c_str());
     }
     return {};
 }

@@ -1,7 +1,9 @@
 // korvel-cli: converts sound files into Tessal files from a terminal,
 // through the same conversion job as the desktop program.
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "pipeline/WideText.h"
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -16,13 +18,14 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
+#include "cli/ConsoleText.h"
 #include "cli/InfoReport.h"
 #include "cli/StandardOutput.h"
 #include "cli/TerminalHost.h"
 #include "pipeline/ConversionJob.h"
 #include "pipeline/Platform.h"
 #include "pipeline/WavImage.h"
-#include "tessal/TagValue.h"
+#include "tessal/TextCoding.h"
 #include "tessal/TessalReader.h"
 
 #ifndef KORVEL_VERSION
@@ -53,6 +56,27 @@ int exitCode(const korvel::ConversionOutcome& outcome)
     return kExitStopped;
 }
 
+// Names are the system's bytes on POSIX systems and UTF-8 on Windows, where
+// the paths of the standard library would take a narrow name in the ANSI
+// code page.
+std::filesystem::path pathOf(const std::string& name)
+{
+#ifdef _WIN32
+    return std::filesystem::path(korvel::widen(name));
+#else
+    return std::filesystem::path(name);
+#endif
+}
+
+std::string nameOf(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    return korvel::narrow(path.native());
+#else
+    return path.native();
+#endif
+}
+
 // True when the path leads to what standard output is (a link such as
 // /dev/stdout, or the terminal or pipe it is).
 bool namesStandardOutput(const std::string& path)
@@ -81,16 +105,16 @@ int info(const korvel::InspectOptions& options)
         std::unique_ptr<korvel::InputFile> input;
         const int opened = korvel::nativePlatform().openFile(name, input);
         if (opened != korvel::Platform::kFileOk) {
-            std::fprintf(stderr, "korvel-cli: %s: %s\n", name.c_str(), openProblem(opened));
+            korvel::printText(stderr, "korvel-cli: %s: %s\n", name.c_str(), openProblem(opened));
             status = kExitRefused;
             continue;
         }
         const korvel::TessalFile file = korvel::readTessal(*input);
         const std::string report = options.json ? korvel::infoJson(name, file) + "\n" : korvel::infoText(name, file);
-        std::fputs(report.c_str(), stdout);
+        korvel::writeText(stdout, report);
         if (!file.sound()) {
             const korvel::TessalFault& first = file.faults.front();
-            std::fprintf(stderr, "korvel-cli: %s: offset %zu: %s\n", name.c_str(), first.offset, first.text.c_str());
+            korvel::printText(stderr, "korvel-cli: %s: offset %zu: %s\n", name.c_str(), first.offset, first.text.c_str());
             status = kExitRefused;
         }
     }
@@ -107,26 +131,26 @@ int decode(const korvel::InspectOptions& options)
     std::unique_ptr<korvel::InputFile> input;
     const int opened = platform.openFile(name, input);
     if (opened != korvel::Platform::kFileOk) {
-        std::fprintf(stderr, "korvel-cli: %s: %s\n", name.c_str(), openProblem(opened));
+        korvel::printText(stderr, "korvel-cli: %s: %s\n", name.c_str(), openProblem(opened));
         return kExitRefused;
     }
     const korvel::TessalFile layout = korvel::readTessalLayout(*input);
     // Every ADPCM byte gives two 16-bit samples.
     const std::uint64_t dataBytes = 4 * static_cast<std::uint64_t>(layout.adpcmLength);
     if (layout.hasAudio() && dataBytes > korvel::kMaxWavDataBytes) {
-        std::fprintf(stderr, "korvel-cli: %s: %llu bytes of samples are more than a WAV file can hold (4 GiB)\n",
+        korvel::printText(stderr, "korvel-cli: %s: %llu bytes of samples are more than a WAV file can hold (4 GiB)\n",
                      name.c_str(), static_cast<unsigned long long>(dataBytes));
         return kExitRefused;
     }
     const korvel::TessalFile file = korvel::readTessal(*input);
     if (!file.hasAudio()) {
-        std::fprintf(stderr, "korvel-cli: %s: no sound to decode%s%s\n", name.c_str(), file.sound() ? "" : ": ",
+        korvel::printText(stderr, "korvel-cli: %s: no sound to decode%s%s\n", name.c_str(), file.sound() ? "" : ": ",
                      file.sound() ? "" : file.faults.front().text.c_str());
         return kExitRefused;
     }
     const std::uint64_t frames = 2 * static_cast<std::uint64_t>(file.adpcmLength) / static_cast<std::uint64_t>(file.channels);
 
-    const std::string output = options.output.empty() ? fs::path(name).replace_extension(".wav").string() : options.output;
+    const std::string output = options.output.empty() ? nameOf(pathOf(name).replace_extension(".wav")) : options.output;
     std::error_code error;
     // "-", or a name for it such as /dev/stdout: the summary then goes to
     // standard error, not into the WAV file.
@@ -134,19 +158,19 @@ int decode(const korvel::InspectOptions& options)
     // The sound file the Tessal file was made from usually has that name:
     // the default never replaces anything there, not even a dangling link;
     // only -o does.
-    if (options.output.empty() && fs::symlink_status(output, error).type() != fs::file_type::not_found) {
-        std::fprintf(stderr, "korvel-cli: %s exists; name the WAV file with -o\n", output.c_str());
+    if (options.output.empty() && fs::symlink_status(pathOf(output), error).type() != fs::file_type::not_found) {
+        korvel::printText(stderr, "korvel-cli: %s exists; name the WAV file with -o\n", output.c_str());
         return kExitRefused;
     }
-    if (!toStandardOutput && fs::equivalent(output, name, error)) {
-        std::fprintf(stderr, "korvel-cli: %s: the WAV file would replace the Tessal file\n", name.c_str());
+    if (!toStandardOutput && fs::equivalent(pathOf(output), pathOf(name), error)) {
+        korvel::printText(stderr, "korvel-cli: %s: the WAV file would replace the Tessal file\n", name.c_str());
         return kExitRefused;
     }
     std::unique_ptr<korvel::OutputFile> out;
     if (output == "-") {
         out = std::make_unique<korvel::StandardOutput>();
     } else if (const int created = platform.createFile(output, out); created != korvel::Platform::kFileOk) {
-        std::fprintf(stderr, "korvel-cli: %s: %s\n", output.c_str(),
+        korvel::printText(stderr, "korvel-cli: %s: %s\n", output.c_str(),
                      created == korvel::Platform::kFileReadOnly ? "is read-only; not replaced" : "cannot be written");
         return kExitRefused;
     }
@@ -164,15 +188,15 @@ int decode(const korvel::InspectOptions& options)
     if (decoded)
         written = out->commit() == korvel::Platform::kFileOk;
     if (!written || !decoded) {
-        std::fprintf(stderr, "korvel-cli: %s: %s\n", written ? name.c_str() : output.c_str(),
+        korvel::printText(stderr, "korvel-cli: %s: %s\n", written ? name.c_str() : output.c_str(),
                      written ? "cannot be read" : "cannot be written");
         return kExitRefused;
     }
     if (!file.sound())
-        std::fprintf(stderr, "korvel-cli: %s: decoded, but offset %zu: %s\n", name.c_str(), file.faults.front().offset,
+        korvel::printText(stderr, "korvel-cli: %s: decoded, but offset %zu: %s\n", name.c_str(), file.faults.front().offset,
                      file.faults.front().text.c_str());
     // The WAV file itself may be on standard output.
-    std::fprintf(toStandardOutput ? stderr : stdout, "%s: %d Hz, %s, %llu frames\n", output.c_str(), file.sampleRate,
+    korvel::printText(toStandardOutput ? stderr : stdout, "%s: %d Hz, %s, %llu frames\n", output.c_str(), file.sampleRate,
                  file.channels == 2 ? "stereo" : "mono", static_cast<unsigned long long>(frames));
     return file.sound() ? kExitWritten : kExitRefused;
 }
@@ -188,15 +212,15 @@ int convert(const korvel::ConvertOptions& options)
                                                          {"--copyright", options.copyright}};
     for (const auto& [option, text] : texts) {
         std::u16string units;
-        if (!korvel::multibyteToUtf16(text.c_str(), units)) {
-            std::fprintf(stderr, "korvel-cli: %s: the text is neither in the character set of the locale nor UTF-8\n%s",
+        if (!korvel::textToUtf16(text.c_str(), korvel::nativeTextCoding(), units)) {
+            korvel::printText(stderr, "korvel-cli: %s: the text is neither in the character set of the locale nor UTF-8\n%s",
                          option, korvel::usageText());
             return kExitUsage;
         }
     }
     std::unique_ptr<korvel::InputFile> standardInput;
     if (options.files.front() == "-" && korvel::nativePlatform().openStandardInput(standardInput) != korvel::Platform::kFileOk) {
-        std::fputs("korvel-cli: standard input cannot be read\n", stderr);
+        korvel::writeText(stderr, "korvel-cli: standard input cannot be read\n");
         return kExitRefused;
     }
     korvel::TerminalHost host(options, stdout, stderr);
@@ -204,8 +228,8 @@ int convert(const korvel::ConvertOptions& options)
     std::map<std::string, std::string> writtenFrom;  // target, as one name whatever the spelling -> input
     const auto key = [](const std::string& target) {
         std::error_code error;
-        const fs::path canonical = fs::weakly_canonical(target, error);
-        return error ? target : canonical.string();
+        const fs::path canonical = fs::weakly_canonical(pathOf(target), error);
+        return error ? target : nameOf(canonical);
     };
     int status = kExitWritten;
     for (const std::string& file : options.files) {
@@ -215,26 +239,26 @@ int convert(const korvel::ConvertOptions& options)
         if (file == "-") {
             // Standard input has no name to take a title from: the output's.
             request.input = standardInput.get();
-            request.baseName = fs::path(options.output).stem().string();
+            request.baseName = nameOf(pathOf(options.output).stem());
         }
         request.loudness = options.loudness;
         if (!options.output.empty())
             request.target = options.output;
         else if (!options.outputDirectory.empty())
-            request.target = (fs::path(options.outputDirectory) /
-                              fs::path(korvel::ConversionJob::outputPath(file)).filename()).string();
+            request.target =
+                nameOf(pathOf(options.outputDirectory) / pathOf(korvel::ConversionJob::outputPath(file)).filename());
         const std::string target = request.target.empty() ? korvel::ConversionJob::outputPath(file) : request.target;
         const std::string targetKey = key(target);
         int code = kExitRefused;
         std::error_code error;
         const auto earlier = writtenFrom.find(targetKey);
-        const fs::path folder = fs::path(target).parent_path();
+        const fs::path folder = pathOf(target).parent_path();
         if (!request.target.empty() && !folder.empty() && !fs::is_directory(folder, error)) {
-            std::fprintf(stderr, "korvel-cli: %s: no such folder\n", folder.string().c_str());
-        } else if (file != "-" && fs::equivalent(target, file, error)) {
-            std::fprintf(stderr, "korvel-cli: %s: the Tessal file would replace the sound file\n", file.c_str());
-        } else if (earlier != writtenFrom.end() && fs::exists(target, error)) {
-            std::fprintf(stderr, "korvel-cli: %s: will not replace %s, just written from %s\n", file.c_str(),
+            korvel::printText(stderr, "korvel-cli: %s: no such folder\n", nameOf(folder).c_str());
+        } else if (file != "-" && fs::equivalent(pathOf(target), pathOf(file), error)) {
+            korvel::printText(stderr, "korvel-cli: %s: the Tessal file would replace the sound file\n", file.c_str());
+        } else if (earlier != writtenFrom.end() && fs::exists(pathOf(target), error)) {
+            korvel::printText(stderr, "korvel-cli: %s: will not replace %s, just written from %s\n", file.c_str(),
                          target.c_str(), earlier->second.c_str());
         } else {
             host.beginFile(file);
@@ -243,16 +267,16 @@ int convert(const korvel::ConvertOptions& options)
             if (code == kExitWritten)
                 writtenFrom[targetKey] = file;
             if (outcome.cut)
-                std::fprintf(stderr, "korvel-cli: %s: only the first 66.04 s fit; choose with --start/--length\n",
+                korvel::printText(stderr, "korvel-cli: %s: only the first 66.04 s fit; choose with --start/--length\n",
                              file.c_str());
         }
         if (code == kExitStopped)
-            std::fprintf(stderr,
+            korvel::printText(stderr,
                          "korvel-cli: %s: no file written: a conversion stage stopped (for example, the Tessal file "
                          "would be larger than the sound file)\n",
                          file.c_str());
         if (code == kExitUsage)
-            std::fputs(korvel::usageText(), stderr);
+            korvel::writeText(stderr, korvel::usageText());
         // The first file that failed decides the exit status.
         if (status == kExitWritten)
             status = code;
@@ -264,13 +288,13 @@ int run(const korvel::CommandLine& line)
 {
     switch (line.action) {
     case korvel::CommandLine::Action::help:
-        std::fputs(korvel::usageText(), stdout);
+        korvel::writeText(stdout, korvel::usageText());
         return kExitWritten;
     case korvel::CommandLine::Action::version:
-        std::printf("korvel-cli %s\n", KORVEL_VERSION);
+        korvel::printText(stdout, "korvel-cli %s\n", KORVEL_VERSION);
         return kExitWritten;
     case korvel::CommandLine::Action::usageError:
-        std::fprintf(stderr, "korvel-cli: %s\n%s", line.error.c_str(), korvel::usageText());
+        korvel::printText(stderr, "korvel-cli: %s\n%s", line.error.c_str(), korvel::usageText());
         return kExitUsage;
     case korvel::CommandLine::Action::info:
         return info(line.inspect);
@@ -284,23 +308,59 @@ int run(const korvel::CommandLine& line)
 
 }  // namespace
 
-int main(int argc, char** argv)
+namespace {
+
+// The command line's arguments as the program carries its names and texts.
+#ifdef _WIN32
+std::string argumentText(const wchar_t* argument)
 {
-    // Paths and texts are read in the user's multibyte encoding.
-    std::setlocale(LC_CTYPE, "");
+    return korvel::narrow(argument);
+}
+#else
+std::string argumentText(const char* argument)
+{
+    return argument;
+}
+#endif
+
+template <typename Char>
+int runCommandLine(int argc, Char** argv)
+{
     int status = kExitRefused;
     try {
-        status = run(korvel::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));
+        std::vector<std::string> arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments.push_back(argumentText(argv[i]));
+        status = run(korvel::parseCommandLine(arguments));
     } catch (const std::bad_alloc&) {
-        std::fputs("korvel-cli: not enough memory\n", stderr);
+        korvel::writeText(stderr, "korvel-cli: not enough memory\n");
         status = kExitRefused;
     }
     // Whatever was printed must have arrived: a full disk or a closed pipe
     // behind standard output is a failure, not a success.
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fputs("korvel-cli: standard output: write error\n", stderr);
+        korvel::writeText(stderr, "korvel-cli: standard output: write error\n");
         if (status == kExitWritten)
             status = kExitRefused;
     }
     return status;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// The command line in UTF-16, so that every name and text arrives whole,
+// whatever the ANSI code page can spell; carried on as UTF-8.
+int wmain(int argc, wchar_t** argv)
+{
+    std::setlocale(LC_CTYPE, "");
+    return runCommandLine(argc, argv);
+}
+#else
+int main(int argc, char** argv)
+{
+    // Paths and texts are read in the user's multibyte encoding.
+    std::setlocale(LC_CTYPE, "");
+    return runCommandLine(argc, argv);
+}
+#endif

@@ -1,0 +1,50 @@
+#include "cli/ConsoleText.h"
+
+#include <cstdarg>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+
+#include "pipeline/WideText.h"
+#endif
+
+namespace korvel {
+
+void writeText(std::FILE* stream, std::string_view text)
+{
+#ifdef _WIN32
+    // A console shows UTF-16 whatever its code page; a pipe or a file gets
+    // the bytes, which a script reads as UTF-8.
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
+        std::fflush(stream);
+        const std::wstring wide = widen(text);
+        DWORD written = 0;
+        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+#endif
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+void printText(std::FILE* stream, const char* format, ...)
+{
+    std::va_list arguments;
+    va_start(arguments, format);
+    std::va_list again;
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, arguments);
+    va_end(arguments);
+    if (length > 0) {
+        std::vector<char> text(static_cast<std::size_t>(length) + 1);
+        std::vsnprintf(text.data(), text.size(), format, again);
+        writeText(stream, std::string_view(text.data(), static_cast<std::size_t>(length)));
+    }
+    va_end(again);
+}
+
+}  // namespace korvel
