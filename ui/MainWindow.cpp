@@ -5,6 +5,7 @@
 #include <string>
 
 #include "pipeline/Platform.h"
+#include "pipeline/WideText.h"
 #include "resources/resource.h"
 #include "ui/AboutBox.h"
 #include "ui/MessageDialog.h"
@@ -35,13 +36,13 @@ void MainWindow::runModal()
         return;
     ShowWindow(window, SW_SHOW);
     MSG msg;
-    while (!closing && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (!closing && GetMessageW(&msg, nullptr, 0, 0) > 0) {
         // Enter is kept from the dialog manager, which would press Power with it.
         if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && (msg.hwnd == window || IsChild(window, msg.hwnd)))
             continue;
-        if (!IsDialogMessageA(window, &msg)) {
+        if (!IsDialogMessageW(window, &msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
     DestroyWindow(window);
@@ -117,13 +118,14 @@ void MainWindow::close()
 void MainWindow::onDropFiles(HDROP drop)
 {
     // Only the first file of a drop is converted; its path is taken whole,
-    // whatever its length, so that the job can refuse a long one.
-    const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
-    std::string path(length + 1, '\0');
-    DragQueryFileA(drop, 0, path.data(), length + 1);
+    // whatever its length, so that the job can refuse a long one, and in
+    // UTF-16, so that a name the ANSI code page cannot spell opens too.
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    DragQueryFileW(drop, 0, path.data(), length + 1);
     path.resize(length);
     DragFinish(drop);
-    job.convertFile(path);
+    job.convertFile(narrow(path));
 }
 
 void MainWindow::onAbout()

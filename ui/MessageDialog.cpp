@@ -1,5 +1,6 @@
 #include "ui/MessageDialog.h"
 
+#include "pipeline/WideText.h"
 #include "resources/resource.h"
 
 namespace korvel {
@@ -11,7 +12,7 @@ MessageDialog::MessageDialog(MessageKind kind, std::string text)
 
 BOOL MessageDialog::onInit()
 {
-    SetDlgItemTextA(dialog, IDC_MESSAGE_TEXT, text.c_str());
+    SetDlgItemTextW(dialog, IDC_MESSAGE_TEXT, widen(text).c_str());
     plate.attach(dialog, IDC_MESSAGE_PICTURE);
     plate.setImage(kind == MessageKind::success ? IDB_PLATE_COMPLETED : IDB_PLATE_CAUTION);
     plate.placeAt(0, 24);

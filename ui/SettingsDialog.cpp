@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "pipeline/WideText.h"
 #include "resources/resource.h"
 
 namespace korvel {
@@ -33,8 +34,8 @@ ConversionSettings SettingsDialog::settings() const
 
 BOOL SettingsDialog::onInit()
 {
-    SetDlgItemTextA(dialog, IDC_TITLE, title.c_str());
-    SetDlgItemTextA(dialog, IDC_COPYRIGHT, copyright.c_str());
+    SetDlgItemTextW(dialog, IDC_TITLE, widen(title).c_str());
+    SetDlgItemTextW(dialog, IDC_COPYRIGHT, widen(copyright).c_str());
     SendDlgItemMessageA(dialog, IDC_TITLE, EM_LIMITTEXT, kTextLimit, 0);
     SendDlgItemMessageA(dialog, IDC_COPYRIGHT, EM_LIMITTEXT, kTextLimit, 0);
     MoveWindow(GetDlgItem(dialog, IDC_TITLE), 77, 23, 115, 14, TRUE);
@@ -77,10 +78,10 @@ void SettingsDialog::showToggles()
 
 std::string SettingsDialog::readText(int id) const
 {
-    // 256 characters of a double-byte code page take up to 512 bytes.
-    std::vector<char> buffer(4 * kTextLimit + 1, '\0');
-    GetDlgItemTextA(dialog, id, buffer.data(), static_cast<int>(buffer.size()));
-    return buffer.data();
+    // The box holds at most 256 UTF-16 units; room for more all the same.
+    std::vector<wchar_t> buffer(2 * kTextLimit + 1, L'\0');
+    const UINT length = GetDlgItemTextW(dialog, id, buffer.data(), static_cast<int>(buffer.size()));
+    return narrow(std::wstring_view(buffer.data(), length));
 }
 
 bool SettingsDialog::onCommand(int id)
@@ -101,8 +102,8 @@ bool SettingsDialog::onCommand(int id)
     case IDC_CLEAR:
         title.clear();
         copyright.clear();
-        SetDlgItemTextA(dialog, IDC_TITLE, "");
-        SetDlgItemTextA(dialog, IDC_COPYRIGHT, "");
+        SetDlgItemTextW(dialog, IDC_TITLE, L"");
+        SetDlgItemTextW(dialog, IDC_COPYRIGHT, L"");
         return true;
     case IDOK:
         title = readText(IDC_TITLE);

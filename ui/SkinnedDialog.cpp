@@ -22,14 +22,16 @@ SkinnedDialog::~SkinnedDialog() = default;
 INT_PTR SkinnedDialog::run(HWND ownerWindow)
 {
     owner = ownerWindow;
-    return DialogBoxParamA(skinInstance(), MAKEINTRESOURCEA(templateId), owner, &SkinnedDialog::procedure,
+    // Unicode windows: the edit boxes hold every character typed, not only
+    // those of the ANSI code page.
+    return DialogBoxParamW(skinInstance(), MAKEINTRESOURCEW(templateId), owner, &SkinnedDialog::procedure,
                            reinterpret_cast<LPARAM>(this));
 }
 
 HWND SkinnedDialog::create(HWND ownerWindow)
 {
     owner = ownerWindow;
-    return CreateDialogParamA(skinInstance(), MAKEINTRESOURCEA(templateId), owner, &SkinnedDialog::procedure,
+    return CreateDialogParamW(skinInstance(), MAKEINTRESOURCEW(templateId), owner, &SkinnedDialog::procedure,
                               reinterpret_cast<LPARAM>(this));
 }
 
