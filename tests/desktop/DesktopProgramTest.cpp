@@ -22,6 +22,7 @@
 #include "pipeline/ConversionJob.h"
 #include "pipeline/Messages.h"
 #include "resources/resource.h"
+#include "tests/desktop/HostProcess.h"
 #include "tests/support/BmpFile.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/ImageBuilder.h"
@@ -234,23 +235,27 @@ protected:
     bool ended(int milliseconds = 5000) { return WaitForSingleObject(program.hProcess, milliseconds) == WAIT_OBJECT_0; }
 
     // Drops the files on the main window, as the shell does: the DROPFILES
-    // block lives in the program's memory.
-    void drop(const std::vector<fs::path>& files)
+    // block lives in the program's memory. The names go in UTF-16, or in the
+    // ANSI code page, as older programs of the shell give them.
+    void drop(const std::vector<fs::path>& files, bool wideNames = true)
     {
-        // The names in the ANSI code page, as the shell gives them to a
-        // program of ANSI windows.
         std::string names;
         for (const fs::path& f : files) {
             const std::wstring w = f.wstring();
+            if (wideNames) {
+                names.append(reinterpret_cast<const char*>(w.c_str()), (w.size() + 1) * sizeof(wchar_t));
+                continue;
+            }
             const int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
             std::string ansi(static_cast<std::size_t>(n), '\0');
             WideCharToMultiByte(CP_ACP, 0, w.c_str(), static_cast<int>(w.size()), ansi.data(), n, nullptr, nullptr);
             names += ansi + '\0';
         }
-        names += '\0';
+        names.append(wideNames ? sizeof(wchar_t) : 1, '\0');
         DROPFILES header{};
         header.pFiles = sizeof header;
         header.pt = {100, 50};
+        header.fWide = wideNames ? TRUE : FALSE;
         std::vector<char> block(sizeof header + names.size());
         std::memcpy(block.data(), &header, sizeof header);
         std::memcpy(block.data() + sizeof header, names.data(), names.size());
@@ -259,6 +264,17 @@ protected:
         WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
         CloseHandle(process);
         PostMessageA(main, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+    }
+    // Drops the file on the main window as a file manager does, through the
+    // X drag-and-drop protocol; Wine makes WM_DROPFILES of it.
+    void dropByX(const fs::path& file)
+    {
+        const RECT r = rectOf(main);
+        const std::wstring arguments = test::quoted(L"" KORVEL_TEST_SCRIPTS "/xdnd-drop.py") + L" Korvel " +
+                                       std::to_wstring(r.left + 100) + L" " + std::to_wstring(r.top + 50) + L" " +
+                                       test::quoted(test::unixPath(file));
+        EXPECT_EQ(test::runLinuxProgram(L"/usr/bin/python3", arguments, dir, dir / "drop.out", dir / "drop.err"), 0)
+            << test::readText(dir / "drop.err");
     }
     HWND waitForWindow(int control)
     {
@@ -480,16 +496,64 @@ TEST_F(DesktopProgram, FoldersFilesHeldOpenAndNamesOfTheCodePage)
     CloseHandle(writer);
     EXPECT_TRUE(fs::exists(dir / "recording.mmf"));
 
-    // The program takes ANSI names: the drop carries the name in the code
-    // page, as the shell gives it to a program of this kind.
+    // A drop that carries the name in the code page, as the shell gives it
+    // to older programs, opens too.
     const std::wstring base = japanese() ? L"\u6B4C\u58F0" : L"chanson-\u00E9t\u00E9";
     const fs::path named = dir / (base + L".wav");
     writeFile(named, wav(1, 8000, 2000));
-    settings = settingsFor(named);
+    drop({named}, false);
+    settings = waitForWindow(IDC_TITLE);
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(textOf(GetDlgItem(settings, IDC_TITLE)), base);
     EXPECT_EQ(acceptAndReadMessage(settings).rfind(message(kMsgFileSize), 0), 0u);
     EXPECT_TRUE(fs::exists(dir / (base + L".mmf")));
+}
+
+// Names with spaces, Japanese and an emoji, dropped by a file manager
+// through X and by the shell in UTF-16, and texts typed that the ANSI code
+// page cannot spell: the file written is the one the Linux build's
+// korvel-cli writes for the same name and settings.
+TEST_F(DesktopProgram, NamesAndTextsOfAnyScriptGiveTheLinuxBuildsFile)
+{
+    ASSERT_FALSE(test::linuxCli().empty()) << "KORVEL_LINUX_CLI names the Linux build's korvel-cli (tools/test-windows sets it)";
+    struct Row {
+        bool byX;
+        std::wstring name;
+        std::wstring title, copyright;  // typed; none: the defaults
+    };
+    const Row rows[] = {
+        {true, L"first take.wav", L"", L""},
+        {true, L"\u6B4C\u58F0 \U0001F600.wav", L"\u30BF\u30A4\u30C8\u30EB \U0001F3B5", L"\u00A9 \u65E5\u672C, \U0001F600"},
+        {false, L"\u6B4C\u58F0 \U0001F600.wav", L"", L""},
+    };
+    for (const Row& row : rows) {
+        const fs::path folder = dir / (row.byX ? "x" : "shell");
+        fs::create_directories(folder);
+        fs::create_directories(dir / "linux");
+        writeFile(folder / row.name, wav(2, 22050, 11025));
+        writeFile(dir / "linux" / row.name, wav(2, 22050, 11025));
+        if (row.byX)
+            dropByX(folder / row.name);
+        else
+            drop({folder / row.name});
+        HWND settings = waitForWindow(IDC_TITLE);
+        ASSERT_NE(settings, nullptr);
+        EXPECT_EQ(textOf(GetDlgItem(settings, IDC_TITLE)), fs::path(row.name).stem().wstring());
+        std::wstring options;
+        if (!row.title.empty()) {
+            SendMessageW(GetDlgItem(settings, IDC_TITLE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.title.c_str()));
+            SendMessageW(GetDlgItem(settings, IDC_COPYRIGHT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.copyright.c_str()));
+            options = L"--title " + test::quoted(row.title) + L" --copyright " + test::quoted(row.copyright) + L" ";
+        }
+        EXPECT_EQ(acceptAndReadMessage(settings).rfind(message(kMsgFileSize), 0), 0u);
+        const fs::path written = fs::path(row.name).replace_extension(".mmf");
+        EXPECT_EQ(test::runLinuxProgram(test::linuxCli(), L"convert " + options + test::quoted(row.name), dir / "linux",
+                                        dir / "cli.out", dir / "cli.err"),
+                  0);
+        const Bytes bytes = readFile(folder / written);
+        EXPECT_FALSE(bytes.empty());
+        EXPECT_EQ(bytes, readFile(dir / "linux" / written));
+    }
 }
 
 TEST_F(DesktopProgram, TogglesClearTheTextLimitAndThePermissionsInTheFile)
