@@ -12,6 +12,8 @@ BOOL AboutBox::onInit()
     link.attach(dialog, IDC_ABOUT_LINK);
     link.setCursor(LoadCursorA(skinInstance(), MAKEINTRESOURCEA(IDCUR_LINK)));
     placeCloseButtons(ok, power);
+    // The lines reach past the window's edge in the template.
+    texts.fitLines(dialog, {IDC_ABOUT_VERSION, IDC_ABOUT_NOTICE, IDC_ABOUT_NAME, IDC_ABOUT_SUPPORT, IDC_ABOUT_LINK});
     SetForegroundWindow(dialog);
     // The keyboard focus goes to the first control.
     return TRUE;

@@ -3,6 +3,7 @@
 #include "ui/LinkLabel.h"
 #include "ui/SkinButton.h"
 #include "ui/SkinnedDialog.h"
+#include "ui/TextFit.h"
 
 namespace korvel {
 
@@ -23,6 +24,7 @@ protected:
 private:
     LinkLabel link;
     SkinButton ok, power;
+    TextFit texts;
 };
 
 }  // namespace korvel

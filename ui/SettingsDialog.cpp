@@ -40,6 +40,7 @@ BOOL SettingsDialog::onInit()
     SendDlgItemMessageA(dialog, IDC_COPYRIGHT, EM_LIMITTEXT, kTextLimit, 0);
     MoveWindow(GetDlgItem(dialog, IDC_TITLE), 77, 23, 115, 14, TRUE);
     MoveWindow(GetDlgItem(dialog, IDC_COPYRIGHT), 77, 43, 115, 14, TRUE);
+    texts.fitEditBoxes(dialog, {IDC_TITLE, IDC_COPYRIGHT});
 
     struct Toggle {
         ToggleButton& button;

@@ -6,6 +6,7 @@
 #include "ui/SettingsToggles.h"
 #include "ui/SkinButton.h"
 #include "ui/SkinnedDialog.h"
+#include "ui/TextFit.h"
 #include "ui/ToggleButton.h"
 
 namespace korvel {
@@ -37,6 +38,7 @@ private:
     bool accepted = false;
     ToggleButton save, transfer, rate8k, rate4k;
     SkinButton clear, ok, cancel, power;
+    TextFit texts;
 };
 
 }  // namespace korvel

@@ -331,7 +331,10 @@ protected:
 
 TEST_F(DesktopProgram, DroppedWavIsConvertedLikeTheCommandLineDoesIt)
 {
-    const fs::path file = dir / "tone.wav";
+    // The name is the title: a Japanese one in the Japanese session, for
+    // the screenshots too.
+    const std::wstring base = japanese() ? L"\u7740\u4FE1\u97F3" : L"tone";
+    const fs::path file = dir / (base + L".wav");
     writeFile(file, wav(2, 44100, 44100));
     screenshot(main, "main-window");
     const RECT before = rectOf(main);
@@ -340,7 +343,7 @@ TEST_F(DesktopProgram, DroppedWavIsConvertedLikeTheCommandLineDoesIt)
     // Where the main window was, with the base name as title and the defaults.
     EXPECT_EQ(rectOf(settings).left, before.left);
     EXPECT_EQ(rectOf(settings).top, before.top);
-    EXPECT_EQ(textOf(GetDlgItem(settings, IDC_TITLE)), L"tone");
+    EXPECT_EQ(textOf(GetDlgItem(settings, IDC_TITLE)), base);
     EXPECT_TRUE(shows(GetDlgItem(settings, IDC_SAVE), cell("check-box.bmp", 3, 1)));
     EXPECT_TRUE(shows(GetDlgItem(settings, IDC_TRANSFER), cell("check-box.bmp", 3, 1)));
     EXPECT_TRUE(shows(GetDlgItem(settings, IDC_RATE_8K), cell("radio-button.bmp", 3, 1)));
@@ -361,7 +364,7 @@ TEST_F(DesktopProgram, DroppedWavIsConvertedLikeTheCommandLineDoesIt)
     click(settings, IDOK);
     HWND box = waitForWindow(IDC_MESSAGE_TEXT);
     ASSERT_NE(box, nullptr);
-    const Bytes written = readFile(dir / "tone.mmf");
+    const Bytes written = readFile(dir / (base + L".mmf"));
     ASSERT_FALSE(written.empty());
     EXPECT_EQ(textOf(GetDlgItem(box, IDC_MESSAGE_TEXT)), message(kMsgFileSize) + wide(ConversionJob::sizeText(written.size())));
     // The plate above the line where the message is drawn on it.
@@ -375,13 +378,12 @@ TEST_F(DesktopProgram, DroppedWavIsConvertedLikeTheCommandLineDoesIt)
 
     // The command-line converter writes the same bytes for the same settings.
     fs::create_directories(dir / "cli");
-    fs::copy_file(file, dir / "cli" / "tone.wav");
-    PROCESS_INFORMATION cli = launch("\"" + programDirectory() + "\\cli\\korvel-cli.exe\" convert \"" +
-                                     (dir / "cli" / "tone.wav").string() + "\"");
-    WaitForSingleObject(cli.hProcess, 30000);
-    CloseHandle(cli.hProcess);
-    CloseHandle(cli.hThread);
-    EXPECT_EQ(readFile(dir / "cli" / "tone.mmf"), written);
+    fs::copy_file(file, dir / "cli" / (base + L".wav"));
+    EXPECT_EQ(test::runProcess(test::quoted(fs::path(programDirectory()).wstring() + L"\\cli\\korvel-cli.exe") + L" convert " +
+                                   test::quoted(base + L".wav"),
+                               dir / "cli", dir / "cli.out", dir / "cli.err"),
+              0);
+    EXPECT_EQ(readFile(dir / "cli" / (base + L".mmf")), written);
 }
 
 TEST_F(DesktopProgram, SlowSoundOffersOnlyFourKilohertz)
