@@ -33,7 +33,7 @@ ConversionSettings TerminalHost::askSettings(const std::string& baseName, int in
     ConversionSettings settings;
     if (options.rate && !SettingsRules::rateAllowed(*options.rate, inputRate)) {
         printText(err, "korvel-cli: %s: --rate 8000 needs a sound of 8000 Hz or more (this one has %d Hz)\n",
-                     file.c_str(), inputRate);
+                  file.c_str(), inputRate);
         return settings;
     }
     // The base name as the title must be readable as text, or the file
@@ -41,9 +41,9 @@ ConversionSettings TerminalHost::askSettings(const std::string& baseName, int in
     std::u16string units;
     if (!options.title && !textToUtf16(baseName.c_str(), nativeTextCoding(), units)) {
         printText(err,
-                     "korvel-cli: %s: the file name is neither in the character set of the locale nor UTF-8, so it "
-                     "cannot be the title; give one with --title\n",
-                     file.c_str());
+                  "korvel-cli: %s: the file name is neither in the character set of the locale nor UTF-8, so it "
+                  "cannot be the title; give one with --title\n",
+                  file.c_str());
         return settings;
     }
     settings.accepted = true;

@@ -139,13 +139,13 @@ int decode(const korvel::InspectOptions& options)
     const std::uint64_t dataBytes = 4 * static_cast<std::uint64_t>(layout.adpcmLength);
     if (layout.hasAudio() && dataBytes > korvel::kMaxWavDataBytes) {
         korvel::printText(stderr, "korvel-cli: %s: %llu bytes of samples are more than a WAV file can hold (4 GiB)\n",
-                     name.c_str(), static_cast<unsigned long long>(dataBytes));
+                          name.c_str(), static_cast<unsigned long long>(dataBytes));
         return kExitRefused;
     }
     const korvel::TessalFile file = korvel::readTessal(*input);
     if (!file.hasAudio()) {
         korvel::printText(stderr, "korvel-cli: %s: no sound to decode%s%s\n", name.c_str(), file.sound() ? "" : ": ",
-                     file.sound() ? "" : file.faults.front().text.c_str());
+                          file.sound() ? "" : file.faults.front().text.c_str());
         return kExitRefused;
     }
     const std::uint64_t frames = 2 * static_cast<std::uint64_t>(file.adpcmLength) / static_cast<std::uint64_t>(file.channels);
@@ -171,7 +171,7 @@ int decode(const korvel::InspectOptions& options)
         out = std::make_unique<korvel::StandardOutput>();
     } else if (const int created = platform.createFile(output, out); created != korvel::Platform::kFileOk) {
         korvel::printText(stderr, "korvel-cli: %s: %s\n", output.c_str(),
-                     created == korvel::Platform::kFileReadOnly ? "is read-only; not replaced" : "cannot be written");
+                          created == korvel::Platform::kFileReadOnly ? "is read-only; not replaced" : "cannot be written");
         return kExitRefused;
     }
 
@@ -189,15 +189,15 @@ int decode(const korvel::InspectOptions& options)
         written = out->commit() == korvel::Platform::kFileOk;
     if (!written || !decoded) {
         korvel::printText(stderr, "korvel-cli: %s: %s\n", written ? name.c_str() : output.c_str(),
-                     written ? "cannot be read" : "cannot be written");
+                          written ? "cannot be read" : "cannot be written");
         return kExitRefused;
     }
     if (!file.sound())
         korvel::printText(stderr, "korvel-cli: %s: decoded, but offset %zu: %s\n", name.c_str(), file.faults.front().offset,
-                     file.faults.front().text.c_str());
+                          file.faults.front().text.c_str());
     // The WAV file itself may be on standard output.
     korvel::printText(toStandardOutput ? stderr : stdout, "%s: %d Hz, %s, %llu frames\n", output.c_str(), file.sampleRate,
-                 file.channels == 2 ? "stereo" : "mono", static_cast<unsigned long long>(frames));
+                      file.channels == 2 ? "stereo" : "mono", static_cast<unsigned long long>(frames));
     return file.sound() ? kExitWritten : kExitRefused;
 }
 
@@ -214,7 +214,7 @@ int convert(const korvel::ConvertOptions& options)
         std::u16string units;
         if (!korvel::textToUtf16(text.c_str(), korvel::nativeTextCoding(), units)) {
             korvel::printText(stderr, "korvel-cli: %s: the text is neither in the character set of the locale nor UTF-8\n%s",
-                         option, korvel::usageText());
+                              option, korvel::usageText());
             return kExitUsage;
         }
     }
@@ -259,7 +259,7 @@ int convert(const korvel::ConvertOptions& options)
             korvel::printText(stderr, "korvel-cli: %s: the Tessal file would replace the sound file\n", file.c_str());
         } else if (earlier != writtenFrom.end() && fs::exists(pathOf(target), error)) {
             korvel::printText(stderr, "korvel-cli: %s: will not replace %s, just written from %s\n", file.c_str(),
-                         target.c_str(), earlier->second.c_str());
+                              target.c_str(), earlier->second.c_str());
         } else {
             host.beginFile(file);
             const korvel::ConversionOutcome outcome = job.convertFile(file, request);
@@ -268,13 +268,13 @@ int convert(const korvel::ConvertOptions& options)
                 writtenFrom[targetKey] = file;
             if (outcome.cut)
                 korvel::printText(stderr, "korvel-cli: %s: only the first 66.04 s fit; choose with --start/--length\n",
-                             file.c_str());
+                                  file.c_str());
         }
         if (code == kExitStopped)
             korvel::printText(stderr,
-                         "korvel-cli: %s: no file written: a conversion stage stopped (for example, the Tessal file "
-                         "would be larger than the sound file)\n",
-                         file.c_str());
+                              "korvel-cli: %s: no file written: a conversion stage stopped (for example, the Tessal file "
+                              "would be larger than the sound file)\n",
+                              file.c_str());
         if (code == kExitUsage)
             korvel::writeText(stderr, korvel::usageText());
         // The first file that failed decides the exit status.
