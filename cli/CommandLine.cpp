@@ -4,6 +4,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <getopt.h>
 
 namespace korvel {
 
@@ -36,9 +41,9 @@ const char* usageText()
     return "usage: korvel-cli convert [--title TEXT] [--copyright TEXT] [--rate 4000|8000]\n"
            "                          [--no-save] [--no-transfer] [-o OUT.mmf | --output-dir DIR]\n"
            "                          [--start TIME] [--length TIME] [--fade-in TIME] [--fade-out TIME]\n"
-           "                          [--gain DB | --normalize[=LUFS]] [--strict] FILE...\n"
+           "                          [--gain DB | --normalize[=LUFS]] [--strict] [-q] FILE...\n"
            "       korvel-cli info [--json] FILE.mmf...\n"
-           "       korvel-cli decode FILE.mmf [-o OUT.wav]\n"
+           "       korvel-cli decode [-o OUT.wav|-] [-q] FILE.mmf\n"
            "       korvel-cli --help | --version\n"
            "\n"
            "Converts each sound FILE into a Tessal file (.mmf), by default beside it under its\n"
@@ -60,10 +65,15 @@ const char* usageText()
            "  --normalize[=LUFS]  bring the loudness to LUFS as a handset plays it (default -12),\n"
            "                    the true peak at -1 dBTP at most\n"
            "  --strict          read, refuse and write exactly as the desktop program does\n"
+           "  -q, --quiet       no line for each file written\n"
+           "Options may stand anywhere before \"--\"; a long one takes its value as the next\n"
+           "argument or after \"=\". With several FILEs each line names the file written, and a\n"
+           "last line on standard error counts them.\n"
            "Exit status: 0 written, 1 refused, 2 usage error, 3 stopped without a file.\n"
            "\n"
            "info shows what a Tessal file holds and checks it (exit 1 names the first fault);\n"
-           "decode writes its sound as a 16-bit WAV file, by default beside it.\n";
+           "decode writes its sound as a 16-bit WAV file, by default beside it (-o - writes it\n"
+           "to standard output).\n";
 }
 
 std::optional<double> parseTime(const std::string& text)
@@ -90,130 +100,261 @@ std::optional<double> parseTime(const std::string& text)
     return std::strtod(minutes.c_str(), nullptr) * 60 + *s;
 }
 
+namespace {
+
+// The values getopt_long gives the options without a letter.
+enum LongOption : int {
+    kTitle = 256,
+    kCopyright,
+    kRate,
+    kNoSave,
+    kNoTransfer,
+    kOutputDir,
+    kStart,
+    kLength,
+    kFadeIn,
+    kFadeOut,
+    kGain,
+    kNormalize,
+    kStrict,
+    kJson,
+    kVersion,
+};
+
+const option kConvertOptions[] = {
+    {"title", required_argument, nullptr, kTitle},
+    {"copyright", required_argument, nullptr, kCopyright},
+    {"rate", required_argument, nullptr, kRate},
+    {"no-save", no_argument, nullptr, kNoSave},
+    {"no-transfer", no_argument, nullptr, kNoTransfer},
+    {"output", required_argument, nullptr, 'o'},
+    {"output-dir", required_argument, nullptr, kOutputDir},
+    {"start", required_argument, nullptr, kStart},
+    {"length", required_argument, nullptr, kLength},
+    {"fade-in", required_argument, nullptr, kFadeIn},
+    {"fade-out", required_argument, nullptr, kFadeOut},
+    {"gain", required_argument, nullptr, kGain},
+    {"normalize", optional_argument, nullptr, kNormalize},
+    {"strict", no_argument, nullptr, kStrict},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, kVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+const option kInfoOptions[] = {
+    {"json", no_argument, nullptr, kJson},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, kVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+const option kDecodeOptions[] = {
+    {"output", required_argument, nullptr, 'o'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, kVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+// The option as the user wrote it, for a message: "--name" without a
+// value, or "-x".
+std::string spelled(const char* argument, int letter)
+{
+    const std::string text = argument != nullptr ? argument : "";
+    if (text.rfind("--", 0) == 0)
+        return text.substr(0, text.find('='));
+    return std::string("-") + static_cast<char>(letter);
+}
+
+// Reads the options after the subcommand with getopt_long, in any order
+// among the operands (until "--"), handing each to take, which answers with
+// a reason to refuse or nothing. The operands go to `operands`. The reason
+// the line is refused, or an empty string.
+template <typename Take>
+std::string scan(const std::vector<std::string>& arguments, const char* letters, const option* options, Take take,
+                 std::vector<std::string>& operands)
+{
+    std::vector<std::string> copies(arguments.begin(), arguments.end());
+    copies.front() = "korvel-cli";
+    std::vector<char*> argv;
+    for (std::string& copy : copies)
+        argv.push_back(copy.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(copies.size());
+    // A fresh scan each time; no messages of getopt's own; ':' first tells a
+    // missing value from an unknown option.
+    optind = 0;
+    opterr = 0;
+    const std::string optionLetters = std::string(":") + letters;
+    for (;;) {
+        const int c = getopt_long(argc, argv.data(), optionLetters.c_str(), options, nullptr);
+        if (c == -1)
+            break;
+        const char* current = optind > 0 && optind <= argc ? argv[static_cast<std::size_t>(optind) - 1] : nullptr;
+        if (c == ':' || c == '?') {
+            // A known long option with "=VALUE" that takes none is '?' to
+            // glibc and ':' to MinGW-w64.
+            const std::string name = spelled(current, optopt);
+            const bool valueGiven = name.rfind("--", 0) == 0 && std::string(current).find('=') != std::string::npos;
+            if (optopt != 0 && valueGiven)
+                return name + " takes no value";
+            return c == ':' ? name + " needs a value" : "unknown option: " + name;
+        }
+        std::string refused = take(c, optarg != nullptr ? std::string(optarg) : std::string(), optarg != nullptr);
+        if (!refused.empty())
+            return refused;
+    }
+    for (int i = optind; i < argc; ++i)
+        operands.push_back(argv[static_cast<std::size_t>(i)]);
+    return {};
+}
+
+// A number with nothing after it.
+std::optional<double> number(const std::string& text)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
 CommandLine parseCommandLine(const std::vector<std::string>& arguments)
 {
     CommandLine line;
     if (arguments.empty())
         return refuse("no command given");
-    for (const std::string& a : arguments) {
-        if (a == "--")
-            break;
-        if (a == "--help" || a == "-h") {
-            line.action = CommandLine::Action::help;
-            return line;
-        }
-        if (a == "--version") {
-            line.action = CommandLine::Action::version;
-            return line;
-        }
+    const std::string& command = arguments[0];
+    if (command == "--help" || command == "-h" || command == "--version") {
+        line.action = command == "--version" ? CommandLine::Action::version : CommandLine::Action::help;
+        return line;
     }
-    if (arguments[0] == "info" || arguments[0] == "decode") {
-        const bool info = arguments[0] == "info";
+    if (!command.empty() && command[0] == '-')
+        return refuse("unknown option: " + command);
+
+    // Help and version end the reading wherever an option may stand.
+    std::optional<CommandLine::Action> asked;
+    const auto general = [&](int c) {
+        if (c == 'h' || c == kVersion)
+            asked = c == 'h' ? CommandLine::Action::help : CommandLine::Action::version;
+        return std::string();
+    };
+
+    if (command == "info" || command == "decode") {
+        const bool info = command == "info";
         InspectOptions& o = line.inspect;
-        for (std::size_t i = 1; i < arguments.size(); ++i) {
-            const std::string& a = arguments[i];
-            if (info && a == "--json") {
-                o.json = true;
-            } else if (!info && (a == "-o" || a == "--output")) {
-                if (i + 1 >= arguments.size())
-                    return refuse(a + " needs a value");
-                o.output = arguments[++i];
-            } else if (!a.empty() && a[0] == '-' && a != "-") {
-                return refuse("unknown option: " + a);
-            } else {
-                o.files.push_back(a);
-            }
+        const std::string refused = scan(
+            arguments, info ? "h" : "o:qh", info ? kInfoOptions : kDecodeOptions,
+            [&](int c, const std::string& value, bool) {
+                if (c == kJson)
+                    o.json = true;
+                else if (c == 'o')
+                    o.output = value;
+                else if (c == 'q')
+                    o.quiet = true;
+                return general(c);
+            },
+            o.files);
+        if (asked) {
+            line.action = *asked;
+            return line;
         }
+        if (!refused.empty())
+            return refuse(refused);
         if (o.files.empty() || (!info && o.files.size() != 1))
             return refuse(info ? "no FILE given" : "decode takes one FILE");
         line.action = info ? CommandLine::Action::info : CommandLine::Action::decode;
         return line;
     }
-    if (arguments[0] != "convert")
-        return refuse("unknown command: " + arguments[0]);
+    if (command != "convert")
+        return refuse("unknown command: " + command);
 
     ConvertOptions& o = line.options;
-    bool optionsEnded = false;
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
-        const std::string& a = arguments[i];
-        if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
-            o.files.push_back(a);
-            continue;
-        }
-        if (a == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        // "--name=value" and "--name value" both work for the options with a value.
-        std::string name = a;
-        std::optional<std::string> value;
-        const std::size_t equals = a.find('=');
-        if (equals != std::string::npos) {
-            name = a.substr(0, equals);
-            value = a.substr(equals + 1);
-        }
-        const bool isTime = name == "--start" || name == "--length" || name == "--fade-in" || name == "--fade-out";
-        const bool takesValue = name == "--title" || name == "--copyright" || name == "--rate" || name == "-o" ||
-                                name == "--output" || name == "--output-dir" || name == "--gain" || isTime;
-        if (takesValue && !value) {
-            if (i + 1 >= arguments.size())
-                return refuse(name + " needs a value");
-            value = arguments[++i];
-        }
-        if (!takesValue && value && name != "--normalize")
-            return refuse(name + " takes no value");
-        if (name == "--title" || name == "--copyright") {
-            if (value->size() > kMaxTextBytes)
-                return refuse(name + " is longer than 256 bytes");
-            if (name == "--title")
-                o.title = *value;
-            else
-                o.copyright = *value;
-        } else if (name == "--rate") {
-            if (*value != "4000" && *value != "8000")
-                return refuse("--rate must be 4000 or 8000");
-            o.rate = std::stoi(*value);
-        } else if (isTime) {
-            const std::optional<double> seconds = parseTime(*value);
-            if (!seconds)
-                return refuse(name + " needs a time: seconds (12.5) or m:ss (1:05.25)");
-            if (name == "--start")
-                o.start = *seconds;
-            else if (name == "--length")
-                o.length = *seconds;
-            else if (name == "--fade-in")
-                o.fadeIn = *seconds;
-            else
-                o.fadeOut = *seconds;
-        } else if (name == "--gain") {
-            char* end = nullptr;
-            const double db = std::strtod(value->c_str(), &end);
-            if (value->empty() || *end != '\0' || !std::isfinite(db) || std::fabs(db) > 60)
-                return refuse("--gain needs decibels between -60 and 60");
-            o.gainDb = db;
-        } else if (name == "--normalize") {
-            o.loudness = kDefaultLoudness;
-            if (value) {
-                char* end = nullptr;
-                const double lufs = std::strtod(value->c_str(), &end);
-                if (value->empty() || *end != '\0' || !(lufs >= -40 && lufs <= -5))
-                    return refuse("--normalize needs a loudness between -40 and -5 LUFS");
-                o.loudness = lufs;
+    const std::string refused = scan(
+        arguments, "o:qh", kConvertOptions,
+        [&](int c, const std::string& value, bool hasValue) -> std::string {
+            switch (c) {
+            case kTitle:
+            case kCopyright:
+                if (value.size() > kMaxTextBytes)
+                    return std::string(c == kTitle ? "--title" : "--copyright") + " is longer than 256 bytes";
+                if (c == kTitle)
+                    o.title = value;
+                else
+                    o.copyright = value;
+                return {};
+            case kRate:
+                if (value != "4000" && value != "8000")
+                    return "--rate must be 4000 or 8000";
+                o.rate = std::stoi(value);
+                return {};
+            case kStart:
+            case kLength:
+            case kFadeIn:
+            case kFadeOut: {
+                static const char* const names[] = {"--start", "--length", "--fade-in", "--fade-out"};
+                const std::optional<double> seconds = parseTime(value);
+                if (!seconds)
+                    return std::string(names[c - kStart]) + " needs a time: seconds (12.5) or m:ss (1:05.25)";
+                if (c == kStart)
+                    o.start = *seconds;
+                else if (c == kLength)
+                    o.length = *seconds;
+                else if (c == kFadeIn)
+                    o.fadeIn = *seconds;
+                else
+                    o.fadeOut = *seconds;
+                return {};
             }
-        } else if (name == "-o" || name == "--output") {
-            o.output = *value;
-        } else if (name == "--output-dir") {
-            o.outputDirectory = *value;
-        } else if (name == "--strict") {
-            o.strict = true;
-        } else if (name == "--no-save") {
-            o.noSave = true;
-        } else if (name == "--no-transfer") {
-            o.noTransfer = true;
-        } else {
-            return refuse("unknown option: " + name);
-        }
+            case kGain: {
+                const std::optional<double> db = number(value);
+                if (!db || std::fabs(*db) > 60)
+                    return "--gain needs decibels between -60 and 60";
+                o.gainDb = *db;
+                return {};
+            }
+            case kNormalize: {
+                o.loudness = kDefaultLoudness;
+                if (!hasValue)
+                    return {};
+                const std::optional<double> lufs = number(value);
+                if (!lufs || !(*lufs >= -40 && *lufs <= -5))
+                    return "--normalize needs a loudness between -40 and -5 LUFS";
+                o.loudness = *lufs;
+                return {};
+            }
+            case 'o':
+                o.output = value;
+                return {};
+            case kOutputDir:
+                o.outputDirectory = value;
+                return {};
+            case kStrict:
+                o.strict = true;
+                return {};
+            case kNoSave:
+                o.noSave = true;
+                return {};
+            case kNoTransfer:
+                o.noTransfer = true;
+                return {};
+            case 'q':
+                o.quiet = true;
+                return {};
+            default:
+                return general(c);
+            }
+        },
+        o.files);
+    if (asked) {
+        line.action = *asked;
+        return line;
     }
+    if (!refused.empty())
+        return refuse(refused);
     if (o.files.empty())
         return refuse("no FILE given");
     const bool standardInput = std::find(o.files.begin(), o.files.end(), "-") != o.files.end();

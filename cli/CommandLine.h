@@ -27,13 +27,15 @@ struct ConvertOptions {
     double fadeOut = 0;                // --fade-out, seconds
     double gainDb = 0;                 // --gain, decibels
     std::optional<double> loudness;    // --normalize, LUFS
+    bool quiet = false;                // -q: no success lines
     std::vector<std::string> files;
 };
 
 // What "korvel-cli info" and "korvel-cli decode" were asked to do.
 struct InspectOptions {
     bool json = false;
-    std::string output;  // decode: the WAV file; the input's base name with ".wav" when empty
+    bool quiet = false;  // decode -q: no summary line
+    std::string output;  // decode: the WAV file ("-": standard output); the input's base name with ".wav" when empty
     std::vector<std::string> files;
 };
 
@@ -49,7 +51,9 @@ struct CommandLine {
 // Reads a time: seconds ("12.5") or minutes and seconds ("1:05", "1:05.250").
 std::optional<double> parseTime(const std::string& text);
 
-// Reads the arguments after the program name.
+// Reads the arguments after the program name: a command, then its options
+// (GNU style: anywhere among the files until "--", long ones as "--name
+// VALUE" or "--name=VALUE", abbreviated where that is unambiguous).
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 
 // The usage text, ending with a newline.

@@ -9,6 +9,8 @@
 #include <windows.h>
 
 #include "pipeline/WideText.h"
+#else
+#include <unistd.h>
 #endif
 
 namespace korvel {
@@ -29,6 +31,50 @@ void writeText(std::FILE* stream, std::string_view text)
     }
 #endif
     std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+bool isTerminal(std::FILE* stream)
+{
+#ifdef _WIN32
+    DWORD mode = 0;
+    return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;
+#else
+    return ::isatty(::fileno(stream)) == 1;
+#endif
+}
+
+namespace {
+
+// A terminal of POSIX systems erases to the end of the line on request;
+// a Windows console, unless told to take such requests, is overwritten with
+// blanks.
+#ifdef _WIN32
+constexpr std::string_view kBlankLine = "\r                                                                               \r";
+#endif
+
+}  // namespace
+
+void showStatusLine(std::FILE* stream, std::string_view text)
+{
+#ifdef _WIN32
+    writeText(stream, kBlankLine);
+    writeText(stream, text);
+#else
+    writeText(stream, "\r");
+    writeText(stream, text);
+    writeText(stream, "\033[K");
+#endif
+    std::fflush(stream);
+}
+
+void clearStatusLine(std::FILE* stream)
+{
+#ifdef _WIN32
+    writeText(stream, kBlankLine);
+#else
+    writeText(stream, "\r\033[K");
+#endif
+    std::fflush(stream);
 }
 
 void printText(std::FILE* stream, const char* format, ...)

@@ -9,13 +9,28 @@
 namespace korvel {
 
 TerminalHost::TerminalHost(const ConvertOptions& options, std::FILE* out, std::FILE* err)
-    : options(options), out(out), err(err)
+    : options(options), out(out), err(err), errIsTerminal(isTerminal(err))
 {
 }
 
-void TerminalHost::beginFile(const std::string& name)
+void TerminalHost::beginFile(const std::string& name, const std::string& written)
 {
     file = name;
+    successPrefix = written.empty() ? std::string() : written + ": ";
+    ++begun;
+    const std::size_t total = options.files.size();
+    if (total > 1 && errIsTerminal && std::chrono::steady_clock::now() - started > std::chrono::seconds(1)) {
+        showStatusLine(err, "korvel-cli: " + std::to_string(begun) + "/" + std::to_string(total) + " " + name);
+        progressShown = true;
+    }
+}
+
+void TerminalHost::clearProgress()
+{
+    if (!progressShown)
+        return;
+    clearStatusLine(err);
+    progressShown = false;
 }
 
 void TerminalHost::setAcceptDrops(bool) {}
@@ -31,6 +46,7 @@ void TerminalHost::waitCursor(WaitCursor) {}
 ConversionSettings TerminalHost::askSettings(const std::string& baseName, int inputRate)
 {
     ConversionSettings settings;
+    clearProgress();
     if (options.rate && !SettingsRules::rateAllowed(*options.rate, inputRate)) {
         printText(err, "korvel-cli: %s: --rate 8000 needs a sound of 8000 Hz or more (this one has %d Hz)\n",
                   file.c_str(), inputRate);
@@ -56,9 +72,12 @@ ConversionSettings TerminalHost::askSettings(const std::string& baseName, int in
 
 ScreenPoint TerminalHost::showMessage(MessageKind kind, const std::string& text)
 {
+    clearProgress();
     if (kind == MessageKind::success) {
-        printText(out, "%s\n", text.c_str());
-        std::fflush(out);
+        if (!options.quiet) {
+            printText(out, "%s%s\n", successPrefix.c_str(), text.c_str());
+            std::fflush(out);
+        }
     } else {
         printText(err, "korvel-cli: %s: %s\n", file.c_str(), text.c_str());
     }

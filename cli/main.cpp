@@ -39,6 +39,9 @@ constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitStopped = 3;
 
+// What follows the one line of a usage error.
+constexpr const char* kTryHelp = "Try 'korvel-cli --help'.\n";
+
 // The exit status of a conversion. The terminal host cancels only when
 // the command line cannot be applied to the file: a usage error.
 int exitCode(const korvel::ConversionOutcome& outcome)
@@ -196,8 +199,9 @@ int decode(const korvel::InspectOptions& options)
         korvel::printText(stderr, "korvel-cli: %s: decoded, but offset %zu: %s\n", name.c_str(), file.faults.front().offset,
                           file.faults.front().text.c_str());
     // The WAV file itself may be on standard output.
-    korvel::printText(toStandardOutput ? stderr : stdout, "%s: %d Hz, %s, %llu frames\n", output.c_str(), file.sampleRate,
-                      file.channels == 2 ? "stereo" : "mono", static_cast<unsigned long long>(frames));
+    if (!options.quiet)
+        korvel::printText(toStandardOutput ? stderr : stdout, "%s: %d Hz, %s, %llu frames\n", output.c_str(),
+                          file.sampleRate, file.channels == 2 ? "stereo" : "mono", static_cast<unsigned long long>(frames));
     return file.sound() ? kExitWritten : kExitRefused;
 }
 
@@ -214,7 +218,7 @@ int convert(const korvel::ConvertOptions& options)
         std::u16string units;
         if (!korvel::textToUtf16(text.c_str(), korvel::nativeTextCoding(), units)) {
             korvel::printText(stderr, "korvel-cli: %s: the text is neither in the character set of the locale nor UTF-8\n%s",
-                              option, korvel::usageText());
+                              option, kTryHelp);
             return kExitUsage;
         }
     }
@@ -231,6 +235,10 @@ int convert(const korvel::ConvertOptions& options)
         const fs::path canonical = fs::weakly_canonical(pathOf(target), error);
         return error ? target : nameOf(canonical);
     };
+    // With several files each success line names the file written, and a
+    // count closes the batch.
+    const bool several = options.files.size() > 1;
+    std::size_t written = 0, refused = 0;
     int status = kExitWritten;
     for (const std::string& file : options.files) {
         korvel::ConversionRequest request;
@@ -252,17 +260,22 @@ int convert(const korvel::ConvertOptions& options)
         int code = kExitRefused;
         std::error_code error;
         const auto earlier = writtenFrom.find(targetKey);
+        host.beginFile(file, several ? target : std::string());
         const fs::path folder = pathOf(target).parent_path();
-        if (!request.target.empty() && !folder.empty() && !fs::is_directory(folder, error)) {
-            korvel::printText(stderr, "korvel-cli: %s: no such folder\n", nameOf(folder).c_str());
-        } else if (file != "-" && fs::equivalent(pathOf(target), pathOf(file), error)) {
-            korvel::printText(stderr, "korvel-cli: %s: the Tessal file would replace the sound file\n", file.c_str());
-        } else if (earlier != writtenFrom.end() && fs::exists(pathOf(target), error)) {
-            korvel::printText(stderr, "korvel-cli: %s: will not replace %s, just written from %s\n", file.c_str(),
-                              target.c_str(), earlier->second.c_str());
+        // Why the file is not converted at all, if it is not.
+        std::string notConverted;
+        if (!request.target.empty() && !folder.empty() && !fs::is_directory(folder, error))
+            notConverted = nameOf(folder) + ": no such folder";
+        else if (file != "-" && fs::equivalent(pathOf(target), pathOf(file), error))
+            notConverted = file + ": the Tessal file would replace the sound file";
+        else if (earlier != writtenFrom.end() && fs::exists(pathOf(target), error))
+            notConverted = file + ": will not replace " + target + ", just written from " + earlier->second;
+        if (!notConverted.empty()) {
+            host.clearProgress();
+            korvel::writeText(stderr, "korvel-cli: " + notConverted + "\n");
         } else {
-            host.beginFile(file);
             const korvel::ConversionOutcome outcome = job.convertFile(file, request);
+            host.clearProgress();
             code = exitCode(outcome);
             if (code == kExitWritten)
                 writtenFrom[targetKey] = file;
@@ -276,11 +289,18 @@ int convert(const korvel::ConvertOptions& options)
                               "would be larger than the sound file)\n",
                               file.c_str());
         if (code == kExitUsage)
-            korvel::writeText(stderr, korvel::usageText());
+            korvel::writeText(stderr, kTryHelp);
+        if (code == kExitWritten)
+            ++written;
+        else
+            ++refused;
         // The first file that failed decides the exit status.
         if (status == kExitWritten)
             status = code;
     }
+    host.clearProgress();
+    if (several)
+        korvel::printText(stderr, "%zu written, %zu refused\n", written, refused);
     return status;
 }
 
@@ -294,7 +314,7 @@ int run(const korvel::CommandLine& line)
         korvel::printText(stdout, "korvel-cli %s\n", KORVEL_VERSION);
         return kExitWritten;
     case korvel::CommandLine::Action::usageError:
-        korvel::printText(stderr, "korvel-cli: %s\n%s", line.error.c_str(), korvel::usageText());
+        korvel::printText(stderr, "korvel-cli: %s\n%s", line.error.c_str(), kTryHelp);
         return kExitUsage;
     case korvel::CommandLine::Action::info:
         return info(line.inspect);

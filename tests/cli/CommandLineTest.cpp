@@ -57,6 +57,49 @@ TEST(CommandLine, HelpVersionAndUsageErrors)
     EXPECT_EQ(parseCommandLine({"convert", "--title", std::string(256, 't'), "x.wav"}).action, Action::convert);
 }
 
+// GNU conventions: options anywhere until "--", "--opt=VALUE", clustered
+// letters, unambiguous abbreviations, and -h only where an option may stand.
+TEST(CommandLine, OptionsAsGetoptReadsThem)
+{
+    CommandLine line = parseCommandLine({"convert", "a.wav", "--output-dir=out", "-q", "--normalize", "--", "-b.wav"});
+    ASSERT_EQ(line.action, Action::convert) << line.error;
+    EXPECT_EQ(line.options.outputDirectory, "out");
+    EXPECT_TRUE(line.options.quiet);
+    EXPECT_EQ(line.options.loudness, kDefaultLoudness);
+    EXPECT_EQ(line.options.files, (std::vector<std::string>{"a.wav", "-b.wav"}));
+
+    line = parseCommandLine({"convert", "-qo", "x.mmf", "--norm=-14", "--tit", "-h", "a.wav"});
+    ASSERT_EQ(line.action, Action::convert) << line.error;
+    EXPECT_EQ(line.options.output, "x.mmf");
+    EXPECT_EQ(line.options.loudness, -14.0);
+    EXPECT_EQ(line.options.title, "-h");
+
+    EXPECT_EQ(parseCommandLine({"convert", "a.wav", "-h"}).action, Action::help);
+    EXPECT_EQ(parseCommandLine({"convert", "--", "-h"}).options.files, (std::vector<std::string>{"-h"}));
+    EXPECT_EQ(parseCommandLine({"decode", "--", "-x.mmf"}).inspect.files, (std::vector<std::string>{"-x.mmf"}));
+    EXPECT_EQ(parseCommandLine({"decode", "-qo-", "a.mmf"}).inspect.output, "-");
+
+    struct Row {
+        std::vector<std::string> arguments;
+        std::string error;
+    };
+    const Row refused[] = {
+        {{"convert", "--loud", "a.wav"}, "unknown option: --loud"},
+        {{"convert", "-x", "a.wav"}, "unknown option: -x"},
+        {{"convert", "a.wav", "--title"}, "--title needs a value"},
+        {{"convert", "a.wav", "-o"}, "-o needs a value"},
+        {{"convert", "--strict=1", "a.wav"}, "--strict takes no value"},
+        {{"convert", "--no", "a.wav"}, "unknown option: --no"},  // ambiguous
+        {{"info", "--json=yes", "a.mmf"}, "--json takes no value"},
+        {{"-x"}, "unknown option: -x"},
+    };
+    for (const Row& row : refused) {
+        line = parseCommandLine(row.arguments);
+        EXPECT_EQ(line.action, Action::usageError) << row.error;
+        EXPECT_EQ(line.error, row.error);
+    }
+}
+
 }  // namespace
 }  // namespace korvel
 

@@ -52,10 +52,13 @@ protected:
     // unless the arguments redirect them themselves.
     Finished cli(const std::string& arguments, const std::string& environment = "LANG=C")
     {
+        return shell(environment + " '" KORVEL_CLI_PATH "' " + arguments);
+    }
+    // Runs a shell command with its output caught.
+    Finished shell(const std::string& command)
+    {
         const std::filesystem::path out = dir / "stdout", err = dir / "stderr";
-        const std::string command = environment + " '" KORVEL_CLI_PATH "' " + arguments + " >'" + out.string() +
-                                    "' 2>'" + err.string() + "'";
-        const int raw = std::system(command.c_str());
+        const int raw = std::system((command + " >'" + out.string() + "' 2>'" + err.string() + "'").c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readText(out), readText(err)};
     }
     std::filesystem::path sox(const std::string& name, const std::string& format, const std::string& synth)

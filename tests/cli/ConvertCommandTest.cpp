@@ -260,13 +260,15 @@ TEST_F(ConvertCommand, ExitStatusesAndMessages)
     run = cli("convert --rate 8000 '" + six.string() + "'");
     EXPECT_EQ(run.status, 2);
     EXPECT_FALSE(fs::exists(dir / "six.mmf"));
-    EXPECT_NE(run.err.find("usage:"), std::string::npos);
+    EXPECT_NE(run.err.find("Try 'korvel-cli --help'.\n"), std::string::npos);
+    EXPECT_EQ(run.err.find("usage:"), std::string::npos);
 
     // Each file is its own job; the first that failed decides the status.
     run = cli("convert '" + good.string() + "' '" + tiny.string() + "' '" + (dir / "x.txt").string() + "'");
     EXPECT_EQ(run.status, 3);
     EXPECT_TRUE(fs::exists(dir / "good.mmf"));
-    EXPECT_EQ(run.out.rfind("Tessal File Size : ", 0), 0u);
+    EXPECT_EQ(run.out.rfind((dir / "good.mmf").string() + ": Tessal File Size : ", 0), 0u);
+    EXPECT_NE(run.err.find("\n1 written, 2 refused\n"), std::string::npos);
 
     EXPECT_EQ(cli("").status, 2);
     EXPECT_EQ(cli("convert").status, 2);
@@ -276,6 +278,71 @@ TEST_F(ConvertCommand, ExitStatusesAndMessages)
     run = cli("--version");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.rfind("korvel-cli ", 0), 0u);
+}
+
+// The habits of sox, lame and flac users.
+TEST_F(ConvertCommand, CommandLineConventions)
+{
+    const fs::path tone = sox("tone.wav", "-r 8000 -c 1 -b 16", "synth 0.5 sine 440");
+    const std::string in = "'" + tone.string() + "'";
+    const fs::path mmf = dir / "tone.mmf";
+
+    // A usage error: one line and where to look, no help text.
+    Finished run = cli("convert --loud " + in);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "korvel-cli: unknown option: --loud\nTry 'korvel-cli --help'.\n");
+    EXPECT_EQ(cli("convert --title").err, "korvel-cli: --title needs a value\nTry 'korvel-cli --help'.\n");
+    EXPECT_EQ(cli("convert --no-save=yes " + in).err, "korvel-cli: --no-save takes no value\nTry 'korvel-cli --help'.\n");
+
+    // "--opt=VALUE" as well as "--opt VALUE"; -q silences the success line.
+    run = cli("convert -q --output='" + (dir / "eq.mmf").string() + "' " + in);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(fs::exists(dir / "eq.mmf"));
+
+    // -h where a value is expected is the value.
+    run = cli("convert --title -h " + in);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("Tessal File Size : ", 0), 0u);
+    EXPECT_NE(test::readText(mmf).find("ST:-h,"), std::string::npos);
+
+    // "--" ends the options of every command.
+    fs::copy_file(mmf, dir / "-x.mmf");
+    run = cli("info -- -x.mmf", "cd '" + dir.string() + "' && LANG=C");
+    EXPECT_EQ(run.status, 0) << run.err;
+    run = cli("decode -q -o - -- -x.mmf", "cd '" + dir.string() + "' && LANG=C");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("RIFF", 0), 0u);
+    EXPECT_EQ(run.err, "");
+    EXPECT_FALSE(fs::exists(dir / "-"));
+
+    // A batch: each line names its file, and a count closes it.
+    const fs::path other = sox("other.wav", "-r 8000 -c 1 -b 16", "synth 0.5 sine 440");
+    run = cli("convert " + in + " '" + other.string() + "' '" + (dir / "none.wav").string() + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out.rfind(mmf.string() + ": Tessal File Size : ", 0), 0u);
+    EXPECT_NE(run.out.find("\n" + (dir / "other.mmf").string() + ": Tessal File Size : "), std::string::npos);
+    EXPECT_EQ(run.err.substr(run.err.rfind('\n', run.err.size() - 2) + 1), "2 written, 1 refused\n");
+}
+
+// A batch longer than a second shows on a terminal which file it is at;
+// the line is cleared before the next line and at the end.
+TEST_F(ConvertCommand, LongBatchesShowTheirProgressOnATerminal)
+{
+    ASSERT_EQ(std::system("script --version >/dev/null 2>&1"), 0) << "script (util-linux) runs a command on a terminal";
+    const fs::path long_ = sox("long.wav", "-r 96000 -c 2 -b 16", "synth 60 sine 440");
+    std::string files;
+    for (int i = 0; i < 50; ++i) {
+        fs::create_symlink(long_, dir / ("take" + std::to_string(i) + ".wav"));
+        files += " '" + (dir / ("take" + std::to_string(i) + ".wav")).string() + "'";
+    }
+    // script puts the command on a terminal and copies what it shows.
+    const Finished run = shell("LANG=C script -qec \"'" KORVEL_CLI_PATH "' convert -q" + files + "\" /dev/null");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("\rkorvel-cli: 50/50 " + (dir / "take49.wav").string() + "\033[K"), std::string::npos);
+    EXPECT_NE(run.out.find("\r\033[K50 written, 0 refused"), std::string::npos);
+    // Not on a pipe.
+    EXPECT_EQ(cli("convert -q" + files).err, "50 written, 0 refused\n");
 }
 
 }  // namespace
