@@ -1,10 +1,14 @@
 #include "cli/InfoReport.h"
 
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "dsp/AdpcmCodec.h"
 #include "formats/FileWindow.h"
+#include "tessal/TextCoding.h"
 
 namespace korvel {
 
@@ -63,27 +67,13 @@ std::string utf8(const std::u16string& u)
     return out;
 }
 
-std::string jsonString(const std::u16string& u)
+// A name as UTF-8: as the system spells it in the program's coding, or
+// its bytes as they are where that coding cannot read it (the JSON writer
+// then puts U+FFFD for what is not UTF-8).
+std::string nameText(const std::string& name)
 {
-    std::string out = "\"";
-    for (char16_t c : u) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-            out += escape;
-        }
-    }
-    return out + "\"";
-}
-
-std::string jsonString(const std::string& ascii)
-{
-    return jsonString(units(ascii, 0));
+    std::u16string units;
+    return textToUtf16(name.c_str(), nativeTextCoding(), units) ? utf8(units) : name;
 }
 
 std::string format(const char* pattern, double value)
@@ -127,27 +117,33 @@ std::string infoText(const std::string& name, const TessalFile& f)
 
 std::string infoJson(const std::string& name, const TessalFile& f)
 {
-    std::string out = "{\"file\":" + jsonString(name) + ",\"length\":" + std::to_string(f.length) +
-                      ",\"sound\":" + (f.sound() ? "true" : "false") + ",\"variant\":" + std::to_string(f.variant);
-    out += ",\"chunks\":[";
-    for (std::size_t i = 0; i < f.chunks.size(); ++i)
-        out += std::string(i ? "," : "") + "{\"id\":" + jsonString(f.chunks[i].id) + ",\"offset\":" +
-               std::to_string(f.chunks[i].offset) + ",\"size\":" + std::to_string(f.chunks[i].size) + ",\"depth\":" +
-               std::to_string(f.chunks[i].depth) + "}";
-    out += "],\"tags\":{";
-    for (std::size_t i = 0; i < f.tags.size(); ++i)
-        out += std::string(i ? "," : "") + jsonString(f.tags[i].first) + ":" + jsonString(units(f.tags[i].second, f.codeType));
-    out += "}";
-    if (f.copyStatus >= 0)
-        out += std::string(",\"saveAllowed\":") + (f.saveAllowed() ? "true" : "false") + ",\"transferAllowed\":" +
-               (f.transferAllowed() ? "true" : "false");
-    out += ",\"rate\":" + std::to_string(f.sampleRate) + ",\"channels\":" + std::to_string(f.channels) +
-           ",\"ticks\":" + std::to_string(f.ticks) + ",\"seconds\":" + format("%.3f", seconds(f)) +
-           ",\"adpcmBytes\":" + std::to_string(f.adpcmLength) + ",\"faults\":[";
-    for (std::size_t i = 0; i < f.faults.size(); ++i)
-        out += std::string(i ? "," : "") + "{\"offset\":" + std::to_string(f.faults[i].offset) + ",\"text\":" +
-               jsonString(f.faults[i].text) + "}";
-    return out + "]}";
+    using Json = nlohmann::ordered_json;
+    Json out = {{"file", nameText(name)}, {"length", f.length}, {"sound", f.sound()}, {"variant", f.variant}};
+    Json chunks = Json::array();
+    for (const TessalChunk& c : f.chunks)
+        chunks.push_back({{"id", c.id}, {"offset", c.offset}, {"size", c.size}, {"depth", c.depth}});
+    out["chunks"] = std::move(chunks);
+    Json tags = Json::object();
+    for (const auto& [tag, value] : f.tags)
+        tags[tag] = utf8(units(value, f.codeType));
+    out["tags"] = std::move(tags);
+    if (f.copyStatus >= 0) {
+        out["saveAllowed"] = f.saveAllowed();
+        out["transferAllowed"] = f.transferAllowed();
+    }
+    out["rate"] = f.sampleRate;
+    out["channels"] = f.channels;
+    out["ticks"] = f.ticks;
+    // Whole milliseconds, as the text report gives them.
+    out["seconds"] = std::round(seconds(f) * 1000) / 1000;
+    out["adpcmBytes"] = f.adpcmLength;
+    Json faults = Json::array();
+    for (const TessalFault& fault : f.faults)
+        faults.push_back({{"offset", fault.offset}, {"text", fault.text}});
+    out["faults"] = std::move(faults);
+    // Bytes that are not UTF-8 (a name or a stored value) become U+FFFD
+    // instead of failing the whole report.
+    return out.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 bool decodePayload(const TessalFile& file, InputFile& input,

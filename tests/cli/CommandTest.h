@@ -30,6 +30,15 @@ inline std::vector<std::int16_t> rawSamples(const std::filesystem::path& path)
     return out;
 }
 
+// A word for the shell, whatever it holds.
+inline std::string shellWord(const std::filesystem::path& path)
+{
+    std::string out = "'";
+    for (char c : path.string())
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
 struct Finished {
     int status;
     std::string out;

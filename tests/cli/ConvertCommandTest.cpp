@@ -21,6 +21,7 @@ namespace korvel {
 namespace {
 
 using test::Finished;
+using test::shellWord;
 using test::readFile;
 using ConvertCommand = test::CommandTest;
 namespace fs = std::filesystem;
@@ -278,6 +279,36 @@ TEST_F(ConvertCommand, ExitStatusesAndMessages)
     run = cli("--version");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.rfind("korvel-cli ", 0), 0u);
+}
+
+// info --json of names and texts of any script, parsed back by Python.
+TEST_F(ConvertCommand, InfoJsonCarriesEveryNameAndTextWhole)
+{
+    struct Row {
+        std::string name, title;
+        std::string expectedName;  // as the parser gives it back; empty: the name itself
+    };
+    const Row rows[] = {
+        {"\xE6\xAD\x8C \xF0\x9F\x98\x80 \"q\" \\ x.wav", "T\xC3\xADtulo \xF0\x9F\x8E\xB5 \"q\", \\ end", ""},
+        {"caf\xC3\xA9.wav", "tab\there", ""},
+        // Not UTF-8: the bytes the parser cannot read become U+FFFD.
+        {"bad\xFF.wav", "plain", "bad\xEF\xBF\xBD.wav"},
+    };
+    for (const Row& row : rows) {
+        const fs::path wav = sox(row.name, "-r 8000 -c 1 -b 16", "synth 0.3 sine 440");
+        const fs::path mmf = fs::path(wav).replace_extension(".mmf");
+        ASSERT_EQ(cli("convert --title " + shellWord(row.title) + " " + shellWord(wav), "LANG=C.UTF-8").status, 0) << row.name;
+        const fs::path json = dir / "info.json";
+        const Finished info = cli("info --json " + shellWord(mmf));
+        ASSERT_EQ(info.status, 0) << info.err;
+        std::ofstream(json, std::ios::binary) << info.out;
+        const Finished parsed = shell("/usr/bin/python3 -c 'import json,sys; d = json.load(open(sys.argv[1], encoding=\"utf-8\")); "
+                                      "sys.stdout.buffer.write((d[\"file\"] + \"|\" + d[\"tags\"][\"ST\"]).encode())' " +
+                                      shellWord(json));
+        ASSERT_EQ(parsed.status, 0) << parsed.err;
+        const std::string name = row.expectedName.empty() ? mmf.string() : (dir / row.expectedName).replace_extension(".mmf").string();
+        EXPECT_EQ(parsed.out, name + "|" + row.title) << row.name;
+    }
 }
 
 // The habits of sox, lame and flac users.

@@ -32,12 +32,8 @@ namespace {
 namespace fs = std::filesystem;
 using HostileCommand = test::CommandTest;
 using test::Finished;
+using test::shellWord;
 using test::readFile;
-
-std::string quoted(const fs::path& path)
-{
-    return "'" + path.string() + "'";
-}
 
 // The names in the folder that a conversion may have left behind.
 std::vector<std::string> leftovers(const fs::path& dir)
@@ -69,10 +65,10 @@ TEST_F(HostileCommand, TitlesReachTheFileWhateverTheirCharactersAndTheLocale)
         SCOPED_TRACE(row.what);
         const fs::path input = sox(row.name, "-r 8000 -c 1 -b 16", "synth 0.2 sine 440");
         const std::string title = row.title.empty() ? "" : "--title '" + row.title + "' ";
-        const Finished run = cli("convert " + title + quoted(input), row.environment);
+        const Finished run = cli("convert " + title + shellWord(input), row.environment);
         ASSERT_EQ(run.status, 0) << run.err;
         fs::path output = input;
-        const Finished info = cli("info " + quoted(output.replace_extension(".mmf")));
+        const Finished info = cli("info " + shellWord(output.replace_extension(".mmf")));
         EXPECT_EQ(info.status, 0) << info.err;
         EXPECT_NE(info.out.find("  ST: " + row.shown + "\n"), std::string::npos) << info.out;
         EXPECT_NE(info.out.find("  CD: "), std::string::npos) << info.out;
@@ -81,12 +77,12 @@ TEST_F(HostileCommand, TitlesReachTheFileWhateverTheirCharactersAndTheLocale)
     // Neither the locale's nor UTF-8: refused, naming what to change.
     const fs::path input = sox("s.wav", "-r 8000 -c 1 -b 16", "synth 0.2 sine 440");
     fs::remove(dir / "s.mmf");
-    Finished run = cli("convert --copyright \"$(printf '\\377\\376')\" " + quoted(input), "LC_ALL=C");
+    Finished run = cli("convert --copyright \"$(printf '\\377\\376')\" " + shellWord(input), "LC_ALL=C");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("--copyright"), std::string::npos);
     const fs::path odd = dir / "odd\xff.wav";
     fs::copy_file(input, odd);
-    run = cli("convert " + quoted(odd), "LC_ALL=C");
+    run = cli("convert " + shellWord(odd), "LC_ALL=C");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("--title"), std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "s.mmf"));
@@ -99,13 +95,13 @@ TEST_F(HostileCommand, TwoInputsWithOneBaseNameDoNotOverwriteEachOther)
     const fs::path aif = sox("a.aif", "-r 8000 -c 1 -b 16", "synth 0.5 sine 660");
     fs::create_directory(dir / "sub");
     // The same target, once spelled differently.
-    const Finished run = cli("convert " + quoted(wav) + " " + quoted(dir / "sub" / ".." / "a.aif"));
+    const Finished run = cli("convert " + shellWord(wav) + " " + shellWord(dir / "sub" / ".." / "a.aif"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out.find("Tessal File Size"), run.out.rfind("Tessal File Size"));
     EXPECT_NE(run.err.find("will not replace"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("a.mmf"), std::string::npos) << run.err;
     // The file is that of the first input: 0.3 s, 1200 ADPCM bytes.
-    const Finished info = cli("info --json " + quoted(dir / "a.mmf"));
+    const Finished info = cli("info --json " + shellWord(dir / "a.mmf"));
     EXPECT_NE(info.out.find("\"adpcmBytes\":1200"), std::string::npos) << info.out;
 }
 
@@ -114,21 +110,21 @@ TEST_F(HostileCommand, NamesThatAreNotFilesAreRefusedAtOnce)
     for (const char* name : {"pipe.wav", "pipe.mmf"})
         ASSERT_EQ(::mkfifo((dir / name).c_str(), 0600), 0);
     // Without a writer a blocking open would wait forever; timeout says 124.
-    for (const std::string& arguments : {"convert " + quoted(dir / "pipe.wav"), "info " + quoted(dir / "pipe.mmf"),
-                                         "decode " + quoted(dir / "pipe.mmf") + " -o " + quoted(dir / "x.wav")}) {
+    for (const std::string& arguments : {"convert " + shellWord(dir / "pipe.wav"), "info " + shellWord(dir / "pipe.mmf"),
+                                         "decode " + shellWord(dir / "pipe.mmf") + " -o " + shellWord(dir / "x.wav")}) {
         const Finished run = cli(arguments, "LANG=C timeout 20");
         EXPECT_EQ(run.status, 1) << arguments;
     }
     fs::create_directory(dir / "folder.mmf");
-    EXPECT_EQ(cli("info " + quoted(dir / "folder.mmf")).status, 1);
+    EXPECT_EQ(cli("info " + shellWord(dir / "folder.mmf")).status, 1);
 }
 
 TEST_F(HostileCommand, AFailedWriteToStandardOutputIsAFailure)
 {
     const fs::path input = sox("s.wav", "-r 8000 -c 1 -b 16", "synth 0.2 sine 440");
-    ASSERT_EQ(cli("convert " + quoted(input)).status, 0);
-    for (const std::string& arguments : {"info " + quoted(dir / "s.mmf"), "info --json " + quoted(dir / "s.mmf"),
-                                         "convert " + quoted(input), std::string("--help")}) {
+    ASSERT_EQ(cli("convert " + shellWord(input)).status, 0);
+    for (const std::string& arguments : {"info " + shellWord(dir / "s.mmf"), "info --json " + shellWord(dir / "s.mmf"),
+                                         "convert " + shellWord(input), std::string("--help")}) {
         const std::string command = "'" KORVEL_CLI_PATH "' " + arguments + " >/dev/full 2>/dev/null";
         const int raw = std::system(command.c_str());
         EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << arguments;
@@ -138,39 +134,39 @@ TEST_F(HostileCommand, AFailedWriteToStandardOutputIsAFailure)
 TEST_F(HostileCommand, DecodeWritesThroughDevicesAndLinksAndReplacesOnlyFiles)
 {
     const fs::path input = sox("s.wav", "-r 8000 -c 1 -b 16", "synth 0.2 sine 440");
-    ASSERT_EQ(cli("convert " + quoted(input)).status, 0);
+    ASSERT_EQ(cli("convert " + shellWord(input)).status, 0);
     const fs::path mmf = dir / "s.mmf";
-    ASSERT_EQ(cli("decode " + quoted(mmf) + " -o " + quoted(dir / "plain.wav")).status, 0);
+    ASSERT_EQ(cli("decode " + shellWord(mmf) + " -o " + shellWord(dir / "plain.wav")).status, 0);
     const std::vector<std::uint8_t> wav = readFile(dir / "plain.wav");
     ASSERT_EQ(wav.size(), 44u + 4 * 800);
 
     // "-" and a link to standard output: the WAV file alone on standard output.
     fs::create_symlink("/proc/self/fd/1", dir / "out");
     for (const fs::path& output : {fs::path("-"), dir / "out"}) {
-        const Finished run = cli("decode " + quoted(mmf) + " -o " + quoted(output));
+        const Finished run = cli("decode " + shellWord(mmf) + " -o " + shellWord(output));
         EXPECT_EQ(run.status, 0) << output;
         EXPECT_EQ(run.out, std::string(wav.begin(), wav.end())) << output;
         EXPECT_TRUE(output == "-" || fs::is_symlink(output));
     }
     // A link to a device and, where this user may make one, a device.
     fs::create_symlink("/dev/null", dir / "null-link");
-    EXPECT_EQ(cli("decode " + quoted(mmf) + " -o " + quoted(dir / "null-link")).status, 0);
+    EXPECT_EQ(cli("decode " + shellWord(mmf) + " -o " + shellWord(dir / "null-link")).status, 0);
     EXPECT_TRUE(fs::is_symlink(dir / "null-link"));
     if (::mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
-        EXPECT_EQ(cli("decode " + quoted(mmf) + " -o " + quoted(dir / "null")).status, 0);
+        EXPECT_EQ(cli("decode " + shellWord(mmf) + " -o " + shellWord(dir / "null")).status, 0);
         EXPECT_TRUE(fs::is_character_file(dir / "null"));
     }
     // A read-only file is not replaced.
     std::ofstream(dir / "kept.wav") << "kept";
     fs::permissions(dir / "kept.wav", fs::perms::owner_read | fs::perms::group_read);
-    Finished run = cli("decode " + quoted(mmf) + " -o " + quoted(dir / "kept.wav"));
+    Finished run = cli("decode " + shellWord(mmf) + " -o " + shellWord(dir / "kept.wav"));
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("read-only"), std::string::npos);
     EXPECT_EQ(test::readText(dir / "kept.wav"), "kept");
     // The default name, even as a link that leads nowhere, is never replaced.
     fs::remove(input);
     fs::create_symlink("nowhere.wav", input);
-    run = cli("decode " + quoted(mmf));
+    run = cli("decode " + shellWord(mmf));
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(fs::is_symlink(input));
     EXPECT_FALSE(fs::exists(dir / "nowhere.wav"));
@@ -198,7 +194,7 @@ TEST_F(HostileCommand, DecodeRefusesASoundThatAWavFileCannotHold)
     std::ofstream(big, std::ios::binary).write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));
     fs::resize_file(big, length);
 
-    const Finished run = cli("decode " + quoted(big) + " -o " + quoted(dir / "big.wav"));
+    const Finished run = cli("decode " + shellWord(big) + " -o " + shellWord(dir / "big.wav"));
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("more than a WAV file can hold"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(dir / "big.wav"));
@@ -214,9 +210,9 @@ TEST_F(HostileCommand, InterruptedConversionsLeaveNothingBehind)
 {
     const fs::path input = sox("long.wav", "-r 44100 -c 2 -b 16", "synth 8 sine 440 sine 550");
     const fs::path output = dir / "long.mmf";
-    ASSERT_EQ(cli("convert --title New " + quoted(input)).status, 0);
+    ASSERT_EQ(cli("convert --title New " + shellWord(input)).status, 0);
     const std::vector<std::uint8_t> replaced = readFile(output);
-    ASSERT_EQ(cli("convert --title Old " + quoted(input)).status, 0);
+    ASSERT_EQ(cli("convert --title Old " + shellWord(input)).status, 0);
     const std::vector<std::uint8_t> old = readFile(output);
 
     const std::string program = KORVEL_CLI_PATH;
