@@ -44,7 +44,7 @@ const char* usageText()
            "                          [--gain DB | --normalize[=LUFS]] [--strict] [-q] FILE...\n"
            "       korvel-cli info [--json] FILE.mmf...\n"
            "       korvel-cli decode [-o OUT.wav|-] [-q] FILE.mmf\n"
-           "       korvel-cli --help | --version\n"
+           "       korvel-cli -h | --help | --version\n"
            "\n"
            "Converts each sound FILE into a Tessal file (.mmf), by default beside it under its\n"
            "base name. WAV (.wav) and AIFF (.aif) files are read as the desktop program reads\n"
