@@ -305,8 +305,14 @@ int PosixPlatform::createFile(const std::string& path, std::unique_ptr<OutputFil
     // What the name is now: nothing, a regular file, a link to one (whose
     // file is replaced, the link kept), or something to write to as it is.
     std::string target = path;
+#ifdef __EMSCRIPTEN__
+    // The WebAssembly runtime under Node knows no umask of the process (it
+    // answers one that leaves no permission at all): the usual one stands in.
+    const mode_t mask = 022;
+#else
     const mode_t mask = ::umask(0);
     ::umask(mask);
+#endif
     mode_t mode = 0666 & ~mask;
     struct stat info {};
     bool replacing = false;

@@ -17,13 +17,13 @@ namespace {
 // libsndfile, which the resampler's filter handles as well.
 constexpr int kMinRate = 4000;
 constexpr int kMaxRate = 48000;
-constexpr int kMaxLibraryRate = 192000;
+[[maybe_unused]] constexpr int kMaxLibraryRate = 192000;
 // A sound must play for more than this many whole milliseconds.
 constexpr int kMinPlayTimeMs = 20;
 // The longest sound libsndfile may deliver: its mono mix-down, 2 bytes a
 // frame, stays below 2^31 bytes with room for a WAV header (6.2 hours at
 // 48000 Hz).
-constexpr std::int64_t kMaxLibraryFrames = (std::int64_t{1} << 30) - 64;
+[[maybe_unused]] constexpr std::int64_t kMaxLibraryFrames = (std::int64_t{1} << 30) - 64;
 
 // The format checks in the order that decides the result.
 int checkFormat(const SampleSource& reader)

@@ -64,7 +64,7 @@ bool utf8ToUtf16(const char* text, std::u16string& units)
 
 TextCoding nativeTextCoding()
 {
-#ifdef _WIN32
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
     return TextCoding::utf8;
 #else
     return TextCoding::locale;

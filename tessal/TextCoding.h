@@ -13,7 +13,8 @@ enum class TextCoding {
     // UTF-8 where it is well-formed UTF-8.
     locale,
     // UTF-8, whatever the locale: the Windows build takes every name and
-    // text from the system in UTF-16 and carries it as UTF-8 inside.
+    // text from the system in UTF-16 and carries it as UTF-8 inside; the
+    // WebAssembly build gets them from JavaScript in UTF-8.
     utf8,
 };
 

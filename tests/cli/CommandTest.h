@@ -61,7 +61,14 @@ protected:
     // unless the arguments redirect them themselves.
     Finished cli(const std::string& arguments, const std::string& environment = "LANG=C")
     {
-        return shell(environment + " '" KORVEL_CLI_PATH "' " + arguments);
+        return shell(environment + " " + program() + " " + arguments);
+    }
+    // The converter under test: this build's, or the command that
+    // KORVEL_CLI_COMMAND names (the WebAssembly build under Node).
+    static std::string program()
+    {
+        const char* command = std::getenv("KORVEL_CLI_COMMAND");
+        return command != nullptr ? command : "'" KORVEL_CLI_PATH "'";
     }
     // Runs a shell command with its output caught.
     Finished shell(const std::string& command)

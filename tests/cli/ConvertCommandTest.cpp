@@ -161,7 +161,7 @@ TEST_F(ConvertCommand, WrittenFilesAreSoundAndSoundLikeTheirInput)
         EXPECT_EQ(info.status, 0) << info.err;
         EXPECT_NE(info.out.find("ST: Sweep"), std::string::npos);
         EXPECT_NE(info.out.find("checks: size, CRC, A0 and A2 all correct"), std::string::npos);
-        EXPECT_EQ(std::system(("'" KORVEL_CLI_PATH "' info --json '" + output.string() +
+        EXPECT_EQ(std::system((program() + " info --json '" + output.string() +
                                "' | /usr/bin/python3 -m json.tool >/dev/null")
                                   .c_str()),
                   0);
@@ -295,6 +295,10 @@ TEST_F(ConvertCommand, InfoJsonCarriesEveryNameAndTextWhole)
         {"bad\xFF.wav", "plain", "bad\xEF\xBF\xBD.wav"},
     };
     for (const Row& row : rows) {
+        // Node hands a program its arguments as UTF-8 text: a name of other
+        // bytes cannot reach the WebAssembly build.
+        if (!row.expectedName.empty() && std::getenv("KORVEL_CLI_COMMAND") != nullptr)
+            continue;
         const fs::path wav = sox(row.name, "-r 8000 -c 1 -b 16", "synth 0.3 sine 440");
         const fs::path mmf = fs::path(wav).replace_extension(".mmf");
         ASSERT_EQ(cli("convert --title " + shellWord(row.title) + " " + shellWord(wav), "LANG=C.UTF-8").status, 0) << row.name;
