@@ -210,6 +210,17 @@ std::string scan(const std::vector<std::string>& arguments, const char* letters,
     return {};
 }
 
+// The line when the reading ended early: help or version where they were
+// asked for, wherever they stood, else the reason it was refused.
+CommandLine ended(const std::optional<CommandLine::Action>& asked, const std::string& refused)
+{
+    if (!asked)
+        return refuse(refused);
+    CommandLine line;
+    line.action = *asked;
+    return line;
+}
+
 // A number with nothing after it.
 std::optional<double> number(const std::string& text)
 {
@@ -258,12 +269,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
                 return general(c);
             },
             o.files);
-        if (asked) {
-            line.action = *asked;
-            return line;
-        }
-        if (!refused.empty())
-            return refuse(refused);
+        if (asked || !refused.empty())
+            return ended(asked, refused);
         if (o.files.empty() || (!info && o.files.size() != 1))
             return refuse(info ? "no FILE given" : "decode takes one FILE");
         line.action = info ? CommandLine::Action::info : CommandLine::Action::decode;
@@ -349,12 +356,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             }
         },
         o.files);
-    if (asked) {
-        line.action = *asked;
-        return line;
-    }
-    if (!refused.empty())
-        return refuse(refused);
+    if (asked || !refused.empty())
+        return ended(asked, refused);
     if (o.files.empty())
         return refuse("no FILE given");
     const bool standardInput = std::find(o.files.begin(), o.files.end(), "-") != o.files.end();

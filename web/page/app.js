@@ -74,7 +74,12 @@ function showTexts() {
   for (const element of document.querySelectorAll("[data-text]"))
     element.textContent = TEXTS[language][element.dataset.text];
   $("language").textContent = TEXTS[language].switchTo;
-  if (chosen && chosen.probe.ok) describe();
+  if (usable()) describe();
+}
+
+// A sound is chosen, checked and accepted.
+function usable() {
+  return chosen !== null && chosen.probe !== null && chosen.probe.ok;
 }
 
 function describe() {
@@ -132,11 +137,14 @@ async function choose(file) {
   $("outcome").hidden = true;
   $("download").hidden = $("preview").hidden = $("listen").hidden = true;
   const bytes = await file.arrayBuffer();
-  chosen = { name: file.name, bytes, probe: null };
+  const mine = { name: file.name, bytes, probe: null };
+  chosen = mine;
   start = 0;
   $("waveform").dataset.start = "0";
-  chosen.probe = await ask({ kind: "probe", bytes, name: file.name, peaks: PEAKS });
-  const p = chosen.probe;
+  const p = await ask({ kind: "probe", bytes, name: file.name, peaks: PEAKS });
+  // A file chosen meanwhile takes the place of this one.
+  if (chosen !== mine) return;
+  mine.probe = p;
   $("settings").hidden = !p.ok;
   if (!p.ok) {
     showOutcome(false, p.message);
@@ -184,7 +192,7 @@ function followDrag() {
   const canvas = $("waveform");
   let from = null;
   canvas.addEventListener("pointerdown", (event) => {
-    if (!chosen) return;
+    if (!usable()) return;
     from = { x: event.clientX, start };
     canvas.setPointerCapture(event.pointerId);
   });
@@ -202,7 +210,7 @@ function followDrag() {
 
 async function convert(event) {
   event.preventDefault();
-  if (!chosen || !chosen.probe.ok) return;
+  if (!usable()) return;
   forgetLinks();
   $("convert").disabled = true;
   const settings = {
@@ -259,7 +267,7 @@ $("language").addEventListener("click", async () => {
   language = language === "ja" ? "en" : "ja";
   showTexts();
   // A refusal shown is said again in the new language.
-  if (chosen && !chosen.probe.ok) {
+  if (chosen !== null && chosen.probe !== null && !chosen.probe.ok) {
     chosen.probe = await ask({ kind: "probe", bytes: chosen.bytes, name: chosen.name, peaks: PEAKS });
     showOutcome(false, chosen.probe.message);
   }
