@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "pipeline/SettingsRules.h"
 #include "cli/ConsoleText.h"
+#include "pipeline/SettingsRules.h"
 #include "tessal/TextCoding.h"
 
 namespace korvel {
@@ -46,8 +46,8 @@ void TerminalHost::waitCursor(WaitCursor) {}
 ConversionSettings TerminalHost::askSettings(const std::string& baseName, int inputRate)
 {
     ConversionSettings settings;
-    clearProgress();
     if (options.rate && !SettingsRules::rateAllowed(*options.rate, inputRate)) {
+        clearProgress();
         printText(err, "korvel-cli: %s: --rate 8000 needs a sound of 8000 Hz or more (this one has %d Hz)\n",
                   file.c_str(), inputRate);
         return settings;
@@ -56,6 +56,7 @@ ConversionSettings TerminalHost::askSettings(const std::string& baseName, int in
     // would have an empty title without a word.
     std::u16string units;
     if (!options.title && !textToUtf16(baseName.c_str(), nativeTextCoding(), units)) {
+        clearProgress();
         printText(err,
                   "korvel-cli: %s: the file name is neither in the character set of the locale nor UTF-8, so it "
                   "cannot be the title; give one with --title\n",
