@@ -15,18 +15,30 @@
 
 namespace korvel {
 
+#ifdef _WIN32
+namespace {
+
+// The console behind the stream, or nullptr for a pipe or a file.
+HANDLE consoleOf(std::FILE* stream)
+{
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+
+}  // namespace
+#endif
+
 void writeText(std::FILE* stream, std::string_view text)
 {
 #ifdef _WIN32
     // A console shows UTF-16 whatever its code page; a pipe or a file gets
     // the bytes, which a script reads as UTF-8.
-    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-    DWORD mode = 0;
-    if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
+    if (HANDLE console = consoleOf(stream); console != nullptr) {
         std::fflush(stream);
         const std::wstring wide = widen(text);
         DWORD written = 0;
-        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
         return;
     }
 #endif
@@ -36,8 +48,7 @@ void writeText(std::FILE* stream, std::string_view text)
 bool isTerminal(std::FILE* stream)
 {
 #ifdef _WIN32
-    DWORD mode = 0;
-    return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;
+    return consoleOf(stream) != nullptr;
 #else
     return ::isatty(::fileno(stream)) == 1;
 #endif

@@ -8,6 +8,7 @@
 
 #include "dsp/AdpcmCodec.h"
 #include "formats/FileWindow.h"
+#include "pipeline/WavImage.h"
 #include "tessal/TextCoding.h"
 
 namespace korvel {
@@ -165,6 +166,20 @@ bool decodePayload(const TessalFile& file, InputFile& input,
         done += count;
     }
     return true;
+}
+
+bool decodeAsWav(const TessalFile& file, InputFile& input, const std::function<bool(const ByteVector& piece)>& sink)
+{
+    ByteVector bytes;
+    appendWavHeader(bytes, file.channels, file.sampleRate, static_cast<std::uint32_t>(4 * static_cast<std::uint64_t>(file.adpcmLength)));
+    if (!sink(bytes))
+        return false;
+    return decodePayload(file, input, [&](const std::int16_t* samples, std::size_t count) {
+        bytes.clear();
+        for (std::size_t i = 0; i < count; ++i)
+            appendLE16(bytes, static_cast<std::uint16_t>(samples[i]));
+        return sink(bytes);
+    });
 }
 
 }  // namespace korvel

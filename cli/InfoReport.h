@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "tessal/ByteVector.h"
 #include "tessal/TessalReader.h"
 
 namespace korvel {
@@ -20,5 +21,11 @@ std::string infoJson(const std::string& name, const TessalFile& file);
 // read as far as the payload reaches, or sink refuses a block.
 bool decodePayload(const TessalFile& file, InputFile& input,
                    const std::function<bool(const std::int16_t* samples, std::size_t count)>& sink);
+
+// The sound of a read file as a 16-bit WAV file, handed to sink a piece at
+// a time: the header, then the samples of each decoded block. The caller
+// makes sure the samples fit a WAV file (kMaxWavDataBytes). False as for
+// decodePayload, and when sink refuses the header.
+bool decodeAsWav(const TessalFile& file, InputFile& input, const std::function<bool(const ByteVector& piece)>& sink);
 
 }  // namespace korvel

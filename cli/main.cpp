@@ -178,14 +178,9 @@ int decode(const korvel::InspectOptions& options)
         return kExitRefused;
     }
 
-    korvel::ByteVector bytes;
-    korvel::appendWavHeader(bytes, file.channels, file.sampleRate, static_cast<std::uint32_t>(dataBytes));
-    bool written = out->write(bytes.data(), bytes.size()) == korvel::Platform::kFileOk;
-    const bool decoded = written && korvel::decodePayload(file, *input, [&](const std::int16_t* samples, std::size_t count) {
-        bytes.clear();
-        for (std::size_t i = 0; i < count; ++i)
-            korvel::appendLE16(bytes, static_cast<std::uint16_t>(samples[i]));
-        written = out->write(bytes.data(), bytes.size()) == korvel::Platform::kFileOk;
+    bool written = true;
+    const bool decoded = korvel::decodeAsWav(file, *input, [&](const korvel::ByteVector& piece) {
+        written = out->write(piece.data(), piece.size()) == korvel::Platform::kFileOk;
         return written;
     });
     if (decoded)

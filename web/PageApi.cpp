@@ -22,7 +22,6 @@
 #include "pipeline/ResultCodes.h"
 #include "pipeline/SettingsRules.h"
 #include "pipeline/SourceStage.h"
-#include "pipeline/WavImage.h"
 #include "tessal/TessalReader.h"
 #include "web/PageHost.h"
 #include "web/PagePlatform.h"
@@ -47,17 +46,21 @@ val failure(const std::string& message)
     return result;
 }
 
-// The loudest value of each of `count` equal parts of the sound, mixed to
-// mono as the conversion mixes it, from 0 to 1.
+// The sound's length in seconds and the loudest value of each of `count`
+// equal parts of it, mixed to mono as the conversion mixes it, from 0 to 1:
+// {seconds, peaks}.
 val outline(const std::vector<std::uint8_t>& image, bool isAiff, int count)
 {
     ImageFile file(image);
     FileStream stream(file);
     SourceStage source(isAiff, stream);
     const std::int64_t frames = source.frames();
+    val result = val::object();
+    result.set("seconds", source.format().sampleRate > 0 ? static_cast<double>(frames) / source.format().sampleRate : 0.0);
     val peaks = val::global("Float32Array").new_(count);
+    result.set("peaks", peaks);
     if (source.result() != kOk || frames <= 0 || count <= 0)
-        return peaks;
+        return result;
     MonoMixSource mono(&source.reader());
     std::vector<float> loudest(static_cast<std::size_t>(count), 0.0f);
     std::vector<std::int16_t> block(1 << 16);
@@ -72,7 +75,7 @@ val outline(const std::vector<std::uint8_t>& image, bool isAiff, int count)
         }
     }
     peaks.call<void>("set", val(emscripten::typed_memory_view(loudest.size(), loudest.data())));
-    return peaks;
+    return result;
 }
 
 // The sound of a Tessal file as a 16-bit WAV file.
@@ -81,14 +84,11 @@ std::vector<std::uint8_t> previewOf(const std::vector<std::uint8_t>& mmf)
     ImageFile file(mmf);
     const TessalFile tessal = readTessal(file);
     std::vector<std::uint8_t> wav;
-    if (!tessal.hasAudio())
-        return wav;
-    appendWavHeader(wav, tessal.channels, tessal.sampleRate, static_cast<std::uint32_t>(4 * tessal.adpcmLength));
-    decodePayload(tessal, file, [&](const std::int16_t* samples, std::size_t count) {
-        for (std::size_t i = 0; i < count; ++i)
-            appendLE16(wav, static_cast<std::uint16_t>(samples[i]));
-        return true;
-    });
+    if (tessal.hasAudio())
+        decodeAsWav(tessal, file, [&](const ByteVector& piece) {
+            wav.insert(wav.end(), piece.begin(), piece.end());
+            return true;
+        });
     return wav;
 }
 
@@ -104,16 +104,10 @@ val probe(const val& data, const std::string& name, bool japanese, int peakCount
         const ConversionOutcome outcome = job.convertFile(name);
         if (outcome.kind != ConversionOutcome::Kind::cancelled)
             return failure(host.message());
-        const bool isAiff = equalsIgnoringCase(splitPath(name).extension, ".aif");
-        ImageFile file(image);
-        FileStream stream(file);
-        const SourceStage source(isAiff, stream);
-        val result = val::object();
+        val result = outline(image, equalsIgnoringCase(splitPath(name).extension, ".aif"), peakCount);
         result.set("ok", true);
         result.set("baseName", host.baseName());
         result.set("rate", host.inputRate());
-        result.set("seconds", static_cast<double>(source.frames()) / host.inputRate());
-        result.set("peaks", outline(image, isAiff, peakCount));
         return result;
     } catch (const std::bad_alloc&) {
         return failure("not enough memory");

@@ -21,6 +21,8 @@
 
 #include "pipeline/ConversionJob.h"
 #include "pipeline/Messages.h"
+#include "pipeline/Platform.h"
+#include "pipeline/WideText.h"
 #include "resources/resource.h"
 #include "tests/desktop/HostProcess.h"
 #include "tests/support/BmpFile.h"
@@ -33,11 +35,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-bool japanese()
-{
-    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
-}
 
 std::string programDirectory()
 {
@@ -55,14 +52,6 @@ bool waitFor(const std::function<bool()>& condition, int milliseconds = 8000)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
     return condition();
-}
-
-std::wstring wide(const std::string& utf8)
-{
-    std::wstring out(utf8.size(), L'\0');
-    out.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), static_cast<int>(out.size()))));
-    return out;
 }
 
 std::wstring textOf(HWND window)
@@ -157,7 +146,7 @@ void screenshot(HWND window, const std::string& name)
     b.text("BM").le32(static_cast<std::uint32_t>(54 + rows.size())).le32(0).le32(54);
     b.le32(40).le32(static_cast<std::uint32_t>(w)).le32(static_cast<std::uint32_t>(h)).le16(1).le16(24).le32(0);
     b.le32(static_cast<std::uint32_t>(rows.size())).le32(2835).le32(2835).le32(0).le32(0).bytes(rows);
-    writeFile(fs::path(dir) / (name + (japanese() ? "-ja" : "-en") + ".bmp"), b.image());
+    writeFile(fs::path(dir) / (name + (nativePlatform().japaneseInterface() ? "-ja" : "-en") + ".bmp"), b.image());
 }
 
 struct Search {
@@ -308,7 +297,7 @@ protected:
             return r.left == where.left && r.top == where.top && r.right - r.left == 210 && r.bottom - r.top == 100;
         });
     }
-    static std::wstring message(int number) { return wide(messageText(number, japanese())); }
+    static std::wstring message(int number) { return widen(messageText(number, nativePlatform().japaneseInterface())); }
 
     // Presses the left button at the client point, moves by (dx, dy) and lets go.
     static void drag(HWND window, int x, int y, int dx, int dy)
@@ -333,7 +322,7 @@ TEST_F(DesktopProgram, DroppedWavIsConvertedLikeTheCommandLineDoesIt)
 {
     // The name is the title: a Japanese one in the Japanese session, for
     // the screenshots too.
-    const std::wstring base = japanese() ? L"\u7740\u4FE1\u97F3" : L"tone";
+    const std::wstring base = nativePlatform().japaneseInterface() ? L"\u7740\u4FE1\u97F3" : L"tone";
     const fs::path file = dir / (base + L".wav");
     writeFile(file, wav(2, 44100, 44100));
     screenshot(main, "main-window");
@@ -349,7 +338,7 @@ TEST_F(DesktopProgram, DroppedWavIsConvertedLikeTheCommandLineDoesIt)
     EXPECT_TRUE(shows(GetDlgItem(settings, IDC_RATE_8K), cell("radio-button.bmp", 3, 1)));
     EXPECT_TRUE(shows(GetDlgItem(settings, IDC_RATE_4K), cell("radio-button.bmp", 3, 0)));
     // The labels of the user's language.
-    const std::string language = japanese() ? "ja" : "en";
+    const std::string language = nativePlatform().japaneseInterface() ? "ja" : "en";
     const RECT at = rectOf(settings);
     EXPECT_TRUE(showsAt(at.left + 11, at.top + 63, cell(("label-save-" + language + ".bmp").c_str(), 1, 0), 12, false));
     EXPECT_TRUE(showsAt(at.left, at.top + 21, cell(("bar-title-" + language + ".bmp").c_str(), 1, 0), 2, false));
@@ -366,7 +355,7 @@ TEST_F(DesktopProgram, DroppedWavIsConvertedLikeTheCommandLineDoesIt)
     ASSERT_NE(box, nullptr);
     const Bytes written = readFile(dir / (base + L".mmf"));
     ASSERT_FALSE(written.empty());
-    EXPECT_EQ(textOf(GetDlgItem(box, IDC_MESSAGE_TEXT)), message(kMsgFileSize) + wide(ConversionJob::sizeText(written.size())));
+    EXPECT_EQ(textOf(GetDlgItem(box, IDC_MESSAGE_TEXT)), message(kMsgFileSize) + widen(ConversionJob::sizeText(written.size())));
     // The plate above the line where the message is drawn on it.
     EXPECT_TRUE(waitFor([&] { return shows(GetDlgItem(box, IDC_MESSAGE_PICTURE), cell("plate-completed.bmp", 1, 0), 36); }));
     screenshot(box, "message-completed");
@@ -500,7 +489,7 @@ TEST_F(DesktopProgram, FoldersFilesHeldOpenAndNamesOfTheCodePage)
 
     // A drop that carries the name in the code page, as the shell gives it
     // to older programs, opens too.
-    const std::wstring base = japanese() ? L"\u6B4C\u58F0" : L"chanson-\u00E9t\u00E9";
+    const std::wstring base = nativePlatform().japaneseInterface() ? L"\u6B4C\u58F0" : L"chanson-\u00E9t\u00E9";
     const fs::path named = dir / (base + L".wav");
     writeFile(named, wav(1, 8000, 2000));
     drop({named}, false);
@@ -593,11 +582,11 @@ TEST_F(DesktopProgram, TogglesClearTheTextLimitAndThePermissionsInTheFile)
     click(settings, IDC_CLEAR);
     EXPECT_TRUE(waitFor([&] { return textOf(title).empty() && textOf(GetDlgItem(settings, IDC_COPYRIGHT)).empty(); }));
     // A title typed in the user's language lands in the file as UTF-8.
-    const std::wstring typed = japanese() ? L"\x65E5\x672C\x8A9E" : L"Caf\xE9";
+    const std::wstring typed = nativePlatform().japaneseInterface() ? L"\x65E5\x672C\x8A9E" : L"Caf\xE9";
     SendMessageW(title, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
     acceptAndReadMessage(settings);
     const Bytes f = readFile(dir / "tone.mmf");
-    const std::string expected = japanese() ? "ST:\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E," : "ST:Caf\xC3\xA9,";
+    const std::string expected = nativePlatform().japaneseInterface() ? "ST:\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E," : "ST:Caf\xC3\xA9,";
     EXPECT_NE(std::string(f.begin(), f.end()).find(expected), std::string::npos);
 }
 
@@ -625,7 +614,7 @@ TEST_F(DesktopProgram, AboutBoxComesUpWhereTheWindowWasAndGivesItBack)
     EXPECT_EQ(rectOf(about).left, before.left);
     EXPECT_EQ(rectOf(about).top, before.top);
     EXPECT_EQ(textOf(GetDlgItem(about, IDC_ABOUT_VERSION)),
-              japanese() ? L"Korvel(Quennet)  version 2.0.0" : L" Korvel(Quennet)  version 2.0.0");
+              nativePlatform().japaneseInterface() ? L"Korvel(Quennet)  version 2.0.0" : L" Korvel(Quennet)  version 2.0.0");
     EXPECT_EQ(textOf(GetDlgItem(about, IDC_ABOUT_LINK)), L"https://korvel.example/");
     screenshot(about, "about");
     drag(about, 100, 10, 40, 30);

@@ -12,6 +12,7 @@
 
 #include "pipeline/ConversionJob.h"
 #include "pipeline/Messages.h"
+#include "pipeline/Platform.h"
 #include "pipeline/WideText.h"
 #include "resources/resource.h"
 #include "ui/AboutBox.h"
@@ -20,11 +21,6 @@
 
 namespace korvel {
 namespace {
-
-bool japanese()
-{
-    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
-}
 
 // Whether a visible button's shape covers part of the rectangle (in the
 // dialog's coordinates).
@@ -128,14 +124,14 @@ TEST(TextFit, AboutBoxShowsEveryLineWhole)
 {
     AboutBox about;
     measure(about, [](HWND dialog) {
-        EXPECT_EQ(cutTexts(dialog), std::vector<std::string>{}) << (japanese() ? "Japanese" : "English");
+        EXPECT_EQ(cutTexts(dialog), std::vector<std::string>{}) << (nativePlatform().japaneseInterface() ? "Japanese" : "English");
     });
 }
 
 TEST(TextFit, MessageBoxShowsEveryMessageWhole)
 {
     for (int number = 1; number <= 15; ++number) {
-        const char* text = messageText(number, japanese());
+        const char* text = messageText(number, nativePlatform().japaneseInterface());
         if (text == nullptr)
             continue;
         const std::string shown = number == kMsgFileSize ? text + ConversionJob::sizeText(270000) : text;
@@ -150,7 +146,7 @@ TEST(TextFit, SettingsShowATypedTitleWhole)
     SettingsDialog settings("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE Typography", 44100);
     measure(settings, [](HWND dialog) {
         SetDlgItemTextW(dialog, IDC_COPYRIGHT, L"(c) \x5E74 gjpqy");
-        EXPECT_EQ(cutTexts(dialog), std::vector<std::string>{}) << (japanese() ? "Japanese" : "English");
+        EXPECT_EQ(cutTexts(dialog), std::vector<std::string>{}) << (nativePlatform().japaneseInterface() ? "Japanese" : "English");
     });
 }
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "pipeline/Messages.h"
+#include "pipeline/Platform.h"
 #include "tests/desktop/HostProcess.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/ImageBuilder.h"
@@ -116,9 +117,8 @@ TEST_F(UnicodeCommandLine, RefusalsAndMessagesAreTheLinuxBuildsInUtf8)
     std::tie(windows, linux) = both(L"convert \"\u6B20\u3051\u305F \U0001F600.wav\"");
     EXPECT_EQ(windows.status, 1);
     EXPECT_EQ(windows.err, linux.err);
-    const bool japanese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
     EXPECT_EQ(windows.err, std::string("korvel-cli: \xE6\xAC\xA0\xE3\x81\x91\xE3\x81\x9F \xF0\x9F\x98\x80.wav: ") +
-                               messageText(kMsgCannotOpen, japanese) + "\n");
+                               messageText(kMsgCannotOpen, nativePlatform().japaneseInterface()) + "\n");
 }
 
 }  // namespace
