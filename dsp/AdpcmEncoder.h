@@ -23,10 +23,6 @@ public:
     // nibble, so out need not be cleared beforehand.
     static void storeCode(std::uint8_t* out, int index, int code);
 
-private:
-    int next(int sample);
-
-public:
     // What a decoder holds after the codes so far: -32768..32767.
     int predictor = 0;
     // The current quantiser step: 127..24576.

@@ -1,8 +1,12 @@
 #include "dsp/AdpcmEncoder.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "dsp/AdpcmTables.h"
 
 namespace korvel {
 namespace {
@@ -123,6 +127,51 @@ TEST(AdpcmEncoder, StateStaysWithinItsBounds)
     // A full-scale swing drives the step to its ceiling; 24576 x 614 / 256 is lowered back to it.
     EXPECT_EQ(largest, 24576);
     EXPECT_GE(smallest, 127);
+}
+
+// The encoder works without branches and with its thresholds added up; the
+// rule as plainly stated (divide, then the table) must give the same codes
+// and the same state on sounds that reach every magnitude, both clamps of
+// the prediction and both bounds of the step size.
+TEST(AdpcmEncoder, CodesAreThoseOfThePlainRule)
+{
+    auto plain = [](const std::vector<std::int16_t>& samples, std::vector<std::uint8_t>& out) {
+        int predictor = 0, stepSize = 127;
+        out.assign((samples.size() + 1) / 2, 0);
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            const int difference = samples[i] - predictor;
+            const int m = difference < 0 ? -difference : difference;
+            const int k = std::min(7, m / (stepSize / 4));
+            const int delta = adpcm::reconstructionStep(stepSize, k);
+            predictor = std::clamp(difference < 0 ? predictor - delta : predictor + delta, -32768, 32767);
+            stepSize = adpcm::nextStepSize(stepSize, k);
+            out[i / 2] = static_cast<std::uint8_t>(out[i / 2] | ((difference < 0 ? 8 : 0) | k) << (i % 2 ? 4 : 0));
+        }
+        return std::pair{predictor, stepSize};
+    };
+    unsigned seed = 7;
+    auto random = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>(seed >> 16) - 32768;
+    };
+    std::vector<std::vector<std::int16_t>> sounds(4);
+    for (int i = 0; i < 20001; ++i) {
+        sounds[0].push_back(static_cast<std::int16_t>(random()));                           // full-scale noise
+        sounds[1].push_back(static_cast<std::int16_t>(random() / 64));                      // quiet noise
+        sounds[2].push_back(static_cast<std::int16_t>((i / 50) % 2 ? 32767 : -32768));      // square at the clamps
+        sounds[3].push_back(static_cast<std::int16_t>(20000 * std::sin(i * 0.01) + random() / 256));  // tone
+    }
+    for (std::size_t s = 0; s < sounds.size(); ++s) {
+        std::vector<std::uint8_t> expected;
+        const auto [predictor, stepSize] = plain(sounds[s], expected);
+        AdpcmEncoder encoder;
+        encoder.reset();
+        std::vector<std::uint8_t> codes(expected.size(), 0xFF);
+        encoder.encode(sounds[s].data(), codes.data(), static_cast<int>(sounds[s].size()));
+        EXPECT_EQ(codes, expected) << "sound " << s;
+        EXPECT_EQ(encoder.predictor, predictor) << "sound " << s;
+        EXPECT_EQ(encoder.stepSize, stepSize) << "sound " << s;
+    }
 }
 
 TEST(AdpcmEncoder, CountOfZeroOrLessWritesNothing)

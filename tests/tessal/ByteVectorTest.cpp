@@ -1,10 +1,12 @@
 #include "tessal/ByteVector.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "tessal/Crc16.h"
 #include "tessal/Crc16Table.h"
 
 namespace korvel {
@@ -97,6 +99,35 @@ TEST(ByteVector, Crc16CheckValues)
     EXPECT_EQ(crc16(bytesOf("123456789")), 0xD64E);
     EXPECT_EQ(crc16(bytesOf("abc")), 0xAEB5);
     EXPECT_EQ(crc16(ByteVector{}), 0x0000);
+}
+
+// Eight bytes a step give the register a bit at a time gives, for every
+// length and wherever a file's pieces are split.
+TEST(ByteVector, Crc16OfAnyLengthAndSplitIsTheBitwiseOne)
+{
+    auto bitwise = [](const std::uint8_t* data, std::size_t size) {
+        unsigned r = 0xFFFF;
+        for (std::size_t i = 0; i < size; ++i) {
+            r ^= static_cast<unsigned>(data[i]) << 8;
+            for (int bit = 0; bit < 8; ++bit)
+                r = ((r & 0x8000) ? (r << 1) ^ 0x1021 : r << 1) & 0xFFFF;
+        }
+        return static_cast<std::uint16_t>(r ^ 0xFFFF);
+    };
+    ByteVector bytes(300);
+    unsigned seed = 12345;
+    for (std::uint8_t& b : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        b = static_cast<std::uint8_t>(seed >> 16);
+    }
+    for (std::size_t size = 0; size <= bytes.size(); size += size < 40 ? 1 : 37)
+        for (std::size_t split : {std::size_t{0}, std::size_t{3}, std::size_t{9}, size / 2}) {
+            const std::size_t first = std::min(split, size);
+            Crc16 crc;
+            crc.update(bytes.data(), first);
+            crc.update(bytes.data() + first, size - first);
+            EXPECT_EQ(crc.value(), bitwise(bytes.data(), size)) << size << " split at " << first;
+        }
 }
 
 TEST(ByteVector, CheckDigitsComeFromTwoNibblesOfTheCrc)
