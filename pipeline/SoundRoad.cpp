@@ -104,15 +104,15 @@ int SoundRoad::write(const ContentInfo& info, ByteVector& file)
     file.clear();
     if (!keep || kept.frameCount <= 0)
         return kBadCall;
-    ByteVector payload;
-    const int encoded = EncodeStage::run(*keep, payload);
-    if (encoded < 0)
-        return encoded;
-    AtrWriter writer;
-    const int built = writer.build(0, info, kept, payload, file);
-    if (built < 0) {
+    // The payload is coded straight into its place in the file.
+    AtrWriter::Layout layout;
+    const std::size_t payloadBytes = AdpcmCodec::payloadBytes(1, static_cast<std::size_t>(kept.frameCount));
+    if (AtrWriter::layOut(info, kept, payloadBytes, file, layout) < 0)
+        return kFailed;
+    const int encoded = EncodeStage::run(*keep, file);
+    if (encoded < 0 || AtrWriter::seal(file, layout) < 0) {
         file.clear();
-        return built;
+        return encoded < 0 ? encoded : kFailed;
     }
     return static_cast<int>(file.size());
 }

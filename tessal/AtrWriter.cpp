@@ -52,14 +52,6 @@ ByteVector buildSeekPhrase(std::uint32_t startPoint, std::uint32_t stopPoint)
     return chunk;
 }
 
-// "Awa": the ADPCM payload, appended to out.
-void appendWave(ByteVector& out, const ByteVector& adpcm)
-{
-    appendBytes(out, tessal::kAudioWaveId, 4);
-    appendBE32(out, static_cast<std::uint32_t>(adpcm.size()));
-    out.insert(out.end(), adpcm.begin(), adpcm.end());
-}
-
 // The track's id, size and six header bytes.
 constexpr std::size_t kTrackHeadBytes = 14;
 
@@ -126,8 +118,10 @@ int AtrWriter::framesKept(int rate, int frameCount)
     return std::min(frameCount, 2 * keptBytes(rate));
 }
 
-int AtrWriter::build(int, const ContentInfo& info, const ClipFormat& clip, ByteVector& adpcm, ByteVector& out)
+int AtrWriter::layOut(const ContentInfo& info, const ClipFormat& clip, std::size_t payloadBytes, ByteVector& out,
+                      Layout& layout)
 {
+    out.clear();
     const int rate = clip.sampleRate;
     if ((rate != 4000 && rate != 8000) || clip.frameCount < 0)
         return -1;
@@ -135,25 +129,23 @@ int AtrWriter::build(int, const ContentInfo& info, const ClipFormat& clip, ByteV
     int ticks = playTicks(rate, clip.frameCount);
     if (ticks > tessal::kMaxTicks) {
         ticks = tessal::kMaxTicks;
-        adpcm.resize(static_cast<std::size_t>(keptBytes(rate)), 0);
+        payloadBytes = static_cast<std::size_t>(keptBytes(rate));
     }
 
-    std::size_t trackCheckAt = 0;
     std::size_t contentsCheckAt = 0;
-    ByteVector contents = buildContents(info, trackCheckAt, contentsCheckAt);
+    ByteVector contents = buildContents(info, layout.trackCheckAt, contentsCheckAt);
     putBE16(contents.data() + contentsCheckAt, checkDigits(contents));
 
     const ByteVector sequence = buildSequence(ticks);
     const ByteVector seekPhrase = buildSeekPhrase(0, static_cast<std::uint32_t>(sequence.size() - 12));
-    // The track is built in its place in the file, after the contents: the
-    // payload is copied once. Its check characters, computed over it there,
-    // then go into the contents, whose own check characters were computed
-    // with both pairs still "00".
+    // The whole file fits the room reserved here: the payload is appended
+    // in place and never moved.
     begin(out);
-    out.reserve(out.size() + contents.size() + kTrackHeadBytes + seekPhrase.size() + sequence.size() + 8 + adpcm.size() + 2);
-    const std::size_t contentsAt = out.size();
+    out.reserve(out.size() + contents.size() + kTrackHeadBytes + seekPhrase.size() + sequence.size() + 8 +
+                payloadBytes + 2);
+    layout.contentsAt = out.size();
     out.insert(out.end(), contents.begin(), contents.end());
-    const std::size_t trackAt = out.size();
+    layout.trackAt = out.size();
     appendBytes(out, tessal::kAudioTrackId, 4);
     appendBE32(out, 0);
     // Format type 0, sequence type 0, the wave type, the timebase code twice.
@@ -162,13 +154,38 @@ int AtrWriter::build(int, const ContentInfo& info, const ClipFormat& clip, ByteV
     appendBytes(out, head, sizeof head);
     out.insert(out.end(), seekPhrase.begin(), seekPhrase.end());
     out.insert(out.end(), sequence.begin(), sequence.end());
-    appendWave(out, adpcm);
-    patchSize(out, trackAt);
+    // "Awa": the ADPCM payload comes right after its size.
+    appendBytes(out, tessal::kAudioWaveId, 4);
+    appendBE32(out, static_cast<std::uint32_t>(payloadBytes));
+    layout.payloadAt = out.size();
+    layout.payloadBytes = payloadBytes;
+    return 0;
+}
+
+int AtrWriter::seal(ByteVector& out, const Layout& layout)
+{
+    if (out.size() != layout.payloadAt + layout.payloadBytes)
+        return -1;
+    // The track's check characters, computed over it in its place, go into
+    // the contents, whose own check characters were computed with both
+    // pairs still "00".
+    patchSize(out, layout.trackAt);
     Crc16 track;
-    track.update(out.data() + trackAt, out.size() - trackAt);
-    putBE16(out.data() + contentsAt + trackCheckAt, Crc16::checkCharacters(track.value()));
+    track.update(out.data() + layout.trackAt, out.size() - layout.trackAt);
+    putBE16(out.data() + layout.contentsAt + layout.trackCheckAt, Crc16::checkCharacters(track.value()));
     finish(out);
     return 0;
+}
+
+int AtrWriter::build(int, const ContentInfo& info, const ClipFormat& clip, ByteVector& adpcm, ByteVector& out)
+{
+    Layout layout;
+    if (layOut(info, clip, adpcm.size(), out, layout) < 0)
+        return -1;
+    // A payload longer than the file holds is cut to it.
+    adpcm.resize(layout.payloadBytes, 0);
+    out.insert(out.end(), adpcm.begin(), adpcm.end());
+    return seal(out, layout);
 }
 
 }  // namespace korvel

@@ -22,6 +22,24 @@ public:
     int build(int reserved, const ContentInfo& info, const ClipFormat& clip, ByteVector& adpcm,
               ByteVector& out) override;
 
+    // The same file in two steps, for a payload that is coded straight into
+    // it: layOut replaces out with every byte before the payload (of
+    // payloadBytes, or of the 66.04 s kept when the clip is longer) and
+    // reserves room for the rest; the caller appends exactly
+    // layout.payloadBytes; seal then fills in the sizes and the check
+    // characters and appends the CRC. Each returns 0, or -1: layOut for
+    // what build refuses (out empty), seal for a payload of another length.
+    struct Layout {
+        std::size_t contentsAt = 0;
+        std::size_t trackCheckAt = 0;
+        std::size_t trackAt = 0;
+        std::size_t payloadAt = 0;
+        std::size_t payloadBytes = 0;
+    };
+    static int layOut(const ContentInfo& info, const ClipFormat& clip, std::size_t payloadBytes, ByteVector& out,
+                      Layout& layout);
+    static int seal(ByteVector& out, const Layout& layout);
+
     // How many leading frames of a mono clip of frameCount frames at rate
     // reach the file: all of them up to 16510 ticks, else the 66.04 s that
     // are kept. A clip cut to this many frames makes the same file.

@@ -39,7 +39,10 @@ TEST(RoadStages, EncodingPiecesGivesThePayloadOfTheWhole)
         std::size_t frames;
         int framesPerRead;
     };
-    const Row rows[] = {{1, 1001, 3}, {1, 1000, 7}, {1, 999, 0}, {2, 501, 5}, {2, 1, 0}};
+    // The last rows span several of the stage's blocks, which are coded on
+    // another thread while the next is pulled.
+    const Row rows[] = {{1, 1001, 3}, {1, 1000, 7}, {1, 999, 0},       {2, 501, 5},
+                        {2, 1, 0},    {1, 70001, 4099}, {2, 40001, 999}};
     for (const Row& row : rows) {
         const std::vector<std::int16_t> samples = ramp(row.frames * static_cast<std::size_t>(row.channels));
         test::VectorSource source(samples, row.channels, 8000);
@@ -55,8 +58,15 @@ TEST(RoadStages, EncodingPassesOnTheSourcesFailure)
     test::VectorSource source(ramp(4000), 1, 8000);
     source.failAfterFrames = 1000;
     source.framesPerRead = 500;
-    ByteVector payload;
+    ByteVector payload{1, 2};
     EXPECT_EQ(EncodeStage::run(source, payload), source.failure);
+    EXPECT_EQ(payload, (ByteVector{1, 2}));
+    // A failure after the first blocks have gone to the coder.
+    test::VectorSource later(ramp(100000), 1, 8000);
+    later.failAfterFrames = 60000;
+    later.framesPerRead = 7000;
+    EXPECT_EQ(EncodeStage::run(later, payload), later.failure);
+    EXPECT_EQ(payload, (ByteVector{1, 2}));
 }
 
 // 66.04 s at 8000 Hz are 528320 frames; what the source lacks of them
