@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dsp/LaneSums.h"
+#include "formats/SampleBuffer.h"
 
 namespace korvel {
 
@@ -68,7 +69,9 @@ private:
     // Splits the input from base into the streams of length values each.
     void fillStreams(const LaneFilter& filter, const LaneInput& input, std::int64_t base, int length);
 
-    std::vector<double> streams;
+    // Every value is written by fillStreams before it is read: grown
+    // without zeroing.
+    std::vector<double, DefaultInitAllocator<double>> streams;
     int streamLength = 0;
     // Where row r of the block begins in the streams.
     std::vector<int> rowOffsets;

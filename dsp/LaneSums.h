@@ -19,7 +19,9 @@ namespace korvel {
 // padding changes no result. Speed comes only from running the lanes and
 // the jobs side by side, each row of samples loaded once for all of them.
 inline constexpr int kLaneGroup = 8;
-inline constexpr int kMaxLanes = 64;
+// Thirty-two lanes fill the AVX-512 kernel once per row; more would only
+// repeat it and make each block's streams (and their fresh pages) larger.
+inline constexpr int kMaxLanes = 32;
 inline constexpr int kMaxLaneJobs = 4;
 
 // Lanes is a multiple of kLaneGroup up to kMaxLanes; sums[p * lanes + l].
