@@ -13,10 +13,15 @@ TerminalHost::TerminalHost(const ConvertOptions& options, std::FILE* out, std::F
 {
 }
 
-void TerminalHost::beginFile(const std::string& name, const std::string& written)
+void TerminalHost::nameFile(const std::string& name, const std::string& written)
 {
     file = name;
     successPrefix = written.empty() ? std::string() : written + ": ";
+}
+
+void TerminalHost::beginFile(const std::string& name, const std::string& written)
+{
+    nameFile(name, written);
     ++begun;
     const std::size_t total = options.files.size();
     if (total > 1 && errIsTerminal && std::chrono::steady_clock::now() - started > std::chrono::seconds(1)) {

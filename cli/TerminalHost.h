@@ -25,6 +25,9 @@ public:
     // Names the file of the next job in the messages; `written` starts its
     // success line when the batch has several files (empty: none).
     void beginFile(const std::string& file, const std::string& written);
+    // Names the file of the next messages as beginFile does, without moving
+    // the progress on: for files reported after their conversion.
+    void nameFile(const std::string& file, const std::string& written);
     // Clears the progress line before a line of the caller's own.
     void clearProgress();
 

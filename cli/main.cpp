@@ -8,6 +8,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
@@ -23,8 +24,10 @@
 #include "cli/StandardOutput.h"
 #include "cli/TerminalHost.h"
 #include "pipeline/ConversionJob.h"
+#include "pipeline/Messages.h"
 #include "pipeline/Platform.h"
 #include "pipeline/WavImage.h"
+#include "pipeline/WriteBatch.h"
 #include "tessal/TextCoding.h"
 #include "tessal/TessalReader.h"
 
@@ -231,11 +234,39 @@ int convert(const korvel::ConvertOptions& options)
         return error ? target : nameOf(canonical);
     };
     // With several files each success line names the file written, and a
-    // count closes the batch.
+    // count closes the batch. Their files are put in place together, a
+    // batch at a time (WriteBatch): a success line comes when its file is
+    // in place.
     const bool several = options.files.size() > 1;
-    std::size_t written = 0, refused = 0;
-    int status = kExitWritten;
-    for (const std::string& file : options.files) {
+    korvel::Platform& platform = korvel::nativePlatform();
+    korvel::WriteBatch batch(platform);
+    struct Waiting {
+        std::size_t index;
+        std::string file, target, targetKey;
+        std::size_t bytes;
+    };
+    std::vector<Waiting> waiting;
+    std::vector<int> codes(options.files.size(), kExitRefused);
+    const auto commitBatch = [&] {
+        if (waiting.empty())
+            return;
+        const std::vector<int> results = batch.commit();
+        host.clearProgress();
+        for (std::size_t i = 0; i < waiting.size(); ++i) {
+            const Waiting& w = waiting[i];
+            host.nameFile(w.file, w.target);
+            if (results[i] == korvel::Platform::kFileOk) {
+                host.showMessage(korvel::MessageKind::success, korvel::ConversionJob::successText(platform, w.bytes));
+                codes[w.index] = kExitWritten;
+            } else {
+                host.showMessage(korvel::MessageKind::error, platform.messageText(korvel::kMsgCannotSave));
+                writtenFrom.erase(w.targetKey);
+            }
+        }
+        waiting.clear();
+    };
+    for (std::size_t index = 0; index < options.files.size(); ++index) {
+        const std::string& file = options.files[index];
         korvel::ConversionRequest request;
         request.strict = options.strict;
         request.excerpt = {options.start, options.length, options.fadeIn, options.fadeOut, options.gainDb};
@@ -245,6 +276,8 @@ int convert(const korvel::ConvertOptions& options)
             request.baseName = nameOf(pathOf(options.output).stem());
         }
         request.loudness = options.loudness;
+        if (several)
+            request.batch = &batch;
         if (!options.output.empty())
             request.target = options.output;
         else if (!options.outputDirectory.empty())
@@ -255,6 +288,8 @@ int convert(const korvel::ConvertOptions& options)
         int code = kExitRefused;
         std::error_code error;
         const auto earlier = writtenFrom.find(targetKey);
+        const bool earlierWaits = std::any_of(waiting.begin(), waiting.end(),
+                                              [&targetKey](const Waiting& w) { return w.targetKey == targetKey; });
         host.beginFile(file, several ? target : std::string());
         const fs::path folder = pathOf(target).parent_path();
         // Why the file is not converted at all, if it is not.
@@ -263,7 +298,7 @@ int convert(const korvel::ConvertOptions& options)
             notConverted = nameOf(folder) + ": no such folder";
         else if (file != "-" && fs::equivalent(pathOf(target), pathOf(file), error))
             notConverted = file + ": the Tessal file would replace the sound file";
-        else if (earlier != writtenFrom.end() && fs::exists(pathOf(target), error))
+        else if (earlier != writtenFrom.end() && (earlierWaits || fs::exists(pathOf(target), error)))
             notConverted = file + ": will not replace " + target + ", just written from " + earlier->second;
         if (!notConverted.empty()) {
             host.clearProgress();
@@ -277,6 +312,11 @@ int convert(const korvel::ConvertOptions& options)
             if (outcome.cut)
                 korvel::printText(stderr, "korvel-cli: %s: only the first 66.04 s fit; choose with --start/--length\n",
                                   file.c_str());
+            if (outcome.waiting) {
+                // Counted once it is in place.
+                waiting.push_back({index, file, target, targetKey, outcome.bytes});
+                code = kExitRefused;
+            }
         }
         if (code == kExitStopped)
             korvel::printText(stderr,
@@ -285,18 +325,20 @@ int convert(const korvel::ConvertOptions& options)
                               file.c_str());
         if (code == kExitUsage)
             korvel::writeText(stderr, kTryHelp);
-        if (code == kExitWritten)
-            ++written;
-        else
-            ++refused;
-        // The first file that failed decides the exit status.
-        if (status == kExitWritten)
-            status = code;
+        codes[index] = code;
+        if (batch.full())
+            commitBatch();
     }
+    commitBatch();
     host.clearProgress();
+    const std::size_t written = static_cast<std::size_t>(std::count(codes.begin(), codes.end(), kExitWritten));
     if (several)
-        korvel::printText(stderr, "%zu written, %zu refused\n", written, refused);
-    return status;
+        korvel::printText(stderr, "%zu written, %zu refused\n", written, codes.size() - written);
+    // The first file that failed decides the exit status.
+    for (const int code : codes)
+        if (code != kExitWritten)
+            return code;
+    return kExitWritten;
 }
 
 int run(const korvel::CommandLine& line)

@@ -23,6 +23,7 @@
 #include "pipeline/ResultCodes.h"
 #include "pipeline/SoundRoad.h"
 #include "pipeline/SourceStage.h"
+#include "pipeline/WriteBatch.h"
 #include "tessal/ContentInfo.h"
 
 namespace korvel {
@@ -283,14 +284,26 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
     const double freeSpace = platform.queryFreeSpace(request.target.empty() ? parts : splitPath(target));
     if (!(freeSpace > static_cast<double>(length)))
         return refused(kMsgDiskSpace);
-    if (platform.replaceFile(target, output.data(), output.size()) != Platform::kFileOk)
+    if (request.batch != nullptr) {
+        const int added = request.batch->add(target, output.data(), output.size());
+        if (added < 0)
+            return refused(kMsgCannotSave);
+        if (added == WriteBatch::kWaiting)
+            return {ConversionOutcome::Kind::written, 0, output.size(), road.cut(), true};
+    } else if (platform.replaceFile(target, output.data(), output.size()) != Platform::kFileOk) {
         return refused(kMsgCannotSave);
+    }
 
     collapse(settings.lastRect.centre());
-    const std::string text = platform.messageText(kMsgFileSize) + ConversionJob::sizeText(output.size());
+    const std::string text = ConversionJob::successText(platform, output.size());
     const ScreenPoint at = host.showMessage(MessageKind::success, text);
     restore(at, true);
     return {ConversionOutcome::Kind::written, 0, output.size(), road.cut()};
+}
+
+std::string ConversionJob::successText(Platform& platform, std::size_t bytes)
+{
+    return platform.messageText(kMsgFileSize) + ConversionJob::sizeText(bytes);
 }
 
 ConversionOutcome ConversionJob::convertFile(const std::string& path)

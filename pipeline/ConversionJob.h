@@ -11,6 +11,7 @@ namespace korvel {
 class ConversionHost;
 class InputFile;
 class Platform;
+class WriteBatch;
 
 // How one conversion ended.
 struct ConversionOutcome {
@@ -25,6 +26,9 @@ struct ConversionOutcome {
     std::size_t bytes = 0;
     // The sound was longer than a file holds, and only its start was kept.
     bool cut = false;
+    // Written, but waiting in the request's batch for its place: no message
+    // was shown; the batch's commit decides (ConversionJob::successText).
+    bool waiting = false;
 };
 
 // What korvel-cli asks of a conversion beyond what a drop on the desktop
@@ -48,6 +52,9 @@ struct ConversionRequest {
     // and baseName stands in for its base name as the default title.
     InputFile* input = nullptr;
     std::string baseName;
+    // Where the file is written: in place at once (none), or into this
+    // batch, to be put in place with the others (WriteBatch).
+    WriteBatch* batch = nullptr;
 };
 
 // Turns one dropped sound file into a Tessal file beside it, from the path
@@ -79,6 +86,8 @@ public:
     // The size in kilobytes with two decimals, halves rounded upward:
     // 12345 bytes give "12.06KB", 128 give "0.13KB".
     static std::string sizeText(std::size_t bytes);
+    // The success message of a written file of that size.
+    static std::string successText(Platform& platform, std::size_t bytes);
 
 private:
     ConversionHost& host;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace korvel {
 
@@ -20,6 +21,20 @@ public:
     // Puts the file in place once every byte is written: Platform::kFileOk,
     // or kFileCannotWrite with the old file kept.
     virtual int commit() = 0;
+
+    // Commit in steps, for many files put in place together (WriteBatch): a
+    // file that can wait for the others stays unnamed, without a name that
+    // an interruption would have to remove, until syncVolume has made its
+    // bytes durable together with everything else written to its volume (one
+    // sync for all the files there) and place gives it its name without a
+    // sync of its own. A file that cannot wait is committed on its own.
+    virtual bool canWait() const { return false; }
+    // Which volume the file is on (equal numbers: the same volume), and the
+    // folder in which it takes its name.
+    virtual std::uint64_t volume() const { return 0; }
+    virtual std::string folder() const { return {}; }
+    virtual int syncVolume() { return 0; }
+    virtual int place() { return commit(); }
 };
 
 }  // namespace korvel

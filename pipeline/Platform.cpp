@@ -17,6 +17,11 @@ int Platform::replaceFile(const std::string& path, const std::uint8_t* data, std
     return result;
 }
 
+int Platform::syncFolder(const std::string&)
+{
+    return kFileOk;
+}
+
 std::string Platform::messageText(int number)
 {
     const char* text = korvel::messageText(number, japaneseInterface());

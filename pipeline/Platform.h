@@ -45,6 +45,10 @@ public:
     // createFile, every byte written, commit: a failure leaves no partial
     // file and an existing target untouched.
     int replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size);
+    // Makes the names given in a folder durable (OutputFile::folder): where
+    // the system keeps them apart from the files' bytes. kFileOk, or
+    // kFileCannotWrite.
+    virtual int syncFolder(const std::string& folder);
     // Free bytes of the volume that holds the path's directory (with a drive
     // letter: the volume whose root it is), those the user may take; -1
     // when it cannot be had. A floating-point count keeps sizes beyond 2^32.

@@ -33,6 +33,18 @@ bool readOnly(const std::string& path, const struct stat& info)
     return (info.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
+// For tools/compare-speed only: KORVEL_BENCHMARK_NO_SYNC=1 measures a
+// conversion without waiting for the disk. A file then replaces the old one
+// before it is surely on the disk; nothing else changes.
+bool skipSync()
+{
+    static const bool skip = [] {
+        const char* value = std::getenv("KORVEL_BENCHMARK_NO_SYNC");
+        return value != nullptr && std::strcmp(value, "1") == 0;
+    }();
+    return skip;
+}
+
 }  // namespace
 
 ssize_t PosixPlatform::readSome(int fd, void* buffer, std::size_t size, off_t offset)
@@ -138,13 +150,45 @@ public:
         return platform.writeAll(fd, data, size) ? kFileOk : kFileCannotWrite;
     }
 
-    // On the disk first; then the name. An unnamed file is linked in under
-    // the target's name when there is none yet, else under the pending name
-    // that then replaces the target, so a name exists only for that moment.
+    // On the disk first; then the name.
     int commit() override
     {
         if (!skipSync() && ::fsync(fd) != 0)
             return kFileCannotWrite;
+        return place();
+    }
+
+    // An unnamed file waits without a trace: were the run interrupted, it
+    // would vanish with the process.
+    bool canWait() const override { return named.empty(); }
+    std::uint64_t volume() const override
+    {
+        struct stat info {};
+        return ::fstat(fd, &info) == 0 ? static_cast<std::uint64_t>(info.st_dev) : 0;
+    }
+    std::string folder() const override
+    {
+        const std::string directory = directoryOf(target);
+        return directory.empty() ? "." : directory;
+    }
+    // Everything written to the file system, this file's bytes among them,
+    // in one go: one commit of the journal for a whole batch.
+    int syncVolume() override
+    {
+        if (skipSync())
+            return kFileOk;
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+        return ::syncfs(fd) == 0 ? kFileOk : kFileCannotWrite;
+#else
+        return ::fsync(fd) == 0 ? kFileOk : kFileCannotWrite;
+#endif
+    }
+
+    // An unnamed file is linked in under the target's name when there is
+    // none yet, else under the pending name that then replaces the target,
+    // so a name exists only for that moment.
+    int place() override
+    {
         if (named.empty()) {
             const std::string self = "/proc/self/fd/" + std::to_string(fd);
             if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
@@ -166,18 +210,6 @@ public:
     }
 
 private:
-    // For tools/compare-speed only: KORVEL_BENCHMARK_NO_SYNC=1 measures a
-    // conversion without waiting for the disk. The file then replaces the
-    // old one before it is surely on the disk; nothing else changes.
-    static bool skipSync()
-    {
-        static const bool skip = [] {
-            const char* value = std::getenv("KORVEL_BENCHMARK_NO_SYNC");
-            return value != nullptr && std::strcmp(value, "1") == 0;
-        }();
-        return skip;
-    }
-
     int finish()
     {
         committed = true;
@@ -244,6 +276,16 @@ private:
     PosixPlatform& platform;
     int fd;
 };
+
+int PosixPlatform::syncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return kFileCannotWrite;
+    const bool synced = skipSync() || ::fsync(fd) == 0;
+    ::close(fd);
+    return synced ? kFileOk : kFileCannotWrite;
+}
 
 int PosixPlatform::openFile(const std::string& path, std::unique_ptr<InputFile>& file)
 {

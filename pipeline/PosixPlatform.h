@@ -19,6 +19,8 @@ public:
     // by a run that was killed is removed by the next run that writes into
     // that directory.
     int createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
+    // fsync(2) of the folder, which a rename changes.
+    int syncFolder(const std::string& folder) override;
     // The volume of the directory, by statvfs: the fragments available to
     // the caller (not those kept for the superuser) x fragment size.
     double queryFreeSpace(const PathParts& path) override;

@@ -358,6 +358,21 @@ TEST_F(ConvertCommand, CommandLineConventions)
     EXPECT_EQ(run.out.rfind(mmf.string() + ": Tessal File Size : ", 0), 0u);
     EXPECT_NE(run.out.find("\n" + (dir / "other.mmf").string() + ": Tessal File Size : "), std::string::npos);
     EXPECT_EQ(run.err.substr(run.err.rfind('\n', run.err.size() - 2) + 1), "2 written, 1 refused\n");
+
+    // The files of a batch are put in place together at its end; a second
+    // input for a target the batch holds already is not converted.
+    fs::create_directories(dir / "again");
+    fs::create_directories(dir / "out");
+    fs::copy_file(tone, dir / "again" / "tone.wav");
+    const fs::path target = dir / "out" / "tone.mmf";
+    run = cli("convert --output-dir '" + (dir / "out").string() + "' " + in + " '" +
+              (dir / "again" / "tone.wav").string() + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(": will not replace " + target.string() + ", just written from " + tone.string()),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(fs::exists(target));
+    EXPECT_EQ(run.err.substr(run.err.rfind('\n', run.err.size() - 2) + 1), "1 written, 1 refused\n");
 }
 
 // A batch longer than a second shows on a terminal which file it is at;

@@ -18,9 +18,11 @@
 #include <iterator>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "pipeline/WriteBatch.h"
 #include "tests/support/FileContents.h"
 
 namespace korvel {
@@ -189,6 +191,57 @@ TEST_F(PosixPlatformTest, APipeIsRefusedWithoutWaitingForAWriter)
         FAIL() << "openFile waited for a writer";
     }
     EXPECT_EQ(result.get(), Platform::kFileCannotRead);
+}
+
+// A batch's files wait unnamed: until the commit every target is as it was
+// and nothing else is in the folder, also when the run is killed then; after
+// it every target is new. Where the system cannot make unnamed files, each
+// file is put in place as soon as it is written.
+TEST_F(PosixPlatformTest, ABatchsFilesWaitWithoutATraceAndThenAllTakeTheirPlace)
+{
+    const auto bytes = [](const char* text) { return reinterpret_cast<const std::uint8_t*>(text); };
+    put(path("old.mmf"), "old");
+    for (const bool killed : {true, false}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            PosixPlatform platform;
+            WriteBatch batch(platform);
+            if (batch.add(path("old.mmf"), bytes("new 1"), 5) != WriteBatch::kWaiting ||
+                batch.add(path("fresh.mmf"), bytes("new 2"), 5) != WriteBatch::kWaiting)
+                ::_exit(1);
+            if (killed)
+                ::raise(SIGKILL);
+            const std::vector<int> results = batch.commit();
+            ::_exit(results == std::vector<int>{Platform::kFileOk, Platform::kFileOk} ? 0 : 2);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        if (killed) {
+            EXPECT_TRUE(WIFSIGNALED(status)) << status;
+            EXPECT_EQ(contents(path("old.mmf")), "old");
+            EXPECT_EQ(entries(), 1u);
+        } else {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+            EXPECT_EQ(contents(path("old.mmf")), "new 1");
+            EXPECT_EQ(contents(path("fresh.mmf")), "new 2");
+            EXPECT_EQ(entries(), 2u);
+        }
+    }
+
+    class NamedOnly : public PosixPlatform {
+    protected:
+        int openUnnamed(const char*) override
+        {
+            errno = EOPNOTSUPP;
+            return -1;
+        }
+    } named;
+    WriteBatch batch(named);
+    EXPECT_EQ(batch.add(path("old.mmf"), bytes("new 3"), 5), WriteBatch::kPlaced);
+    EXPECT_EQ(contents(path("old.mmf")), "new 3");
+    EXPECT_EQ(batch.waiting(), 0u);
+    EXPECT_EQ(entries(), 2u);
 }
 
 // The free space is what the caller may take, not what the superuser may.

@@ -1,0 +1,57 @@
+#include "pipeline/WriteBatch.h"
+
+#include <map>
+#include <set>
+
+#include "pipeline/Platform.h"
+
+namespace korvel {
+
+WriteBatch::WriteBatch(Platform& platform) : platform(platform) {}
+
+// Files still waiting are dropped, unnamed: their targets stay as they were.
+WriteBatch::~WriteBatch() = default;
+
+int WriteBatch::add(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    std::unique_ptr<OutputFile> file;
+    int result = platform.createFile(path, file);
+    if (result == Platform::kFileOk)
+        result = file->write(data, size);
+    if (result != Platform::kFileOk)
+        return result;
+    if (!file->canWait())
+        return file->commit();
+    files.push_back(std::move(file));
+    return kWaiting;
+}
+
+std::vector<int> WriteBatch::commit()
+{
+    std::vector<int> results(files.size(), Platform::kFileOk);
+    // One sync for each volume, through any of its files.
+    std::map<std::uint64_t, int> volumes;
+    for (const std::unique_ptr<OutputFile>& file : files) {
+        const auto [at, first] = volumes.emplace(file->volume(), Platform::kFileOk);
+        if (first)
+            at->second = file->syncVolume();
+    }
+    std::set<std::string> folders;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        OutputFile& file = *files[i];
+        results[i] = volumes[file.volume()];
+        if (results[i] == Platform::kFileOk)
+            results[i] = file.place();
+        if (results[i] == Platform::kFileOk)
+            folders.insert(file.folder());
+    }
+    // The names are on the disk once their folders are. A folder that cannot
+    // be synced leaves its files in place, only perhaps not yet durable by
+    // name; their old names stand for them until the system writes it.
+    for (const std::string& folder : folders)
+        platform.syncFolder(folder);
+    files.clear();
+    return results;
+}
+
+}  // namespace korvel
