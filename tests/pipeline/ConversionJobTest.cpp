@@ -9,8 +9,12 @@
 #include <random>
 #include <set>
 #include <stdexcept>
+#include <vector>
 
 #include <gtest/gtest.h>
+#ifdef KORVEL_HAVE_SNDFILE
+#include <sndfile.h>
+#endif
 
 #include "pipeline/ConversionHost.h"
 #ifdef _WIN32
@@ -437,6 +441,32 @@ TEST_F(ConversionJobTest, ALongRecordingIsReadOnlyAsFarAsTheFileNeedsIt)
         EXPECT_GT(counted.bytesRead, kept) << outRate;
         EXPECT_LT(counted.bytesRead, kept + 300000) << outRate;
     }
+#ifdef KORVEL_HAVE_SNDFILE
+    // Compressed, the same sound is decoded only as far as the file needs
+    // it: a little more than the first third of the file is read.
+    const std::string flac = (dir / "long.flac").string();
+    SF_INFO format{};
+    format.samplerate = 8000;
+    format.channels = 1;
+    format.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    SNDFILE* encoder = sf_open(flac.c_str(), SFM_WRITE, &format);
+    ASSERT_NE(encoder, nullptr);
+    std::vector<short> noise(1600000);
+    unsigned seed = 1;
+    for (short& x : noise) {
+        seed = seed * 1103515245u + 12345u;
+        x = static_cast<short>((seed >> 16) % 20001) - 10000;
+    }
+    ASSERT_EQ(sf_write_short(encoder, noise.data(), static_cast<sf_count_t>(noise.size())), 1600000);
+    sf_close(encoder);
+    ConversionRequest library;
+    library.strict = false;
+    FaultyPlatform counted;
+    EXPECT_EQ(ConversionJob(host, counted).convertFile(flac, library).kind, ConversionOutcome::Kind::written);
+    const auto size = static_cast<ssize_t>(fs::file_size(flac));
+    EXPECT_GT(counted.bytesRead, size / 3);
+    EXPECT_LT(counted.bytesRead, size / 3 + size / 10);
+#endif
 }
 #endif
 
