@@ -42,6 +42,9 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION sound)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # libsndfile is loaded when a file first needs it, which the computed
+  # dependencies cannot see.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsndfile1 (>= 1.0.31)")
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://korvel.example/)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Korvel developers <support@korvel.example>")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "converter of sound files into Tessal ringtones

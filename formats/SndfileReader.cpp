@@ -1,12 +1,11 @@
 #include "formats/SndfileReader.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
 #include "formats/InputFile.h"
+#include "formats/SndfileLibrary.h"
 
 namespace korvel {
 
@@ -91,9 +90,12 @@ constexpr int kBlockFrames = 4096;
 
 SndfileReader::SndfileReader(InputFile& file) : cursor{file, 0, {}, 0}
 {
+    library = SndfileLibrary::get();
+    if (library == nullptr)
+        return;
     SF_VIRTUAL_IO io{fileLength, seekTo, readInto, writeNothing, tell};
     SF_INFO info{};
-    handle = sf_open_virtual(&io, SFM_READ, &info, &cursor);
+    handle = library->openVirtual(&io, SFM_READ, &info, &cursor);
     if (handle == nullptr || info.channels <= 0 || info.channels > UINT16_MAX / 2 || info.samplerate <= 0 ||
         info.frames < 0)
         return;
@@ -109,14 +111,14 @@ SndfileReader::SndfileReader(InputFile& file) : cursor{file, 0, {}, 0}
 SndfileReader::~SndfileReader()
 {
     if (handle != nullptr)
-        sf_close(handle);
+        library->close(handle);
 }
 
 std::string SndfileReader::title() const
 {
     if (handle == nullptr)
         return {};
-    const char* text = sf_get_string(handle, SF_STR_TITLE);
+    const char* text = library->getString(handle, SF_STR_TITLE);
     return text != nullptr ? text : "";
 }
 
@@ -133,7 +135,7 @@ int SndfileReader::read(std::int16_t* destination, int frames)
     int done = 0;
     while (done < frames) {
         const sf_count_t want = std::min(frames - done, kBlockFrames);
-        const sf_count_t got = floating ? sf_readf_float(handle, real.data(), want) : sf_readf_int(handle, wide.data(), want);
+        const sf_count_t got = floating ? library->readFloat(handle, real.data(), want) : library->readInt(handle, wide.data(), want);
         if (got < 0)
             return -1;
         const std::size_t values = static_cast<std::size_t>(got) * static_cast<std::size_t>(channels);
@@ -151,7 +153,7 @@ int SndfileReader::read(std::int16_t* destination, int frames)
         }
         done += static_cast<int>(got);
         if (got < want) {
-            if (sf_error(handle) != SF_ERR_NO_ERROR)
+            if (library->error(handle) != SF_ERR_NO_ERROR)
                 return -1;
             break;
         }
@@ -173,7 +175,7 @@ int SndfileReader::seekFrame(int frame)
 {
     if (format.channels == 0 || frame < 0)
         return -1;
-    return sf_seek(handle, frame, SEEK_SET) < 0 ? -1 : 0;
+    return library->seek(handle, frame, SEEK_SET) < 0 ? -1 : 0;
 }
 
 }  // namespace korvel

@@ -11,6 +11,7 @@ struct sf_private_tag;
 namespace korvel {
 
 class InputFile;
+struct SndfileLibrary;
 
 // Reads every kind of sound file that libsndfile knows (MP3, FLAC, Ogg
 // Vorbis, Opus, WAV of every width and float, WAVE_FORMAT_EXTENSIBLE, RF64,
@@ -50,6 +51,7 @@ public:
 
 private:
     Cursor cursor;
+    const SndfileLibrary* library = nullptr;
     sf_private_tag* handle = nullptr;
     std::int64_t totalFrames = 0;
     // Floating-point samples are read as they are and scaled here: the
