@@ -1,6 +1,5 @@
 #include "dsp/LaneBlock.h"
 
-
 #include "dsp/Resampler.h"
 
 namespace korvel {
@@ -18,14 +17,7 @@ void LaneBlock::fillStreams(const LaneFilter& filter, const LaneInput& input, st
         }
         return;
     }
-    // Row after row of the input, read in order.
-    const std::int16_t* x = input.samples + (base - input.start);
-    for (int t = 0; t < length; ++t) {
-        const std::int16_t* from = x + static_cast<std::ptrdiff_t>(t) * stride;
-        for (int s = 0; s < stride; ++s)
-            streams[static_cast<std::size_t>(s) * static_cast<std::size_t>(length) + static_cast<std::size_t>(t)] =
-                from[s];
-    }
+    filter.split(input.samples + (base - input.start), stride, length, streams.data());
 }
 
 void LaneBlock::compute(const LaneFilter& filter, const LaneInput& input, std::int64_t position, int lanes,

@@ -34,6 +34,7 @@ struct LaneFilter {
     int columns = 0;
     int laneStride = 0;
     LaneSumFunction laneSums = nullptr;
+    StreamSplitFunction split = splitStreamsPortable;
 };
 
 // The input samples from start to end (absolute indices); the signal is

@@ -27,8 +27,9 @@ constexpr std::size_t kMaxBatchOutputs = std::size_t{1} << 21;
 
 }  // namespace
 
-LaneEngine::LaneEngine(const ResamplingFilter& filter, SampleSource& source, std::int64_t outputs, LaneSumFunction sums)
-    : filter(filter), source(source), outputCount(outputs), sums(sums)
+LaneEngine::LaneEngine(const ResamplingFilter& filter, SampleSource& source, std::int64_t outputs, LaneSumFunction sums,
+                       StreamSplitFunction split)
+    : filter(filter), source(source), outputCount(outputs), sums(sums), split(split)
 {
 }
 
@@ -196,7 +197,7 @@ int LaneEngine::computeBatch(std::int64_t wanted)
     const std::size_t endOutputs = static_cast<std::size_t>(end.lanes) * static_cast<std::size_t>(columns);
     pending.resize(end.firstOutput + endOutputs);
     const LaneFilter lanes{laneGroups.data(), static_cast<int>(laneGroups.size()), groupCoefficients.get(), filter.taps,
-                           columns, laneStride, sums};
+                           columns, laneStride, sums, split};
     const LaneInput window{input.data(), inputStart, inputEnd};
     // Each thread takes the next block not yet taken, so that both finish
     // together; the helper joins in when there are two blocks or more.

@@ -26,8 +26,10 @@ class LaneEngine : public ResamplingEngine {
 public:
     // The filter and the source must outlive the engine; outputs is the
     // number of outputs the conversion gives; sums is the kernel that adds
-    // the lanes (portable, AVX2 or AVX-512).
-    LaneEngine(const ResamplingFilter& filter, SampleSource& source, std::int64_t outputs, LaneSumFunction sums);
+    // the lanes (portable, AVX2 or AVX-512), split the one that splits the
+    // input into their streams.
+    LaneEngine(const ResamplingFilter& filter, SampleSource& source, std::int64_t outputs, LaneSumFunction sums,
+               StreamSplitFunction split);
     ~LaneEngine() override;
 
     // Makes the per-phase coefficients: 1 when made, 0 when the filter is
@@ -54,6 +56,7 @@ private:
     SampleSource& source;
     const std::int64_t outputCount;
     const LaneSumFunction sums;
+    const StreamSplitFunction split;
     bool ended = false;
     bool done = false;
 

@@ -1,5 +1,7 @@
 #include "dsp/LaneSums.h"
 
+#include <cstddef>
+
 namespace korvel {
 
 namespace {
@@ -29,6 +31,17 @@ void laneSumsPortable(const double* const* coefficients, int jobCount, const int
     for (int p = 0; p < jobCount; ++p)
         for (int l = 0; l < lanes; l += kStrip)
             stripSums(coefficients[p], offsets, rows, samples + l, sums + p * lanes + l);
+}
+
+void splitStreamsPortable(const std::int16_t* x, int stride, int length, double* streams)
+{
+    // Row after row of the input, read in order.
+    for (int t = 0; t < length; ++t) {
+        const std::int16_t* from = x + static_cast<std::ptrdiff_t>(t) * stride;
+        for (int s = 0; s < stride; ++s)
+            streams[static_cast<std::size_t>(s) * static_cast<std::size_t>(length) + static_cast<std::size_t>(t)] =
+                from[s];
+    }
 }
 
 #if defined(__x86_64__)
@@ -62,6 +75,11 @@ void laneSumsAvx512(const double* const* coefficients, int jobCount, const int* 
                     const double* samples, int lanes, double* sums)
 {
     laneSumsPortable(coefficients, jobCount, offsets, rows, samples, lanes, sums);
+}
+
+void splitStreamsAvx512(const std::int16_t* x, int stride, int length, double* streams)
+{
+    splitStreamsPortable(x, stride, length, streams);
 }
 #endif
 

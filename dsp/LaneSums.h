@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace korvel {
 
 // The inner computation of the fast resampler: the filter sums of many
@@ -36,6 +38,15 @@ void laneSumsAvx2(const double* const* coefficients, int jobCount, const int* of
                   const double* samples, int lanes, double* sums);
 void laneSumsAvx512(const double* const* coefficients, int jobCount, const int* offsets, int rows,
                     const double* samples, int lanes, double* sums);
+
+// The rows of 16-bit input split into streams of doubles: stream s holds
+// x[t x stride + s] at t, for t below length, stream s at streams + s x
+// length. Only data is moved; any split gives the same sums.
+using StreamSplitFunction = void (*)(const std::int16_t* x, int stride, int length, double* streams);
+
+void splitStreamsPortable(const std::int16_t* x, int stride, int length, double* streams);
+// x86-64 only: eight streams by eight rows at a time, transposed in registers.
+void splitStreamsAvx512(const std::int16_t* x, int stride, int length, double* streams);
 
 bool cpuHasAvx2();
 bool cpuHasAvx512();

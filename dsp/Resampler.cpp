@@ -99,7 +99,8 @@ int Resampler::setup(int outRate, int taps, int maxTableStep, int maxTableLength
     if (filter.setup(inRate, outRate, evenTaps, maxTableStep, maxTableLength) < 0)
         return -1;
     if (chosenPath != Path::plain) {
-        auto lanes = std::make_unique<LaneEngine>(filter, *source, format.frameCount, laneSumsFor(chosenPath));
+        auto lanes = std::make_unique<LaneEngine>(filter, *source, format.frameCount, laneSumsFor(chosenPath),
+                                                  chosenPath == Path::avx512 ? splitStreamsAvx512 : splitStreamsPortable);
         const int prepared = lanes->prepare();
         if (prepared < 0)
             return -1;
