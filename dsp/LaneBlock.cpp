@@ -27,12 +27,12 @@ void LaneBlock::compute(const LaneFilter& filter, const LaneInput& input, std::i
     const int stride = filter.laneStride;
     const int columns = filter.columns;
     // Column j of the block is at input position + row(j), row(j) <= laneStride.
-    const std::int64_t base = position - taps / 2 + 1;
+    const std::int64_t base = firstInput(taps, position);
     const int rows = stride + taps;
 
     // Input sample base + r + l x laneStride, for row r and lane l, goes to
     // streams[rowOffsets[r] + l].
-    const int length = lanes + rows / stride + 2;
+    const int length = streamValues(taps, stride, lanes);
     if (length != streamLength) {
         streamLength = length;
         rowOffsets.resize(static_cast<std::size_t>(rows));

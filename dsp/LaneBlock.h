@@ -66,6 +66,17 @@ public:
     void compute(const LaneFilter& filter, const LaneInput& input, std::int64_t position, int lanes,
                  std::int16_t* out);
 
+    // The input samples that block reads, from first to one before end:
+    // the rows of every lane, and the streams' padding after them. Where
+    // all of them are at hand the block splits its input fast, else sample
+    // by sample with zeros for what is missing.
+    static std::int64_t firstInput(int taps, std::int64_t position) { return position - taps / 2 + 1; }
+    static int streamValues(int taps, int laneStride, int lanes) { return lanes + (laneStride + taps) / laneStride + 2; }
+    static std::int64_t endOfInput(int taps, int laneStride, std::int64_t position, int lanes)
+    {
+        return firstInput(taps, position) + static_cast<std::int64_t>(streamValues(taps, laneStride, lanes)) * laneStride;
+    }
+
 private:
     // Splits the input from base into the streams of length values each.
     void fillStreams(const LaneFilter& filter, const LaneInput& input, std::int64_t base, int length);

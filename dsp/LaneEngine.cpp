@@ -176,14 +176,12 @@ int LaneEngine::computeBatch(std::int64_t wanted)
         position = next;
     }
 
-    // All the input they read, at once: a block reads as far as the first
-    // sample of its last lane plus one lane's rows.
-    const int half = filter.taps / 2;
-    const int rows = laneStride + filter.taps;
+    // All the input they read, at once, so that each block finds the whole
+    // of its input at hand.
     const PlannedBlock& tail = batch.back();
-    const std::int64_t last = tail.position - half + 1 + static_cast<std::int64_t>(tail.lanes - 1) * laneStride + rows;
+    const std::int64_t last = LaneBlock::endOfInput(filter.taps, laneStride, tail.position, tail.lanes) - 1;
     int failure = -1;
-    if (!fetchInput(blockPosition - half + 1, last, failure))
+    if (!fetchInput(LaneBlock::firstInput(filter.taps, blockPosition), last, failure))
         return failure;
     // A block that begins at or past the end of the input gives nothing.
     if (ended) {
