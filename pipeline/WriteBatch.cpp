@@ -45,9 +45,10 @@ std::vector<int> WriteBatch::commit()
         if (results[i] == Platform::kFileOk)
             folders.insert(file.folder());
     }
-    // The names are on the disk once their folders are. A folder that cannot
-    // be synced leaves its files in place, only perhaps not yet durable by
-    // name; their old names stand for them until the system writes it.
+    // The names are on the disk once their folders are. A file whose folder
+    // cannot be synced is still in place and its bytes are on the disk; only
+    // its name waits for the system's own writing, the old file standing
+    // until then.
     for (const std::string& folder : folders)
         platform.syncFolder(folder);
     files.clear();
