@@ -30,6 +30,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The platform of a file system that cannot make unnamed files.
+class NamedOnly : public PosixPlatform {
+protected:
+    int openUnnamed(const char*) override
+    {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+};
+
 class PosixPlatformTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -128,14 +138,6 @@ TEST_F(PosixPlatformTest, LinksDevicesAndPipesAreWrittenThroughNotReplaced)
 // still ends by the signal.
 TEST_F(PosixPlatformTest, AnInterruptionRemovesAHiddenNewFile)
 {
-    class NamedOnly : public PosixPlatform {
-    protected:
-        int openUnnamed(const char*) override
-        {
-            errno = EOPNOTSUPP;
-            return -1;
-        }
-    };
     put(path("song.mmf"), "old");
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         const pid_t child = ::fork();
@@ -229,14 +231,7 @@ TEST_F(PosixPlatformTest, ABatchsFilesWaitWithoutATraceAndThenAllTakeTheirPlace)
         }
     }
 
-    class NamedOnly : public PosixPlatform {
-    protected:
-        int openUnnamed(const char*) override
-        {
-            errno = EOPNOTSUPP;
-            return -1;
-        }
-    } named;
+    NamedOnly named;
     WriteBatch batch(named);
     EXPECT_EQ(batch.add(path("old.mmf"), bytes("new 3"), 5), WriteBatch::kPlaced);
     EXPECT_EQ(contents(path("old.mmf")), "new 3");
