@@ -26,6 +26,13 @@ LaneSumFunction laneSumsFor(Resampler::Path path)
     }
 }
 
+// Only AVX-512 has a split of its own; the other paths move the samples one
+// by one.
+StreamSplitFunction splitFor(Resampler::Path path)
+{
+    return path == Resampler::Path::avx512 ? splitStreamsAvx512 : splitStreamsPortable;
+}
+
 }  // namespace
 
 Resampler::Resampler(SampleSource* source)
@@ -100,7 +107,7 @@ int Resampler::setup(int outRate, int taps, int maxTableStep, int maxTableLength
         return -1;
     if (chosenPath != Path::plain) {
         auto lanes = std::make_unique<LaneEngine>(filter, *source, format.frameCount, laneSumsFor(chosenPath),
-                                                  chosenPath == Path::avx512 ? splitStreamsAvx512 : splitStreamsPortable);
+                                                  splitFor(chosenPath));
         const int prepared = lanes->prepare();
         if (prepared < 0)
             return -1;

@@ -37,13 +37,12 @@ int EncodeStage::run(SampleSource& source, ByteVector& out)
     const std::size_t blockValues = std::min(frames, kBlockFrames) * static_cast<std::size_t>(channels);
     SampleBuffer blocks[2] = {SampleBuffer(blockValues), SampleBuffer(blockValues)};
     AdpcmCodec codec(channels);
-    ByteVector* file = &out;
-    auto code = [&codec, file, channels](const std::int16_t* samples, std::size_t count) {
+    auto code = [&codec, &out, channels](const std::int16_t* samples, std::size_t count) {
         // A block's code: one byte a frame in stereo, one for two in mono.
         std::uint8_t codes[kBlockFrames];
         const std::size_t bytes = AdpcmCodec::payloadBytes(channels, count);
         codec.encode(samples, count, codes);
-        file->insert(file->end(), codes, codes + bytes);
+        out.insert(out.end(), codes, codes + bytes);
     };
     HelperThread coder;
     bool coding = false;

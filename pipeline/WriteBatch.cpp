@@ -28,22 +28,22 @@ int WriteBatch::add(const std::string& path, const std::uint8_t* data, std::size
 
 std::vector<int> WriteBatch::commit()
 {
-    std::vector<int> results(files.size(), Platform::kFileOk);
-    // One sync for each volume, through any of its files.
+    // One sync for each volume, through the first of its files.
     std::map<std::uint64_t, int> volumes;
+    std::vector<int> results;
+    results.reserve(files.size());
     for (const std::unique_ptr<OutputFile>& file : files) {
         const auto [at, first] = volumes.emplace(file->volume(), Platform::kFileOk);
         if (first)
             at->second = file->syncVolume();
+        results.push_back(at->second);
     }
     std::set<std::string> folders;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        OutputFile& file = *files[i];
-        results[i] = volumes[file.volume()];
         if (results[i] == Platform::kFileOk)
-            results[i] = file.place();
+            results[i] = files[i]->place();
         if (results[i] == Platform::kFileOk)
-            folders.insert(file.folder());
+            folders.insert(files[i]->folder());
     }
     // The names are on the disk once their folders are. A file whose folder
     // cannot be synced is still in place and its bytes are on the disk; only
