@@ -24,6 +24,12 @@ constexpr std::int64_t kMaxBlockInput = std::int64_t{1} << 19;
 // are longer, and at most this many outputs.
 constexpr std::int64_t kMaxBatchInput = std::int64_t{1} << 19;
 constexpr std::size_t kMaxBatchOutputs = std::size_t{1} << 21;
+// A read of fewer outputs than this is computed one block at a time on the
+// calling thread. A caller that reads in pieces this small (the conversion
+// road, which codes each piece on a thread of its own) keeps both cores busy
+// already: a helper would be a third busy thread, and every batch it shares
+// costs two thread switches and the pages of a batch's input.
+constexpr std::int64_t kMinSharedRead = std::int64_t{1} << 16;
 
 }  // namespace
 
@@ -168,8 +174,8 @@ int LaneEngine::computeBatch(std::int64_t wanted)
     for (;;) {
         const int lanes = chooseLanes(produced + static_cast<std::int64_t>(outputs));
         const std::int64_t next = position + static_cast<std::int64_t>(lanes) * laneStride;
-        if (!batch.empty() && (outputs >= static_cast<std::size_t>(wanted) || outputs >= kMaxBatchOutputs ||
-                               (batch.size() >= 2 && next - blockPosition > kMaxBatchInput)))
+        if (!batch.empty() && (wanted < kMinSharedRead || outputs >= static_cast<std::size_t>(wanted) ||
+                               outputs >= kMaxBatchOutputs || (batch.size() >= 2 && next - blockPosition > kMaxBatchInput)))
             break;
         batch.push_back({position, lanes, outputs});
         outputs += static_cast<std::size_t>(lanes) * static_cast<std::size_t>(columns);

@@ -20,8 +20,9 @@ class SampleSource;
 // vector registers, each lane adding its own terms in the order of the
 // plain engine, with the coefficients of each phase computed once, exactly
 // as ResamplingFilter::coefficient gives them. A read of many outputs
-// shares its blocks with a helper thread. The outputs are the plain
-// engine's to the last bit; only the time differs.
+// shares its blocks with a helper thread; a read of a few is computed a
+// block at a time on the calling thread. The outputs are the plain engine's
+// to the last bit; only the time differs.
 class LaneEngine : public ResamplingEngine {
 public:
     // The filter and the source must outlive the engine; outputs is the
@@ -43,7 +44,8 @@ public:
 
 private:
     // Computes the blocks that give the next `wanted` outputs (as many as
-    // the batch limits allow, at least one) into pending; the number of
+    // the batch limits allow, at least one; only one for a small read) into
+    // pending; the number of
     // outputs in them, 0 after the last one, or the source's failure.
     int computeBatch(std::int64_t wanted);
     // The lanes of the block that follows `delivered` outputs.
