@@ -209,19 +209,25 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
     // The sound is only checked here; it is decoded once the settings are
     // known, and only as far as the file can hold it, so a long recording
     // is neither read nor held whole. A read error is no format fault.
-    FileStream header(*file);
-    const std::unique_ptr<SourceStage> checked = openSource(header);
-    if (header.readFailed())
-        return refused(kMsgCannotOpen);
-    if (checked->result() != kOk)
-        return refused(messageForLoad(checked->result()));
+    // The check's stream and reader go before the sound is opened again,
+    // which then takes over their memory instead of fresh pages.
+    std::string title;
+    int sampleRate = 0;
+    {
+        FileStream header(*file);
+        const std::unique_ptr<SourceStage> checked = openSource(header);
+        if (header.readFailed())
+            return refused(kMsgCannotOpen);
+        if (checked->result() != kOk)
+            return refused(messageForLoad(checked->result()));
+        // A sound that libsndfile reads may name its own title.
+        title = checked->title();
+        sampleRate = checked->format().sampleRate;
+    }
 
     collapse(std::nullopt);
-    // A sound that libsndfile reads may name its own title.
-    const std::string title = checked->title();
-    const ConversionSettings settings =
-        host.askSettings(!title.empty() ? title : !request.baseName.empty() ? request.baseName : parts.baseName,
-                         checked->format().sampleRate);
+    const ConversionSettings settings = host.askSettings(
+        !title.empty() ? title : !request.baseName.empty() ? request.baseName : parts.baseName, sampleRate);
     restore(settings.lastRect.topLeft(), true);
     if (!settings.accepted)
         return {ConversionOutcome::Kind::cancelled};
