@@ -45,8 +45,8 @@ public:
 private:
     // Computes the blocks that give the next `wanted` outputs (as many as
     // the batch limits allow, at least one; only one for a small read) into
-    // pending; the number of
-    // outputs in them, 0 after the last one, or the source's failure.
+    // pending; the number of outputs in them, 0 after the last one, or the
+    // source's failure.
     int computeBatch(std::int64_t wanted);
     // The lanes of the block that follows `delivered` outputs.
     int chooseLanes(std::int64_t delivered) const;
