@@ -6,15 +6,22 @@ namespace korvel {
 
 Platform::~Platform() = default;
 
-int Platform::replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size)
+int Platform::writeFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+                        std::unique_ptr<OutputFile>& file)
 {
-    std::unique_ptr<OutputFile> file;
     int result = createFile(path, file);
     if (result == kFileOk)
         result = file->write(data, size);
-    if (result == kFileOk)
-        result = file->commit();
+    if (result != kFileOk)
+        file.reset();
     return result;
+}
+
+int Platform::replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    std::unique_ptr<OutputFile> file;
+    const int result = writeFile(path, data, size, file);
+    return result == kFileOk ? file->commit() : result;
 }
 
 int Platform::syncFolder(const std::string&)

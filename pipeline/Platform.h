@@ -42,8 +42,12 @@ public:
     // (a device, a pipe) is written to as it is. kFileCannotOpen when the
     // name cannot be written at all (a folder, a link that leads nowhere).
     virtual int createFile(const std::string& path, std::unique_ptr<OutputFile>& file) = 0;
-    // createFile, every byte written, commit: a failure leaves no partial
-    // file and an existing target untouched.
+    // createFile and every byte written; the file then waits for its
+    // commit. A failure leaves file empty and nothing in place.
+    int writeFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+                  std::unique_ptr<OutputFile>& file);
+    // writeFile, then commit: a failure leaves no partial file and an
+    // existing target untouched.
     int replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size);
     // Makes the names given in a folder durable (OutputFile::folder): where
     // the system keeps them apart from the files' bytes. kFileOk, or

@@ -15,9 +15,7 @@ WriteBatch::~WriteBatch() = default;
 int WriteBatch::add(const std::string& path, const std::uint8_t* data, std::size_t size)
 {
     std::unique_ptr<OutputFile> file;
-    int result = platform.createFile(path, file);
-    if (result == Platform::kFileOk)
-        result = file->write(data, size);
+    const int result = platform.writeFile(path, data, size, file);
     if (result != Platform::kFileOk)
         return result;
     if (!file->canWait())

@@ -36,7 +36,7 @@ public:
 
     // Writes the bytes to a new file for path: kWaiting, or kPlaced for a
     // file that cannot wait (OutputFile::canWait), or the failure of
-    // Platform::createFile, of the write or of the commit.
+    // Platform::writeFile or of the commit.
     int add(const std::string& path, const std::uint8_t* data, std::size_t size);
     std::size_t waiting() const { return files.size(); }
     bool full() const { return files.size() >= kMaxWaiting; }
