@@ -262,6 +262,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             [&](int c, const std::string& value, bool) {
                 if (c == kJson)
                     o.json = true;
+                else if (c == 'o' && value.empty())
+                    return std::string("-o needs a name, not an empty one");
                 else if (c == 'o')
                     o.output = value;
                 else if (c == 'q')
@@ -334,10 +336,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
                 return {};
             }
             case 'o':
-                o.output = value;
-                return {};
             case kOutputDir:
-                o.outputDirectory = value;
+                // An empty name (an unset shell variable, say) names nothing:
+                // it must not fall back to the default target.
+                if (value.empty())
+                    return std::string(c == 'o' ? "-o" : "--output-dir") + " needs a name, not an empty one";
+                (c == 'o' ? o.output : o.outputDirectory) = value;
                 return {};
             case kStrict:
                 o.strict = true;

@@ -295,7 +295,7 @@ int convert(const korvel::ConvertOptions& options)
         // Why the file is not converted at all, if it is not.
         std::string notConverted;
         if (!request.target.empty() && !folder.empty() && !fs::is_directory(folder, error))
-            notConverted = nameOf(folder) + ": no such folder";
+            notConverted = nameOf(folder) + (fs::exists(folder, error) ? ": not a folder" : ": no such folder");
         else if (file != "-" && fs::equivalent(pathOf(target), pathOf(file), error))
             notConverted = file + ": the Tessal file would replace the sound file";
         else if (earlier != writtenFrom.end() && (earlierWaits || fs::exists(pathOf(target), error)))

@@ -92,6 +92,9 @@ TEST(CommandLine, OptionsAsGetoptReadsThem)
         {{"convert", "--no", "a.wav"}, "unknown option: --no"},  // ambiguous
         {{"info", "--json=yes", "a.mmf"}, "--json takes no value"},
         {{"-x"}, "unknown option: -x"},
+        {{"convert", "-o", "", "a.wav"}, "-o needs a name, not an empty one"},
+        {{"convert", "--output-dir=", "a.wav"}, "--output-dir needs a name, not an empty one"},
+        {{"decode", "-o", "", "a.mmf"}, "-o needs a name, not an empty one"},
     };
     for (const Row& row : refused) {
         line = parseCommandLine(row.arguments);

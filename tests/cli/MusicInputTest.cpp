@@ -152,6 +152,9 @@ TEST_F(MusicInput, OutputsGoWhereTheyAreToldAndNeverOverTheInput)
     run = cli("convert --output-dir '" + (dir / "missing").string() + "' '" + a.string() + "'");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("no such folder"), std::string::npos) << run.err;
+    run = cli("convert --output-dir '" + a.string() + "' '" + b.string() + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(a.string() + ": not a folder"), std::string::npos) << run.err;
 
     // The desktop program's limit on a path's length holds under --strict only.
     const fs::path deep = dir / std::string(200, 'd');
@@ -165,7 +168,8 @@ TEST_F(MusicInput, OutputsGoWhereTheyAreToldAndNeverOverTheInput)
         std::string arguments;
     };
     for (const Usage& u : {Usage{"convert -o x.mmf a.wav b.wav"}, Usage{"convert -o x.mmf --output-dir d a.wav"},
-                           Usage{"convert --strict -o x.mmf a.wav"}, Usage{"convert -o"}}) {
+                           Usage{"convert --strict -o x.mmf a.wav"}, Usage{"convert -o"},
+                           Usage{"convert -o '' '" + a.string() + "'"}, Usage{"convert --output-dir '' '" + a.string() + "'"}}) {
         run = cli(u.arguments);
         EXPECT_EQ(run.status, 2) << u.arguments;
     }
