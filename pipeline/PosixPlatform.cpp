@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <random>
 
 #include "pipeline/HiddenFile.h"
@@ -57,10 +58,15 @@ ssize_t PosixPlatform::writeSome(int fd, const void* data, std::size_t size)
     return ::write(fd, data, size);
 }
 
+// New files are made with the usual permissions, which the system narrows
+// by the process's mask as it makes them: the mask is never changed, not
+// even for a moment, while other threads may make files.
+constexpr mode_t kNewFileMode = 0666;
+
 int PosixPlatform::openUnnamed(const char* directory)
 {
 #ifdef O_TMPFILE
-    return ::open(directory, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    return ::open(directory, O_TMPFILE | O_WRONLY | O_CLOEXEC, kNewFileMode);
 #else
     (void)directory;
     errno = EOPNOTSUPP;
@@ -68,9 +74,26 @@ int PosixPlatform::openUnnamed(const char* directory)
 #endif
 }
 
+// Replaces the pattern's last six characters with letters and digits chosen
+// at random.
+void PosixPlatform::chooseName(char* pattern)
+{
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::random_device random;
+    const std::size_t length = std::strlen(pattern);
+    for (std::size_t i = length - 6; i < length; ++i)
+        pattern[i] = kLetters[random() % (sizeof kLetters - 1)];
+}
+
 int PosixPlatform::makeTemporary(char* pattern)
 {
-    return ::mkostemp(pattern, O_CLOEXEC);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        chooseName(pattern);
+        const int fd = ::open(pattern, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 int PosixPlatform::renameFile(const char* from, const char* to)
@@ -221,15 +244,11 @@ private:
     // Links the unnamed file under a pending name of its own.
     bool linkPending(const std::string& self)
     {
-        static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
         if (!HiddenFile::prepare(directoryOf(target)))
             return false;
-        std::random_device random;
         char* name = HiddenFile::name();
-        const std::size_t length = std::strlen(name);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            for (std::size_t i = length - 6; i < length; ++i)
-                name[i] = kLetters[random() % (sizeof kLetters - 1)];
+            chooseName(name);
             HiddenFile::arm();
             if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name, AT_SYMLINK_FOLLOW) == 0) {
                 named = name;
@@ -359,15 +378,13 @@ int PosixPlatform::createFile(const std::string& path, std::unique_ptr<OutputFil
     // What the name is now: nothing, a regular file, a link to one (whose
     // file is replaced, the link kept), or something to write to as it is.
     std::string target = path;
+    // The permissions of a file replaced; a new one has those it was made with.
+    std::optional<mode_t> mode;
 #ifdef __EMSCRIPTEN__
-    // The WebAssembly runtime under Node knows no umask of the process (it
-    // answers one that leaves no permission at all): the usual one stands in.
-    const mode_t mask = 022;
-#else
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
+    // The WebAssembly runtime under Node knows no mask of the process (it
+    // makes files with no permission at all): the usual ones stand in.
+    mode = 0644;
 #endif
-    mode_t mode = 0666 & ~mask;
     struct stat info {};
     bool replacing = false;
     if (::lstat(path.c_str(), &info) == 0) {
@@ -422,9 +439,10 @@ int PosixPlatform::createFile(const std::string& path, std::unique_ptr<OutputFil
     // Locked before it can have a name, so that no other run takes it for
     // one whose writer is gone.
     ::flock(fd, LOCK_EX);
-    // The permissions of the file replaced, or the usual ones for a new file;
-    // the owner too where the system lets us keep it.
-    ::fchmod(fd, mode);
+    // The permissions of the file replaced, and the owner too where the
+    // system lets us keep it.
+    if (mode)
+        ::fchmod(fd, *mode);
     if (replacing && (info.st_uid != ::geteuid() || info.st_gid != ::getegid()))
         (void)::fchown(fd, info.st_uid, info.st_gid);
     file.reset(new (std::nothrow) NewFile(*this, fd, target, named));

@@ -32,7 +32,8 @@ public:
 protected:
     // The system calls on files, each in one place, so that a test can make
     // any of them fail: pread(2), write(2), open(2) with O_TMPFILE in a
-    // directory, mkstemp(3) and rename(2).
+    // directory, open(2) of a new file under a pattern's name (its last six
+    // characters chosen at random) and rename(2).
     virtual ssize_t readSome(int fd, void* buffer, std::size_t size, off_t offset);
     virtual ssize_t writeSome(int fd, const void* data, std::size_t size);
     virtual int openUnnamed(const char* directory);
@@ -40,6 +41,8 @@ protected:
     virtual int renameFile(const char* from, const char* to);
 
 private:
+    static void chooseName(char* pattern);
+
     class OpenFile;
     class NewFile;
     class DeviceFile;

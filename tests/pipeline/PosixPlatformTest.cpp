@@ -81,10 +81,17 @@ TEST_F(PosixPlatformTest, AReplacedFileKeepsItsPermissionsAndAReadOnlyOneIsKept)
         EXPECT_EQ(contents(path("song.mmf")), "new");
         EXPECT_EQ(modeOf(path("song.mmf")) & 07777, mode) << std::oct << mode;
     }
-    // A new file gets the usual permissions.
+    // A new file gets the usual permissions as the process's mask narrows
+    // them, unnamed or under a hidden name while it is written.
+    NamedOnly named;
     const mode_t mask = ::umask(022);
     ASSERT_EQ(replace(path("fresh.mmf"), "new"), Platform::kFileOk);
     EXPECT_EQ(modeOf(path("fresh.mmf")) & 07777, 0644u);
+    ASSERT_EQ(named.replaceFile(path("fresh-named.mmf"), reinterpret_cast<const std::uint8_t*>("new"), 3), Platform::kFileOk);
+    EXPECT_EQ(modeOf(path("fresh-named.mmf")) & 07777, 0644u);
+    ::umask(077);
+    ASSERT_EQ(named.replaceFile(path("private.mmf"), reinterpret_cast<const std::uint8_t*>("new"), 3), Platform::kFileOk);
+    EXPECT_EQ(modeOf(path("private.mmf")) & 07777, 0600u);
     ::umask(mask);
 
     // Read-only for everybody, the superuser included.
@@ -96,7 +103,7 @@ TEST_F(PosixPlatformTest, AReplacedFileKeepsItsPermissionsAndAReadOnlyOneIsKept)
         EXPECT_EQ(modeOf(path("kept.mmf")) & 07777, mode);
         ::chmod(path("kept.mmf").c_str(), 0644);
     }
-    EXPECT_EQ(entries(), 3u);
+    EXPECT_EQ(entries(), 5u);
 }
 
 TEST_F(PosixPlatformTest, LinksDevicesAndPipesAreWrittenThroughNotReplaced)
