@@ -296,7 +296,9 @@ int convert(const korvel::ConvertOptions& options)
         std::string notConverted;
         if (!request.target.empty() && !folder.empty() && !fs::is_directory(folder, error))
             notConverted = nameOf(folder) + (fs::exists(folder, error) ? ": not a folder" : ": no such folder");
-        else if (file != "-" && fs::equivalent(pathOf(target), pathOf(file), error))
+        // Under --strict the job refuses every name but a WAV or AIFF one
+        // first, as the desktop program does.
+        else if (!options.strict && file != "-" && fs::equivalent(pathOf(target), pathOf(file), error))
             notConverted = file + ": the Tessal file would replace the sound file";
         else if (earlier != writtenFrom.end() && (earlierWaits || fs::exists(pathOf(target), error)))
             notConverted = file + ": will not replace " + target + ", just written from " + earlier->second;

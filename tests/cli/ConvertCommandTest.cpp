@@ -252,6 +252,11 @@ TEST_F(ConvertCommand, ExitStatusesAndMessages)
 
     run = cli("convert --strict '" + (dir / "song.mp3").string() + "'", "LANG=ja_JP.UTF-8");
     EXPECT_NE(run.err.find("拡張子が.wav/.aifではありません"), std::string::npos);
+    // A name whose Tessal file would be itself gets the same message.
+    fs::copy_file(good, dir / "clip.mmf");
+    run = cli("convert --strict '" + (dir / "clip.mmf").string() + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("clip.mmf: Extension is not .wav/.aif"), std::string::npos) << run.err;
 
     run = cli("convert '" + tiny.string() + "'");
     EXPECT_EQ(run.status, 3);
