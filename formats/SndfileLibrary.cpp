@@ -1,6 +1,8 @@
 #include "formats/SndfileLibrary.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <mutex>
 
@@ -37,6 +39,27 @@ const SndfileLibrary* SndfileLibrary::get()
                  find(library, "sf_seek", functions.seek);
     });
     return loaded ? &functions : nullptr;
+}
+
+SndfileLibrary::Quiet::Quiet()
+{
+    const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (nowhere < 0)
+        return;
+    saved = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (saved >= 0 && ::dup2(nowhere, STDERR_FILENO) < 0) {
+        ::close(saved);
+        saved = -1;
+    }
+    ::close(nowhere);
+}
+
+SndfileLibrary::Quiet::~Quiet()
+{
+    if (saved < 0)
+        return;
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
 }
 
 }  // namespace korvel

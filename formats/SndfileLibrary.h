@@ -21,6 +21,23 @@ struct SndfileLibrary {
     // The library, loaded once for the process; nullptr when the system
     // has none (every file then is one that libsndfile cannot read).
     static const SndfileLibrary* get();
+
+    // While one lives, what the library's codecs write to standard error
+    // of their own accord goes nowhere: libmpg123 warns there about the
+    // sizes and tags of a damaged MP3 file, in words that are not the
+    // program's. What matters (a sound that ends early) the program says
+    // itself. No other thread of the program writes to standard error
+    // while the library is called.
+    class Quiet {
+    public:
+        Quiet();
+        ~Quiet();
+        Quiet(const Quiet&) = delete;
+        Quiet& operator=(const Quiet&) = delete;
+
+    private:
+        int saved = -1;
+    };
 };
 
 }  // namespace korvel
