@@ -24,12 +24,11 @@ sf_count_t fileLength(void* data)
 sf_count_t seekTo(sf_count_t offset, int whence, void* data)
 {
     SndfileReader::Cursor& cursor = cursorOf(data);
+    // A header may ask for any 64-bit offset: a sum past the range is no
+    // position at all.
     std::int64_t to = offset;
-    if (whence == SEEK_CUR)
-        to += cursor.offset;
-    else if (whence == SEEK_END)
-        to += cursor.file.size();
-    if (to < 0)
+    if ((whence == SEEK_CUR && __builtin_add_overflow(offset, cursor.offset, &to)) ||
+        (whence == SEEK_END && __builtin_add_overflow(offset, cursor.file.size(), &to)) || to < 0)
         return -1;
     cursor.offset = to;
     return to;
@@ -86,6 +85,17 @@ sf_count_t tell(void* data)
 // Frames read from libsndfile at a time.
 constexpr int kBlockFrames = 4096;
 
+// Full scale is 1.0: the 16-bit value below it, as the integer widths give,
+// what passes full scale at its limit, and a value that is no number (which
+// no sound is) as silence.
+std::int16_t sampleOf(float value)
+{
+    const float scaled = std::floor(value * 32768.0f);
+    if (std::isnan(scaled))
+        return 0;
+    return static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
+}
+
 }  // namespace
 
 SndfileReader::SndfileReader(InputFile& file) : cursor{file, 0, {}, 0}
@@ -95,6 +105,7 @@ SndfileReader::SndfileReader(InputFile& file) : cursor{file, 0, {}, 0}
         return;
     SF_VIRTUAL_IO io{fileLength, seekTo, readInto, writeNothing, tell};
     SF_INFO info{};
+    const SndfileLibrary::Quiet quiet;
     handle = library->openVirtual(&io, SFM_READ, &info, &cursor);
     if (handle == nullptr || info.channels <= 0 || info.channels > UINT16_MAX / 2 || info.samplerate <= 0 ||
         info.frames < 0)
@@ -110,8 +121,10 @@ SndfileReader::SndfileReader(InputFile& file) : cursor{file, 0, {}, 0}
 
 SndfileReader::~SndfileReader()
 {
-    if (handle != nullptr)
+    if (handle != nullptr) {
+        const SndfileLibrary::Quiet quiet;
         library->close(handle);
+    }
 }
 
 std::string SndfileReader::title() const
@@ -132,8 +145,9 @@ int SndfileReader::read(std::int16_t* destination, int frames)
         real.resize(blockValues);
     else
         wide.resize(blockValues);
+    const SndfileLibrary::Quiet quiet;
     int done = 0;
-    while (done < frames) {
+    while (done < frames && !decoderStopped) {
         const sf_count_t want = std::min(frames - done, kBlockFrames);
         const sf_count_t got = floating ? library->readFloat(handle, real.data(), want) : library->readInt(handle, wide.data(), want);
         if (got < 0)
@@ -141,10 +155,8 @@ int SndfileReader::read(std::int16_t* destination, int frames)
         const std::size_t values = static_cast<std::size_t>(got) * static_cast<std::size_t>(channels);
         std::int16_t* out = destination + static_cast<std::size_t>(done) * static_cast<std::size_t>(channels);
         if (floating) {
-            // Full scale is 1.0: the 16-bit value below it, as the integer
-            // widths give, and what passes full scale at its limit.
             for (std::size_t i = 0; i < values; ++i)
-                out[i] = static_cast<std::int16_t>(std::clamp(std::floor(real[i] * 32768.0f), -32768.0f, 32767.0f));
+                out[i] = sampleOf(real[i]);
         } else {
             // libsndfile gives every integer width left-justified in 32
             // bits; its top 16 bits are the sample.
@@ -152,9 +164,11 @@ int SndfileReader::read(std::int16_t* destination, int frames)
                 out[i] = static_cast<std::int16_t>(wide[i] >> 16);
         }
         done += static_cast<int>(got);
+        // A decoder that meets data it cannot decode (a file cut short or
+        // damaged) stops there: the sound is what it decoded. A file that
+        // cannot be read at all is told by the file itself.
         if (got < want) {
-            if (library->error(handle) != SF_ERR_NO_ERROR)
-                return -1;
+            decoderStopped = library->error(handle) != SF_ERR_NO_ERROR;
             break;
         }
     }
@@ -171,10 +185,11 @@ int SndfileReader::rewind()
     return seekFrame(0);
 }
 
-int SndfileReader::seekFrame(int frame)
+int SndfileReader::seekFrame(std::int64_t frame)
 {
     if (format.channels == 0 || frame < 0)
         return -1;
+    const SndfileLibrary::Quiet quiet;
     return library->seek(handle, frame, SEEK_SET) < 0 ? -1 : 0;
 }
 

@@ -37,7 +37,7 @@ public:
     int rewind() override;
     // Positions before the given frame: libsndfile seeks, decoding only what
     // the kind of file needs for it.
-    int seekFrame(int frame) override;
+    int seekFrame(std::int64_t frame) override;
 
     // Where libsndfile's calls back into the file read, and a block of the
     // file read ahead: a decoder reads a few bytes at a time, and seeking in
@@ -57,6 +57,7 @@ private:
     // Floating-point samples are read as they are and scaled here: the
     // library's own scaling to integers measures the whole file first.
     bool floating = false;
+    bool decoderStopped = false;
     std::vector<int> wide;
     std::vector<float> real;
 };
