@@ -311,6 +311,9 @@ int convert(const korvel::ConvertOptions& options)
             code = exitCode(outcome);
             if (code == kExitWritten)
                 writtenFrom[targetKey] = file;
+            if (outcome.endedEarly)
+                korvel::printText(stderr, "korvel-cli: %s: the file ends early: %.2f s of sound read\n", file.c_str(),
+                                  *outcome.endedEarly);
             if (outcome.cut)
                 korvel::printText(stderr, "korvel-cli: %s: only the first 66.04 s fit; choose with --start/--length\n",
                                   file.c_str());

@@ -96,11 +96,11 @@ int Resampler::setup(int outRate, int taps, int maxTableStep, int maxTableLength
         return -1;
     if (source->format.frameCount < 0)
         return -1;
-    const double outputFrames = std::ceil(static_cast<double>(source->format.frameCount) * outRate / inRate);
-    if (outputFrames > INT_MAX / 2)
+    const std::int64_t outputs = outputFrames(source->format.frameCount, inRate, outRate);
+    if (outputs > INT_MAX / 2)
         return -1;
 
-    format = ClipFormat::of16Bit(outRate, 1, static_cast<int>(outputFrames));
+    format = ClipFormat::of16Bit(outRate, 1, static_cast<int>(outputs));
     bytesPerSample = 2;
 
     if (filter.setup(inRate, outRate, evenTaps, maxTableStep, maxTableLength) < 0)
@@ -126,6 +126,11 @@ int Resampler::setup(int outRate, int taps, int maxTableStep, int maxTableLength
     if (filter.table)
         flags |= kTableInUse;
     return 0;
+}
+
+std::int64_t Resampler::outputFrames(std::int64_t inputFrames, int inRate, int outRate)
+{
+    return static_cast<std::int64_t>(std::ceil(static_cast<double>(inputFrames) * outRate / inRate));
 }
 
 std::uint32_t Resampler::state() const
@@ -162,7 +167,7 @@ int Resampler::rewind()
     return -1;
 }
 
-int Resampler::seekFrame(int)
+int Resampler::seekFrame(std::int64_t)
 {
     return -1;
 }

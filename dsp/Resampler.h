@@ -61,6 +61,11 @@ public:
     // past the retained history), a filter or an output too large for the
     // 32-bit counters, or an allocation failure.
     int setup(int outRate, int taps, int maxTableStep, int maxTableLength);
+    // ceil(inputFrames x outRate / inRate) in double precision: the outputs
+    // of that many input frames. The rates are positive; inputFrames is
+    // below 2^52.
+    static std::int64_t outputFrames(std::int64_t inputFrames, int inRate, int outRate);
+
     // Chooses the path before setup: the fastest one unless told otherwise.
     // Returns 0, or -1 when the processor lacks it or setup already ran.
     int selectPath(Path path);
@@ -74,7 +79,7 @@ public:
     int read(std::int16_t* destination, int count) override;
     int readBytes(std::uint8_t* destination, int count) override;
     int rewind() override;
-    int seekFrame(int frame) override;
+    int seekFrame(std::int64_t frame) override;
 
     // The filter at distance k / outStep input samples from the output
     // instant: 2 x cutoff at k = 0, else from the table when one was built,

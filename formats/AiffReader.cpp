@@ -139,11 +139,11 @@ int AiffReader::rewind()
     return inner ? inner->seekInChunk(soundOffset) : -1;
 }
 
-int AiffReader::seekFrame(int frame)
+int AiffReader::seekFrame(std::int64_t frame)
 {
     if (!inner || frame < 0)
         return -1;
-    std::int64_t offset = soundOffset + static_cast<std::int64_t>(frame) * format.blockAlign;
+    std::int64_t offset = soundOffset + std::min<std::int64_t>(frame, INT_MAX) * format.blockAlign;
     return inner->seekInChunk(static_cast<int>(std::min<std::int64_t>(offset, INT_MAX)));
 }
 

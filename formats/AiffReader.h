@@ -25,7 +25,7 @@ public:
     int read(std::int16_t* destination, int frames) override;
     int readBytes(std::uint8_t* destination, int count) override;
     int rewind() override;
-    int seekFrame(int frame) override;
+    int seekFrame(std::int64_t frame) override;
 
     // Converts an 80-bit big-endian extended-precision number: a sign bit, a
     // 15-bit exponent biased by 16383 and a 64-bit mantissa whose top bit is

@@ -6,7 +6,7 @@ namespace korvel {
 
 SampleSource::~SampleSource() = default;
 
-int SampleSource::seekFrame(int)
+int SampleSource::seekFrame(std::int64_t)
 {
     return 0;
 }

@@ -31,7 +31,7 @@ public:
     // Back to the first frame; negative when unsupported.
     virtual int rewind() = 0;
     // Positions before the given frame; the base does nothing.
-    virtual int seekFrame(int frame);
+    virtual int seekFrame(std::int64_t frame);
 
     // Reads until frames frames came or the source ended, however the
     // source parts them: the number delivered, or the source's failure.

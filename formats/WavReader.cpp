@@ -102,11 +102,11 @@ int WavReader::rewind()
     return format.channels == 0 ? -1 : inner->seekInChunk(0);
 }
 
-int WavReader::seekFrame(int frame)
+int WavReader::seekFrame(std::int64_t frame)
 {
     if (!inner || frame < 0)
         return -1;
-    std::int64_t offset = static_cast<std::int64_t>(frame) * format.blockAlign;
+    std::int64_t offset = std::min<std::int64_t>(frame, INT_MAX) * format.blockAlign;
     return inner->seekInChunk(static_cast<int>(std::min<std::int64_t>(offset, INT_MAX)));
 }
 

@@ -22,7 +22,7 @@ public:
     int read(std::int16_t* destination, int frames) override;
     int readBytes(std::uint8_t* destination, int count) override;
     int rewind() override;
-    int seekFrame(int frame) override;
+    int seekFrame(std::int64_t frame) override;
 
 private:
     bool parseHeader();

@@ -58,12 +58,12 @@ int messageForLoad(int result)
     }
 }
 
-// Why a road for the excerpt could not be built: an excerpt too short to
-// play is refused as a short sound is; anything else stops the conversion
-// (the sound was already checked).
-ConversionOutcome roadRefused(int built, const ExcerptSettings& excerpt)
+// Why a road could not be built or go on: a part too short to play (an
+// excerpt, or a sound that ended early) is refused as a short sound is;
+// anything else stops the conversion (the sound was already checked).
+ConversionOutcome roadRefused(int result)
 {
-    if (built == kPlayTimeTooShort && !excerpt.whole())
+    if (result == kPlayTimeTooShort)
         return refused(kMsgPlayTimeTooShort);
     return {ConversionOutcome::Kind::stopped};
 }
@@ -245,25 +245,11 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
         if (probe.readFailed())
             return refused(kMsgCannotOpen);
         if (measured != kOk)
-            return roadRefused(measured, excerpt);
+            return roadRefused(measured);
         if (measuring.measure(meter) != kOk)
             return {ConversionOutcome::Kind::stopped};
         excerpt.gainDb = excerpt.gainDb + normalizingGain(meter, *request.loudness);
     }
-
-    FileStream sound(*file);
-    std::unique_ptr<SourceStage> source = openSource(sound);
-    // A compressed sound is compared with its decoded size: 16-bit samples
-    // of every channel.
-    std::int64_t soundBytes = inputBytes;
-    if (source->decodedByLibrary())
-        soundBytes = std::max(soundBytes, 2 * static_cast<std::int64_t>(source->format().channels) * source->frames());
-    SoundRoad road;
-    const int built = road.build(std::move(source), settings.outRate, ResampleStage::kTaps, excerpt);
-    if (sound.readFailed())
-        return refused(kMsgCannotOpen);
-    if (built != kOk)
-        return roadRefused(built, excerpt);
 
     auto info = std::make_unique<ContentInfo>();
     info->codeType = ContentInfo::kCodeUtf8;
@@ -277,25 +263,63 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
     if (ConversionJob::dateStamp(date, sizeof date) == 8)
         std::memcpy(info->slots[ContentInfo::kSlotDate], date, sizeof date);
 
-    // The file must come out no larger than the sound it was made from.
+    // The sound is pulled through the road into the file. Where it ends
+    // before the length its header states, the file is that of its real
+    // length; fades placed for the stated end are placed once more, on a
+    // second road told the real length.
     ByteVector output;
-    const int length = road.write(*info, output);
-    if (sound.readFailed())
-        return refused(kMsgCannotOpen);
-    if (length < 0 || output.size() > static_cast<std::uint64_t>(soundBytes))
+    bool cut = false;
+    std::optional<std::int64_t> endedAt;
+    std::optional<double> endedEarly;
+    std::int64_t soundBytes = inputBytes;
+    for (int pass = 0; pass < 2; ++pass) {
+        FileStream sound(*file);
+        std::unique_ptr<SourceStage> source = openSource(sound);
+        const bool stated = source->lengthStated();
+        const std::int64_t statedFrames = source->frames();
+        const int rate = source->format().sampleRate;
+        const int channels = source->format().channels;
+        const bool library = source->decodedByLibrary();
+        if (endedAt)
+            source->knowLength(*endedAt);
+        SoundRoad road;
+        int result = road.build(std::move(source), settings.outRate, ResampleStage::kTaps, excerpt);
+        if (result == kOk)
+            result = road.write(*info, output);
+        if (sound.readFailed())
+            return refused(kMsgCannotOpen);
+        if (result < 0)
+            return roadRefused(result);
+        cut = road.cut();
+        if (pass == 0 && road.soundEnd()) {
+            endedAt = road.soundEnd();
+            if (stated && *endedAt < statedFrames)
+                endedEarly = static_cast<double>(*endedAt) / rate;
+        }
+        // A compressed sound is compared with its decoded size: 16-bit
+        // samples of every channel, as far as they are known.
+        if (library) {
+            const std::int64_t frames = std::min<std::int64_t>(endedAt.value_or(statedFrames), std::int64_t{1} << 40);
+            soundBytes = std::max(soundBytes, 2 * static_cast<std::int64_t>(channels) * frames);
+        }
+        if (!road.fadesMissedTheEnd())
+            break;
+    }
+    // The file must come out no larger than the sound it was made from.
+    if (output.size() > static_cast<std::uint64_t>(soundBytes))
         return {ConversionOutcome::Kind::stopped};
     opened.reset();
 
     const std::string target = request.target.empty() ? ConversionJob::outputPath(path) : request.target;
     const double freeSpace = platform.queryFreeSpace(request.target.empty() ? parts : splitPath(target));
-    if (!(freeSpace > static_cast<double>(length)))
+    if (!(freeSpace > static_cast<double>(output.size())))
         return refused(kMsgDiskSpace);
     if (request.batch != nullptr) {
         const int added = request.batch->add(target, output.data(), output.size());
         if (added < 0)
             return refused(kMsgCannotSave);
         if (added == WriteBatch::kWaiting)
-            return {ConversionOutcome::Kind::written, 0, output.size(), road.cut(), true};
+            return {ConversionOutcome::Kind::written, 0, output.size(), cut, true, endedEarly};
     } else if (platform.replaceFile(target, output.data(), output.size()) != Platform::kFileOk) {
         return refused(kMsgCannotSave);
     }
@@ -304,7 +328,7 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
     const std::string text = ConversionJob::successText(platform, output.size());
     const ScreenPoint at = host.showMessage(MessageKind::success, text);
     restore(at, true);
-    return {ConversionOutcome::Kind::written, 0, output.size(), road.cut()};
+    return {ConversionOutcome::Kind::written, 0, output.size(), cut, false, endedEarly};
 }
 
 std::string ConversionJob::successText(Platform& platform, std::size_t bytes)

@@ -26,9 +26,14 @@ struct ConversionOutcome {
     std::size_t bytes = 0;
     // The sound was longer than a file holds, and only its start was kept.
     bool cut = false;
+
     // Written, but waiting in the request's batch for its place: no message
     // was shown; the batch's commit decides (ConversionJob::successText).
     bool waiting = false;
+    // The sound ended before the length its file states (a file cut short,
+    // or one whose header is wrong): the seconds of sound it really held,
+    // which is what was converted.
+    std::optional<double> endedEarly = std::nullopt;
 };
 
 // What korvel-cli asks of a conversion beyond what a drop on the desktop

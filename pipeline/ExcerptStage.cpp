@@ -3,32 +3,55 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <vector>
 
 namespace korvel {
 
 namespace {
 
+// More frames than any sound holds: times are bounded here, before any
+// arithmetic, so that every later sum and product fits.
+constexpr std::int64_t kEndless = std::int64_t{1} << 60;
+
+// The frame of a time, rounded; 0 for a negative time or one that is no
+// number, kEndless for one past any sound.
 std::int64_t framesOf(double seconds, int rate)
 {
-    return static_cast<std::int64_t>(std::llround(std::max(seconds, 0.0) * rate));
+    const double frames = seconds * rate;
+    if (!(frames > 0))
+        return 0;
+    if (frames >= static_cast<double>(kEndless))
+        return kEndless;
+    return static_cast<std::int64_t>(std::llround(frames));
 }
+
+// Frames read at a time where only the end is looked for.
+constexpr int kScratchFrames = 4096;
 
 }  // namespace
 
-ExcerptStage::ExcerptStage(SampleSource* source, std::int64_t totalFrames, const ExcerptSettings& settings)
+ExcerptStage::ExcerptStage(SampleSource* source, std::int64_t totalFrames, const ExcerptSettings& settings,
+                           std::int64_t reach)
     : source(source)
 {
     const ClipFormat& in = source->format;
+    totalFrames = std::clamp<std::int64_t>(totalFrames, 0, kEndless);
     first = std::min(framesOf(settings.start, in.sampleRate), totalFrames);
     std::int64_t count = totalFrames - first;
     if (settings.length)
         count = std::min(count, framesOf(*settings.length, in.sampleRate));
-    // The stages after this one count in 32 bits.
-    count = std::min<std::int64_t>(count, INT32_MAX);
-    format = ClipFormat::of16Bit(in.sampleRate, in.channels, static_cast<int>(count));
-    bytesPerSample = 2;
     fadeInFrames = std::min(framesOf(settings.fadeIn, in.sampleRate), count);
     fadeOutFrames = std::min(framesOf(settings.fadeOut, in.sampleRate), count);
+    // Frames beyond the reach cannot be heard, nor a fade-out that starts
+    // beyond it: an excerpt that ends later than the reach plus its
+    // fade-out (and than its fade-in, whose steps its length sets) is
+    // announced as ending there, which changes nothing that can be heard.
+    count = std::min(count, std::max(std::clamp<std::int64_t>(reach, 0, kEndless) + fadeOutFrames, fadeInFrames));
+    // The stages after this one count in 32 bits.
+    count = std::min<std::int64_t>(count, INT32_MAX);
+    fadeOutFrames = std::min(fadeOutFrames, count);
+    format = ClipFormat::of16Bit(in.sampleRate, in.channels, static_cast<int>(count));
+    bytesPerSample = 2;
     gain = std::pow(10.0, settings.gainDb / 20.0);
     shaped = settings.gainDb != 0 || fadeInFrames > 0 || fadeOutFrames > 0;
 }
@@ -37,11 +60,11 @@ ExcerptStage::~ExcerptStage() = default;
 
 int ExcerptStage::prepare()
 {
-    if (first == 0)
-        return 0;
-    if (first > INT_MAX)
-        return -1;
-    return source->seekFrame(static_cast<int>(first)) < 0 ? -1 : 0;
+    if (first > 0 && source->seekFrame(first) < 0) {
+        format = ClipFormat::of16Bit(format.sampleRate, format.channels, 0);
+        ended = 0;
+    }
+    return 0;
 }
 
 double ExcerptStage::factorAt(std::int64_t frame) const
@@ -62,7 +85,10 @@ int ExcerptStage::read(std::int16_t* destination, int frames)
     const int count = static_cast<int>(std::min<std::int64_t>(frames, format.frameCount - delivered));
     if (count <= 0)
         return 0;
-    const int got = source->read(destination, count);
+    // Filled as far as the source goes: a short read is its end.
+    const int got = source->fill(destination, count);
+    if (got >= 0 && got < count)
+        ended = delivered + got;
     if (got <= 0)
         return got;
     if (shaped) {
@@ -78,6 +104,17 @@ int ExcerptStage::read(std::int16_t* destination, int frames)
     }
     delivered += got;
     return got;
+}
+
+int ExcerptStage::readToTheEnd()
+{
+    std::vector<std::int16_t> scratch(static_cast<std::size_t>(kScratchFrames) * static_cast<std::size_t>(format.channels));
+    while (!ended) {
+        const int n = read(scratch.data(), kScratchFrames);
+        if (n <= 0)
+            return n;
+    }
+    return 0;
 }
 
 int ExcerptStage::readBytes(std::uint8_t*, int)

@@ -27,15 +27,39 @@ struct ExcerptSettings {
 // same way to silence at the last frame. The gain and the fades multiply
 // each sample in double precision, rounded to the nearest value (halves
 // away from zero) and clamped to -32768..32767. The source is not owned.
+//
+// Times of any size are taken: a start past the end gives an empty
+// excerpt, a length past the end runs to the end, a fade longer than the
+// excerpt covers all of it.
 class ExcerptStage : public SampleSource {
 public:
-    // totalFrames: what the source holds (it may pass the 32-bit frameCount).
-    ExcerptStage(SampleSource* source, std::int64_t totalFrames, const ExcerptSettings& settings);
+    // totalFrames: what the source says it holds (it may pass the 32-bit
+    // frameCount). reach: the most frames after the start that can be
+    // heard downstream; an excerpt that runs on beyond them (and beyond its
+    // fade-out after them) announces no more than it takes to be heard.
+    ExcerptStage(SampleSource* source, std::int64_t totalFrames, const ExcerptSettings& settings,
+                 std::int64_t reach = INT64_MAX);
     ~ExcerptStage() override;
 
-    // 0 when the excerpt could be found, -1 when the source could not seek
-    // there. An excerpt that starts at or after the end is empty.
+    // Seeks to the first frame. Where the source cannot go there, its sound
+    // ends before it: the excerpt is empty. Returns 0.
     int prepare();
+
+    // The frames the source really delivered, when it ended before the
+    // excerpt's announced end (a file shorter than its header says);
+    // nothing while it has not.
+    std::optional<std::int64_t> endedEarly() const { return ended; }
+    // Its fades depend on where it ends, which the frames delivered so far
+    // have not shown.
+    bool fadesNeedTheEnd() const { return !ended && (fadeOutFrames > 0 || fadeInFrames > delivered); }
+    // Reads and drops the rest of the announced frames, so that an early
+    // end shows. 0, or the source's failure.
+    int readToTheEnd();
+    // It ended early, and its fades were placed for the end it announced: a
+    // stage told the true length shapes it otherwise.
+    bool fadesMissedTheEnd() const { return ended && (fadeOutFrames > 0 || fadeInFrames > *ended); }
+    // The first frame, in the source's frames.
+    std::int64_t firstFrame() const { return first; }
 
     int read(std::int16_t* destination, int frames) override;
     int readBytes(std::uint8_t* destination, int count) override;
@@ -51,6 +75,7 @@ private:
     double gain = 1.0;
     bool shaped = false;
     std::int64_t delivered = 0;
+    std::optional<std::int64_t> ended;
 };
 
 }  // namespace korvel

@@ -1,6 +1,7 @@
 #include "pipeline/SoundRoad.h"
 
 #include <climits>
+#include <cstddef>
 #include <vector>
 
 #include "dsp/AdpcmCodec.h"
@@ -21,6 +22,15 @@ namespace {
 
 // Frames measured at a time.
 constexpr std::size_t kMeasureBlock = 65536;
+
+// The input frames after the start of a part that can be heard in a file at
+// outRate: those the longest file keeps, and the filter's reach around the
+// last of them.
+std::int64_t audibleFrames(int inRate, int outRate, int taps)
+{
+    const std::int64_t outputs = AtrWriter::framesKept(outRate, INT32_MAX);
+    return (outputs * inRate + outRate - 1) / outRate + taps + 1;
+}
 
 }  // namespace
 
@@ -48,11 +58,13 @@ int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps,
     if (source->result() != kOk)
         return source->result();
     SampleSource* input = &source->reader();
-    if (!part.whole()) {
-        excerpt = std::make_unique<ExcerptStage>(input, source->frames(), part);
-        if (excerpt->prepare() < 0)
-            return kFailed;
-        if (SourceStage::tooShortToPlay(excerpt->format.frameCount, excerpt->format.sampleRate))
+    // The part stage also ends a sound where its data ends, unless it is
+    // padded to the length its header states.
+    if (!part.whole() || !source->padded()) {
+        const int rate = input->format.sampleRate;
+        excerpt = std::make_unique<ExcerptStage>(input, source->frames(), part, audibleFrames(rate, outRate, taps));
+        excerpt->prepare();
+        if (SourceStage::tooShortToPlay(excerpt->format.frameCount, rate))
             return kPlayTimeTooShort;
         input = excerpt.get();
     }
@@ -67,6 +79,44 @@ int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps,
     }
     keep = std::make_unique<KeepStage>(last);
     kept = ClipFormat::of16Bit(outRate, 1, keep->format.frameCount);
+    cutSound = keep->cutsSound();
+    return kOk;
+}
+
+std::optional<std::int64_t> SoundRoad::soundEnd() const
+{
+    if (!excerpt || !excerpt->endedEarly())
+        return std::nullopt;
+    return excerpt->firstFrame() + *excerpt->endedEarly();
+}
+
+bool SoundRoad::fadesMissedTheEnd() const
+{
+    return excerpt && excerpt->fadesMissedTheEnd();
+}
+
+int SoundRoad::settle()
+{
+    if (!excerpt)
+        return kOk;
+    // A decoder's length may be wrong: where the fades depend on the end,
+    // the part is read on until its end shows.
+    if (source->decodedByLibrary() && excerpt->fadesNeedTheEnd()) {
+        const int read = excerpt->readToTheEnd();
+        if (read < 0)
+            return read;
+    }
+    if (!excerpt->endedEarly())
+        return kOk;
+    const std::int64_t frames = *excerpt->endedEarly();
+    const int inRate = excerpt->format.sampleRate;
+    if (SourceStage::tooShortToPlay(frames, inRate))
+        return kPlayTimeTooShort;
+    // What a road built for that many frames keeps: the resampler's outputs
+    // of them were computed from the same samples and the silence after.
+    const std::int64_t outputs = resampler ? Resampler::outputFrames(frames, inRate, kept.sampleRate) : frames;
+    kept = ClipFormat::of16Bit(kept.sampleRate, 1, AtrWriter::framesKept(kept.sampleRate, static_cast<int>(outputs)));
+    cutSound = outputs > kept.frameCount;
     return kOk;
 }
 
@@ -96,7 +146,7 @@ int SoundRoad::measure(LoudnessMeter& meter)
 
 bool SoundRoad::cut() const
 {
-    return keep && keep->cutsSound();
+    return cutSound;
 }
 
 int SoundRoad::write(const ContentInfo& info, ByteVector& file)
@@ -106,15 +156,36 @@ int SoundRoad::write(const ContentInfo& info, ByteVector& file)
         return kBadCall;
     // The payload is coded straight into its place in the file.
     AtrWriter::Layout layout;
-    const std::size_t payloadBytes = AdpcmCodec::payloadBytes(1, static_cast<std::size_t>(kept.frameCount));
-    if (AtrWriter::layOut(info, kept, payloadBytes, file, layout) < 0)
+    const int announced = kept.frameCount;
+    if (AtrWriter::layOut(info, kept, payloadBytes(announced), file, layout) < 0)
         return kFailed;
-    const int encoded = EncodeStage::run(*keep, file);
-    if (encoded < 0 || AtrWriter::seal(file, layout) < 0) {
+    int result = EncodeStage::run(*keep, file);
+    if (result == kOk)
+        result = settle();
+    if (result == kOk && kept.frameCount < announced) {
+        // A part that ended early: its own file, with the code of the frames
+        // it kept (the coder's state runs from sample to sample, so that is
+        // the start of the code of all of them).
+        ByteVector payload(file.begin() + static_cast<std::ptrdiff_t>(layout.payloadAt),
+                           file.begin() + static_cast<std::ptrdiff_t>(layout.payloadAt + payloadBytes(kept.frameCount)));
+        // An odd count ends the payload in its low nibble.
+        if (kept.frameCount % 2 != 0)
+            payload.back() &= 0x0F;
+        result = AtrWriter::layOut(info, kept, payload.size(), file, layout) < 0 ? kFailed : kOk;
+        file.insert(file.end(), payload.begin(), payload.end());
+    }
+    if (result == kOk && AtrWriter::seal(file, layout) < 0)
+        result = kFailed;
+    if (result != kOk) {
         file.clear();
-        return encoded < 0 ? encoded : kFailed;
+        return result;
     }
     return static_cast<int>(file.size());
+}
+
+std::size_t SoundRoad::payloadBytes(int frames)
+{
+    return AdpcmCodec::payloadBytes(1, static_cast<std::size_t>(frames));
 }
 
 }  // namespace korvel

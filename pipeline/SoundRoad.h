@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "formats/ClipFormat.h"
@@ -56,10 +57,21 @@ public:
     // The sound was longer than the file holds: only its start is kept.
     bool cut() const;
 
+    // Where the sound ended, in the source's frames, when it ended before
+    // the part announced it would (a file shorter than its header says);
+    // known once write or measure has pulled the part through.
+    std::optional<std::int64_t> soundEnd() const;
+    // The part ended early, and its fades were placed for the end it
+    // announced: a road built once the length is known (SourceStage::
+    // knowLength) shapes them right.
+    bool fadesMissedTheEnd() const;
+
     // Pulls the kept frames through, encodes them and lets the handset
     // audio file's writer assemble the file around them, into file. Returns
-    // the file's length, or a source's failure, or the writer's refusal;
-    // file is empty on a failure.
+    // the file's length, or a source's failure, or the writer's refusal, or
+    // kPlayTimeTooShort for a sound that ended too early to play; file is
+    // empty on a failure. A sound that ends before its announced length
+    // gives the file a road built for its real length would give.
     int write(const ContentInfo& info, ByteVector& file);
 
     // Pulls the kept frames through the codec and back into meter instead of
@@ -68,6 +80,12 @@ public:
     int measure(LoudnessMeter& meter);
 
 private:
+    // Takes in where the part really ended, once it was pulled through:
+    // the frames kept and whether the sound was cut. kOk, or
+    // kPlayTimeTooShort.
+    int settle();
+    static std::size_t payloadBytes(int frames);
+
     std::unique_ptr<ByteStream> image;
     std::unique_ptr<SourceStage> source;
     std::unique_ptr<ExcerptStage> excerpt;
@@ -75,6 +93,7 @@ private:
     std::unique_ptr<Resampler> resampler;
     std::unique_ptr<KeepStage> keep;
     ClipFormat kept;
+    bool cutSound = false;
 };
 
 }  // namespace korvel

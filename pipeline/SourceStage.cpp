@@ -1,5 +1,6 @@
 #include "pipeline/SourceStage.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 
@@ -20,10 +21,9 @@ constexpr int kMaxRate = 48000;
 [[maybe_unused]] constexpr int kMaxLibraryRate = 192000;
 // A sound must play for more than this many whole milliseconds.
 constexpr int kMinPlayTimeMs = 20;
-// The longest sound libsndfile may deliver: its mono mix-down, 2 bytes a
-// frame, stays below 2^31 bytes with room for a WAV header (6.2 hours at
-// 48000 Hz).
-[[maybe_unused]] constexpr std::int64_t kMaxLibraryFrames = (std::int64_t{1} << 30) - 64;
+// libsndfile's count of a stream whose length is not known (a FLAC file
+// whose header leaves it 0, say); no file holds so many frames.
+[[maybe_unused]] constexpr std::int64_t kUnknownLength = std::int64_t{1} << 62;
 
 // The format checks in the order that decides the result.
 int checkFormat(const SampleSource& reader)
@@ -57,13 +57,23 @@ int checkLibraryFormat(const SndfileReader& reader)
         return kInputNotRecognised;
     if (format.sampleRate < kMinRate || format.sampleRate > kMaxLibraryRate)
         return kUnsupportedRate;
+    // A long or unknown length is read as far as the file needs it; the
+    // sound's real length is only known once it is read.
     if (SourceStage::tooShortToPlay(reader.frames(), format.sampleRate))
         return kPlayTimeTooShort;
-    if (reader.frames() > kMaxLibraryFrames)
-        return kInputNotRecognised;
     return kOk;
 }
 #endif
+
+// The whole frames a reader's data holds in the file, which ends them
+// whatever the header says (a file written to a pipe, or one cut short).
+std::int64_t framesPresent(const SampleSource& reader, const InputFile& file)
+{
+    const std::int64_t frame = reader.format.blockAlign;
+    if (frame <= 0 || reader.dataOffset < 0)
+        return 0;
+    return std::max<std::int64_t>(file.size() - reader.dataOffset, 0) / frame;
+}
 
 std::unique_ptr<SampleSource> makeReader(bool isAiff, InputStream& file)
 {
@@ -76,8 +86,9 @@ std::unique_ptr<SampleSource> makeReader(bool isAiff, InputStream& file)
 
 bool SourceStage::tooShortToPlay(std::int64_t frames, int sampleRate)
 {
+    // Truncated, 20 whole milliseconds or less are less than 21.
     const double milliseconds = static_cast<double>(frames) / sampleRate * 1000.0;
-    return static_cast<int>(milliseconds) <= kMinPlayTimeMs;
+    return milliseconds < kMinPlayTimeMs + 1;
 }
 
 SourceStage::SourceStage(bool isAiff, InputStream& file)
@@ -97,8 +108,11 @@ std::unique_ptr<SourceStage> SourceStage::openAny(SoundKind kind, InputFile& fil
     std::unique_ptr<SourceStage> own;
     if (kind != SoundKind::other) {
         own.reset(new SourceStage(kind == SoundKind::aiff, stream));
-        if (own->result() == kOk)
+        own->padding = false;
+        if (own->result() == kOk) {
+            own->frameTotal = std::min(own->frameTotal, framesPresent(own->reader(), file));
             return own;
+        }
     }
 #ifdef KORVEL_HAVE_SNDFILE
     // A WAV file written to a pipe is read with the sizes it really has.
@@ -111,6 +125,8 @@ std::unique_ptr<SourceStage> SourceStage::openAny(SoundKind kind, InputFile& fil
     const std::int64_t frames = library->frames();
     std::unique_ptr<SourceStage> stage(new SourceStage(std::move(library), result, frames, true));
     stage->view = std::move(streamed);
+    stage->padding = false;
+    stage->stated = frames < kUnknownLength;
     return stage;
 #else
     (void)file;

@@ -37,6 +37,19 @@ public:
     // True when libsndfile reads the sound: its file may be compressed, and
     // its length says nothing about the sound's.
     bool decodedByLibrary() const { return library; }
+    // The desktop program's way: a sound that ends before the length its
+    // header states goes on in silence up to that length. Otherwise the
+    // sound ends where its data does.
+    bool padded() const { return padding; }
+    // The header states the sound's length (a stream may leave it unknown).
+    bool lengthStated() const { return stated; }
+    // The length found by reading the sound to its end, where it ended
+    // before the length stated: the frames it really holds.
+    void knowLength(std::int64_t frames)
+    {
+        frameTotal = frames;
+        stated = true;
+    }
 
     // 0, or kInputNotRecognised, kUnsupportedRate, kUnsupportedWidth,
     // kTooManyChannels or kPlayTimeTooShort, tested in that order.
@@ -53,7 +66,10 @@ public:
     // otherwise (a file the desktop program reads keeps its base name as
     // the title, and so its bytes).
     std::string title() const;
-    // The frames the file holds, which libsndfile counts beyond 32 bits.
+    // The frames the file holds, which libsndfile counts beyond 32 bits; a
+    // WAV or AIFF file read by korvel-cli's way holds no more than its data
+    // does, whatever its header says. Without a stated length, more than any
+    // sound has.
     std::int64_t frames() const { return frameTotal; }
 
 private:
@@ -66,6 +82,8 @@ private:
     int checked;
     std::int64_t frameTotal = 0;
     bool library = false;
+    bool padding = true;
+    bool stated = true;
 };
 
 }  // namespace korvel

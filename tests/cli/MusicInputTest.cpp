@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -195,6 +196,9 @@ TEST_F(MusicInput, TheExcerptIsWhatWasAskedAndTheCutIsSaid)
         {"--length 70", song.string(), "16510 ticks (66.040 s)", true},
         {"", minute.string(), "15000 ticks (60.000 s)", false},
         {"--fade-in 1 --fade-out 2 --gain -3", minute.string(), "15000 ticks (60.000 s)", false},
+        // Times past any sound: a length to the end, a fade over the whole part.
+        {"--start 80 --length 9223372036854775807", song.string(), "2500 ticks (10.000 s)", false},
+        {"--fade-out 9223372036854775807", minute.string(), "15000 ticks (60.000 s)", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.options + " " + row.input);
@@ -208,9 +212,121 @@ TEST_F(MusicInput, TheExcerptIsWhatWasAskedAndTheCutIsSaid)
     }
     // Past the end, or too short to play.
     EXPECT_EQ(cli("convert --start 95 '" + song.string() + "'").status, 1);
+    EXPECT_NE(cli("convert --start 209146758205324 '" + song.string() + "'").err.find("Inadequate playtime"),
+              std::string::npos);
     EXPECT_EQ(cli("convert --start 10 --length 0.01 '" + song.string() + "'").status, 1);
     for (const char* bad : {"--start x", "--start 1:5", "--start 1:60", "--length 0", "--gain 99", "--fade-in -1"})
         EXPECT_EQ(cli(std::string("convert ") + bad + " '" + song.string() + "'").status, 2) << bad;
+}
+
+// Sets the 36-bit sample count of a FLAC file's STREAMINFO.
+void setFlacLength(const fs::path& path, std::uint64_t frames)
+{
+    std::vector<std::uint8_t> bytes = readFile(path);
+    bytes[21] = static_cast<std::uint8_t>((bytes[21] & 0xF0) | ((frames >> 32) & 0x0F));
+    for (int k = 0; k < 4; ++k)
+        bytes[22 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(frames >> (24 - 8 * k));
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<std::streamsize>(bytes.size()));
+}
+
+// Sets the granule position of an Ogg file's last page, with the page's
+// checksum that the reader checks.
+void setLastGranule(const fs::path& path, std::uint64_t granule)
+{
+    std::vector<std::uint8_t> bytes = readFile(path);
+    const std::string text(bytes.begin(), bytes.end());
+    const std::size_t page = text.rfind("OggS");
+    ASSERT_NE(page, std::string::npos);
+    for (int k = 0; k < 8; ++k)
+        bytes[page + 6 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(granule >> (8 * k));
+    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(page + 22), 4, 0);
+    std::uint32_t crc = 0;
+    for (std::size_t i = page; i < bytes.size(); ++i) {
+        crc ^= std::uint32_t{bytes[i]} << 24;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    for (int k = 0; k < 4; ++k)
+        bytes[page + 22 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(crc >> (8 * k));
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<std::streamsize>(bytes.size()));
+}
+
+// A file whose header claims more sound than it holds (cut short, a wrong
+// count, a count left unknown, a placeholder of a pipe) gives the sound it
+// holds: the file its honest twin gives where the data is whole, and a
+// warning where it ended before its stated length. Only a part really
+// shorter than 21 ms is too short.
+TEST_F(MusicInput, FilesThatClaimMoreSoundGiveTheSoundTheyHold)
+{
+    const fs::path source = sox("source.wav", "-r 44100 -c 2 -b 16", "synth 3 sine 220-660 sine 330-990 vol 0.6");
+    const std::string s = "'" + source.string() + "'";
+    const auto in = [&](const std::string& name) { return "'" + (dir / name).string() + "'"; };
+    const auto cut = [&](const std::string& from, const std::string& to, int permille) {
+        return "head -c $(( $(stat -c%s " + in(from) + ") * " + std::to_string(permille) + " / 1000 )) " + in(from) +
+               " > " + in(to);
+    };
+    ASSERT_EQ(std::system(("flac --silent -o " + in("x.flac") + " " + s + " && oggenc --quiet -o " + in("x.ogg") + " " +
+                           s + " && opusenc --quiet " + s + " " + in("x.opus") + " && lame --quiet -b 96 " + s + " " +
+                           in("x.mp3") + " && sox " + s + " " + in("x.aif") + " 2>/dev/null")
+                              .c_str()),
+              0);
+    struct Row {
+        std::string name, make;  // made from the x files of the same kind
+        std::uint64_t flacLength = 0, granule = 0;
+        std::string options;
+        bool sameAsWhole;  // the bytes of the honest file's conversion
+        const char* warning;  // in the warning, or nullptr for none
+    };
+    const Row rows[] = {
+        {"half.mp3", cut("x.mp3", "half.mp3", 500), 0, 0, "", false, "the file ends early: 1."},
+        {"cut.flac", cut("x.flac", "cut.flac", 600), 0, 0, "", false, "the file ends early: 1."},
+        // Cut short, their length is unknown: nothing was claimed.
+        {"short.ogg", cut("x.ogg", "short.ogg", 999), 0, 0, "", false, nullptr},
+        {"short.opus", cut("x.opus", "short.opus", 999), 0, 0, "", false, nullptr},
+        {"minute.flac", "cp " + in("x.flac") + " " + in("minute.flac"), 60 * 44100, 0, "", true,
+         "the file ends early: 3.00 s"},
+        {"hour.flac", "cp " + in("x.flac") + " " + in("hour.flac"), 3600 * 44100, 0, "--fade-out 1", true,
+         "the file ends early: 3.00 s"},
+        {"huge.flac", "cp " + in("x.flac") + " " + in("huge.flac"), std::uint64_t{1} << 30, 0, "--start 1", true,
+         "the file ends early: 3.00 s"},
+        {"unknown.flac", "cp " + in("x.flac") + " " + in("unknown.flac"), 0, 0, "--fade-in 9", true, nullptr},
+        // The last granule also trims the last block: the decoder yields a
+        // few more samples than the honest file's.
+        {"granule.ogg", "cp " + in("x.ogg") + " " + in("granule.ogg"), 0, 60 * 44100, "", false,
+         "the file ends early: 3.00 s"},
+        {"pipe.aif", "sox " + s + " -t aiff - | cat > " + in("pipe.aif"), 0, 0, "--length 2 --fade-out 1", true, nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name + " " + row.options);
+        ASSERT_EQ(std::system((row.make + " 2>/dev/null").c_str()), 0) << row.make;
+        if (row.flacLength != 0 || row.name == "unknown.flac")
+            setFlacLength(dir / row.name, row.flacLength);
+        if (row.granule != 0)
+            setLastGranule(dir / row.name, row.granule);
+        const std::string whole = "x" + row.name.substr(row.name.find('.'));
+        const Finished run = cli("convert --title T " + row.options + " -o " + in("out.mmf") + " " + in(row.name));
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err.find("66.04"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("Warning"), std::string::npos) << run.err;
+        if (row.warning != nullptr)
+            EXPECT_NE(run.err.find(row.name + ": " + row.warning), std::string::npos) << run.err;
+        else
+            EXPECT_EQ(run.err, "");
+        if (row.sameAsWhole) {
+            ASSERT_EQ(cli("convert --title T " + row.options + " -o " + in("whole.mmf") + " " + in(whole)).status, 0);
+            EXPECT_EQ(readFile(dir / "out.mmf"), readFile(dir / "whole.mmf"));
+        }
+    }
+    // The desktop program's way keeps its outcome: silence up to the stated
+    // length.
+    ASSERT_EQ(cli("convert --strict " + in("pipe.aif")).status, 0);
+    EXPECT_NE(cli("info " + in("pipe.mmf")).out.find("16510 ticks"), std::string::npos);
+    // Only a part shorter than 21 ms is too short, wherever the sound ends.
+    const Finished tooLate = cli("convert --start 2.99 -o " + in("out.mmf") + " " + in("minute.flac"));
+    EXPECT_EQ(tooLate.status, 1);
+    EXPECT_NE(tooLate.err.find("Inadequate playtime"), std::string::npos) << tooLate.err;
 }
 
 // "-" reads standard input: a WAV file from a pipe gives the bytes the same

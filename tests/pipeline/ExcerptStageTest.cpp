@@ -43,6 +43,11 @@ TEST(ExcerptStage, StartAndLengthChooseTheFrames)
         {{.start = 1.5}, 500, 1500},
         {{.start = 1.9, .length = 1.0}, 100, 1900},  // the length stops at the end
         {{.start = 2.5}, 0, 0},                      // after the end: empty
+        // Times past any sound: bounded before they are counted in frames.
+        {{.start = 209146758205324.0}, 0, 0},
+        {{.start = 1e300, .length = 1e300}, 0, 0},
+        {{.start = 0.5, .length = 9223372036854775807.0}, 1500, 500},
+        {{.start = -1, .length = 0.1}, 100, 0},
     };
     for (const Row& row : rows) {
         const std::vector<std::int16_t> out = excerptOf(ramp, 1, row.settings);
@@ -73,6 +78,14 @@ TEST(ExcerptStage, FadesStartAndEndInSilenceAndMoveMonotonically)
             EXPECT_LT(out[2 * f], out[2 * (f - 1)] + (f == 800 ? 1 : 0)) << f;
     }
     EXPECT_EQ(out[2 * 999], 0);
+
+    // A fade longer than the excerpt covers all of it.
+    for (const ExcerptSettings& settings : {ExcerptSettings{.fadeOut = 9223372036854775807.0}, ExcerptSettings{.fadeOut = 1e300}}) {
+        const std::vector<std::int16_t> faded = excerptOf(loud, 2, settings);
+        EXPECT_EQ(faded[0], 19980);
+        EXPECT_EQ(faded[2 * 500], 9980);
+        EXPECT_EQ(faded[2 * 999], 0);
+    }
 }
 
 TEST(ExcerptStage, GainRoundsAndClamps)

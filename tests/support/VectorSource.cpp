@@ -1,6 +1,7 @@
 #include "tests/support/VectorSource.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -36,11 +37,11 @@ int VectorSource::readBytes(std::uint8_t*, int)
     return -1;
 }
 
-int VectorSource::seekFrame(int frame)
+int VectorSource::seekFrame(std::int64_t frame)
 {
     if (frame < 0)
         return -1;
-    next = frame;
+    next = static_cast<int>(std::min<std::int64_t>(frame, INT_MAX));
     return 0;
 }
 

@@ -16,7 +16,7 @@ public:
     int read(std::int16_t* destination, int frames) override;
     int readBytes(std::uint8_t* destination, int count) override;
     int rewind() override;
-    int seekFrame(int frame) override;
+    int seekFrame(std::int64_t frame) override;
 
     // At most this many frames per read (0: no limit).
     int framesPerRead = 0;
