@@ -2,6 +2,8 @@
 // through the same conversion job as the desktop program.
 
 #ifdef _WIN32
+#include <windows.h>
+
 #include "pipeline/WideText.h"
 #else
 #include <sys/stat.h>
@@ -26,6 +28,7 @@
 #include "pipeline/ConversionJob.h"
 #include "pipeline/Messages.h"
 #include "pipeline/Platform.h"
+#include "pipeline/StandardInput.h"
 #include "pipeline/WavImage.h"
 #include "pipeline/WriteBatch.h"
 #include "tessal/TextCoding.h"
@@ -83,17 +86,29 @@ std::string nameOf(const std::filesystem::path& path)
 #endif
 }
 
-// True when the path leads to what standard output is (a link such as
-// /dev/stdout, or the terminal or pipe it is).
-bool namesStandardOutput(const std::string& path)
+enum class Stream { input, output };
+
+// True when the path leads to what standard input or output is (a file
+// redirected to it, a link such as /dev/stdout, the terminal or pipe it is).
+bool namesStandardStream(const std::string& path, Stream stream)
 {
 #ifdef _WIN32
-    (void)path;
-    return false;
+    HANDLE named = CreateFileW(korvel::widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (named == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    const bool same = GetFileInformationByHandle(named, &a) &&
+                      GetFileInformationByHandle(GetStdHandle(stream == Stream::input ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE), &b) &&
+                      a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+                      a.nFileIndexLow == b.nFileIndexLow;
+    CloseHandle(named);
+    return same;
 #else
-    struct stat named {}, out {};
-    return ::stat(path.c_str(), &named) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 && named.st_dev == out.st_dev &&
-           named.st_ino == out.st_ino;
+    struct stat named {}, open {};
+    return ::stat(path.c_str(), &named) == 0 &&
+           ::fstat(stream == Stream::input ? STDIN_FILENO : STDOUT_FILENO, &open) == 0 && named.st_dev == open.st_dev &&
+           named.st_ino == open.st_ino;
 #endif
 }
 
@@ -160,7 +175,7 @@ int decode(const korvel::InspectOptions& options)
     std::error_code error;
     // "-", or a name for it such as /dev/stdout: the summary then goes to
     // standard error, not into the WAV file.
-    const bool toStandardOutput = output == "-" || namesStandardOutput(output);
+    const bool toStandardOutput = output == "-" || namesStandardStream(output, Stream::output);
     // The sound file the Tessal file was made from usually has that name:
     // the default never replaces anything there, not even a dangling link;
     // only -o does.
@@ -220,10 +235,31 @@ int convert(const korvel::ConvertOptions& options)
             return kExitUsage;
         }
     }
+    const korvel::ExcerptSettings part{options.start, options.length, options.fadeIn, options.fadeOut, options.gainDb};
     std::unique_ptr<korvel::InputFile> standardInput;
-    if (options.files.front() == "-" && korvel::nativePlatform().openStandardInput(standardInput) != korvel::Platform::kFileOk) {
-        korvel::writeText(stderr, "korvel-cli: standard input cannot be read\n");
-        return kExitRefused;
+    if (options.files.front() == "-") {
+        // Never over the file it was read from, as cp refuses.
+        if (namesStandardStream(options.output, Stream::input)) {
+            korvel::printText(stderr, "korvel-cli: standard input and %s are the same file\n", options.output.c_str());
+            return kExitRefused;
+        }
+        using Result = korvel::StandardInput::Result;
+        const Result opened = korvel::StandardInput::open(korvel::nativePlatform(), part, standardInput);
+        if (opened != Result::ok) {
+            if (opened == Result::notSound)
+                korvel::printText(stderr, "korvel-cli: -: %s\n",
+                                  korvel::nativePlatform().messageText(korvel::kMsgFormatNotSupported).c_str());
+            else if (opened == Result::tooLong)
+                korvel::printText(stderr, "korvel-cli: standard input: more than %lld GiB of a kind that is kept whole; "
+                                          "convert the file by its name\n",
+                                  static_cast<long long>(korvel::StandardInput::kMaxSpoolBytes >> 30));
+            else if (opened == Result::noRoom)
+                korvel::writeText(stderr, "korvel-cli: standard input: not enough free space to keep it in the "
+                                          "temporary folder (TMPDIR)\n");
+            else
+                korvel::writeText(stderr, "korvel-cli: standard input cannot be read\n");
+            return kExitRefused;
+        }
     }
     korvel::TerminalHost host(options, stdout, stderr);
     korvel::ConversionJob job(host, korvel::nativePlatform());
@@ -269,7 +305,7 @@ int convert(const korvel::ConvertOptions& options)
         const std::string& file = options.files[index];
         korvel::ConversionRequest request;
         request.strict = options.strict;
-        request.excerpt = {options.start, options.length, options.fadeIn, options.fadeOut, options.gainDb};
+        request.excerpt = part;
         if (file == "-") {
             // Standard input has no name to take a title from: the output's.
             request.input = standardInput.get();

@@ -30,26 +30,42 @@ constexpr int kScratchFrames = 4096;
 
 }  // namespace
 
+ExcerptStage::Span ExcerptStage::spanOf(const ExcerptSettings& settings, int rate, std::int64_t totalFrames,
+                                        std::int64_t reach)
+{
+    Span span;
+    totalFrames = std::clamp<std::int64_t>(totalFrames, 0, kEndless);
+    span.first = std::min(framesOf(settings.start, rate), totalFrames);
+    span.count = totalFrames - span.first;
+    if (settings.length)
+        span.count = std::min(span.count, framesOf(*settings.length, rate));
+    span.fadeIn = std::min(framesOf(settings.fadeIn, rate), span.count);
+    span.fadeOut = std::min(framesOf(settings.fadeOut, rate), span.count);
+    // Frames beyond the reach cannot be heard, nor a fade-out that starts
+    // beyond it: an excerpt that ends later than the reach plus its
+    // fade-out (and than its fade-in, whose steps its length sets) is
+    // announced as ending there, which changes nothing that can be heard.
+    span.count = std::min(span.count, std::max(std::clamp<std::int64_t>(reach, 0, kEndless) + span.fadeOut, span.fadeIn));
+    return span;
+}
+
+std::int64_t ExcerptStage::framesNeeded(const ExcerptSettings& settings, int rate, std::int64_t reach)
+{
+    const Span span = spanOf(settings, rate, kEndless, reach);
+    return span.first + span.count;
+}
+
 ExcerptStage::ExcerptStage(SampleSource* source, std::int64_t totalFrames, const ExcerptSettings& settings,
                            std::int64_t reach)
     : source(source)
 {
     const ClipFormat& in = source->format;
-    totalFrames = std::clamp<std::int64_t>(totalFrames, 0, kEndless);
-    first = std::min(framesOf(settings.start, in.sampleRate), totalFrames);
-    std::int64_t count = totalFrames - first;
-    if (settings.length)
-        count = std::min(count, framesOf(*settings.length, in.sampleRate));
-    fadeInFrames = std::min(framesOf(settings.fadeIn, in.sampleRate), count);
-    fadeOutFrames = std::min(framesOf(settings.fadeOut, in.sampleRate), count);
-    // Frames beyond the reach cannot be heard, nor a fade-out that starts
-    // beyond it: an excerpt that ends later than the reach plus its
-    // fade-out (and than its fade-in, whose steps its length sets) is
-    // announced as ending there, which changes nothing that can be heard.
-    count = std::min(count, std::max(std::clamp<std::int64_t>(reach, 0, kEndless) + fadeOutFrames, fadeInFrames));
+    const Span span = spanOf(settings, in.sampleRate, totalFrames, reach);
+    first = span.first;
+    fadeInFrames = span.fadeIn;
     // The stages after this one count in 32 bits.
-    count = std::min<std::int64_t>(count, INT32_MAX);
-    fadeOutFrames = std::min(fadeOutFrames, count);
+    const std::int64_t count = std::min<std::int64_t>(span.count, INT32_MAX);
+    fadeOutFrames = std::min(span.fadeOut, count);
     format = ClipFormat::of16Bit(in.sampleRate, in.channels, static_cast<int>(count));
     bytesPerSample = 2;
     gain = std::pow(10.0, settings.gainDb / 20.0);

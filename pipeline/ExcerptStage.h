@@ -41,6 +41,10 @@ public:
                  std::int64_t reach = INT64_MAX);
     ~ExcerptStage() override;
 
+    // The frames of a source, from its start, that such an excerpt of a
+    // long enough sound reads at most.
+    static std::int64_t framesNeeded(const ExcerptSettings& settings, int rate, std::int64_t reach);
+
     // Seeks to the first frame. Where the source cannot go there, its sound
     // ends before it: the excerpt is empty. Returns 0.
     int prepare();
@@ -66,6 +70,14 @@ public:
     int rewind() override;
 
 private:
+    // Where an excerpt starts, how many frames it announces and its fades'.
+    struct Span {
+        std::int64_t first = 0;
+        std::int64_t count = 0;
+        std::int64_t fadeIn = 0;
+        std::int64_t fadeOut = 0;
+    };
+    static Span spanOf(const ExcerptSettings& settings, int rate, std::int64_t totalFrames, std::int64_t reach);
     double factorAt(std::int64_t frame) const;
 
     SampleSource* source;

@@ -29,6 +29,17 @@ int Platform::syncFolder(const std::string&)
     return kFileOk;
 }
 
+std::int64_t Platform::readStandardInput(std::uint8_t*, std::size_t)
+{
+    return -1;
+}
+
+int Platform::createSpool(std::unique_ptr<SpoolFile>& spool)
+{
+    spool.reset();
+    return kFileCannotOpen;
+}
+
 std::string Platform::messageText(int number)
 {
     const char* text = korvel::messageText(number, japaneseInterface());

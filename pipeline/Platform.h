@@ -8,6 +8,7 @@
 #include "formats/InputFile.h"
 #include "pipeline/OutputFile.h"
 #include "pipeline/PathParts.h"
+#include "pipeline/SpoolFile.h"
 
 namespace korvel {
 
@@ -22,6 +23,9 @@ public:
     static constexpr int kFileCannotRead = -2;
     static constexpr int kFileCannotWrite = -4;
     static constexpr int kFileReadOnly = -5;
+    // Not a failure: standard input is a pipe or a terminal, read with
+    // readStandardInput.
+    static constexpr int kFileIsStream = 1;
 
     virtual ~Platform();
 
@@ -30,11 +34,18 @@ public:
     // device, a pipe) is refused at once (kFileCannotRead), without
     // waiting for a writer.
     virtual int openFile(const std::string& path, std::unique_ptr<InputFile>& file) = 0;
-    // Standard input as a file that can be read at any offset: a regular
-    // file redirected to it as it is, a pipe's bytes as they come, kept
-    // until the end (in an unnamed temporary file where the system has one,
-    // else in memory). kFileCannotRead when it cannot be read to its end.
+    // Standard input when it is a regular file (redirected from one): that
+    // file, read at any offset. A pipe or a terminal gives kFileIsStream and
+    // no file; its bytes come from readStandardInput (StandardInput keeps
+    // what a conversion needs of them).
     virtual int openStandardInput(std::unique_ptr<InputFile>& file) = 0;
+    // The next bytes of standard input as they come: their number, 0 at its
+    // end, -1 when it cannot be read.
+    virtual std::int64_t readStandardInput(std::uint8_t* buffer, std::size_t size);
+    // A new, empty temporary file (SpoolFile) where the system keeps them
+    // (TMPDIR, else /tmp; the user's temporary folder on Windows).
+    // kFileOk, or kFileCannotOpen.
+    virtual int createSpool(std::unique_ptr<SpoolFile>& spool);
     // Starts writing a file under path. A new name or a regular file is
     // written whole or not at all (see OutputFile); a regular file that is
     // read-only is not replaced (kFileReadOnly), and the new file keeps the

@@ -333,39 +333,98 @@ int PosixPlatform::openStandardInput(std::unique_ptr<InputFile>& file)
     struct stat info {};
     if (::fstat(STDIN_FILENO, &info) != 0)
         return kFileCannotOpen;
-    int fd = -1;
-    std::int64_t length = 0;
-    if (S_ISREG(info.st_mode)) {
-        fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
-        length = static_cast<std::int64_t>(info.st_size);
-    } else {
-        // A pipe or a terminal: its bytes go into an unnamed temporary file,
-        // so that the readers can go back and forth in them.
-        std::FILE* spool = std::tmpfile();
-        if (spool == nullptr)
-            return kFileCannotRead;
-        fd = ::fcntl(fileno(spool), F_DUPFD_CLOEXEC, 0);
-        std::fclose(spool);
-        if (fd < 0)
-            return kFileCannotRead;
-        std::uint8_t buffer[1 << 16];
+    if (!S_ISREG(info.st_mode))
+        return kFileIsStream;
+    const int fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return kFileCannotOpen;
+    file.reset(new (std::nothrow) OpenFile(*this, fd, static_cast<std::int64_t>(info.st_size)));
+    if (!file) {
+        ::close(fd);
+        throw std::bad_alloc();
+    }
+    return kFileOk;
+}
+
+std::int64_t PosixPlatform::readStandardInput(std::uint8_t* buffer, std::size_t size)
+{
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n < 0 ? -1 : n;
+    }
+}
+
+// A temporary file without a name, read and written at offsets.
+class PosixPlatform::Spool : public SpoolFile {
+public:
+    Spool(PosixPlatform& platform, int fd) : platform(platform), fd(fd) {}
+    ~Spool() override { ::close(fd); }
+    Spool(const Spool&) = delete;
+    Spool& operator=(const Spool&) = delete;
+
+    std::int64_t size() const override { return length; }
+    int readAt(std::int64_t offset, std::uint8_t* destination, int count) override
+    {
+        if (offset < 0 || count < 0)
+            return -1;
         for (;;) {
-            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            const ssize_t n = platform.readSome(fd, destination, static_cast<std::size_t>(count), static_cast<off_t>(offset));
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n < 0 || (n > 0 && !writeAll(fd, buffer, static_cast<std::size_t>(n)))) {
-                ::close(fd);
-                return kFileCannotRead;
-            }
-            if (n == 0)
-                break;
-            length += n;
+            return n < 0 ? -1 : static_cast<int>(n);
         }
+    }
+    int append(const std::uint8_t* data, std::size_t size) override
+    {
+        if (!platform.writeAll(fd, data, size))
+            return kFileCannotWrite;
+        length += static_cast<std::int64_t>(size);
+        return kFileOk;
+    }
+    int extendTo(std::int64_t offset) override
+    {
+        if (offset < length || ::ftruncate(fd, static_cast<off_t>(offset)) != 0 ||
+            ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) != static_cast<off_t>(offset))
+            return kFileCannotWrite;
+        length = offset;
+        return kFileOk;
+    }
+    double freeSpace() const override
+    {
+        struct statvfs info {};
+        if (::fstatvfs(fd, &info) != 0)
+            return -1;
+        return static_cast<double>(info.f_bavail) * static_cast<double>(info.f_frsize);
+    }
+
+private:
+    PosixPlatform& platform;
+    int fd;
+    std::int64_t length = 0;
+};
+
+int PosixPlatform::createSpool(std::unique_ptr<SpoolFile>& spool)
+{
+    spool.reset();
+    const char* variable = std::getenv("TMPDIR");
+    const std::string directory = variable != nullptr && variable[0] != '\0' ? variable : "/tmp";
+    int fd = -1;
+#ifdef O_TMPFILE
+    fd = ::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+#endif
+    if (fd < 0) {
+        // Without unnamed files: a name that goes at once.
+        std::string pattern = directory + "/korvel-spool-XXXXXX";
+        fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd >= 0)
+            ::unlink(pattern.c_str());
     }
     if (fd < 0)
         return kFileCannotOpen;
-    file.reset(new (std::nothrow) OpenFile(*this, fd, length));
-    if (!file) {
+    spool.reset(new (std::nothrow) Spool(*this, fd));
+    if (!spool) {
         ::close(fd);
         throw std::bad_alloc();
     }

@@ -11,6 +11,10 @@ class PosixPlatform : public Platform {
 public:
     int openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
     int openStandardInput(std::unique_ptr<InputFile>& file) override;
+    std::int64_t readStandardInput(std::uint8_t* buffer, std::size_t size) override;
+    // Unnamed (O_TMPFILE) in TMPDIR, else in /tmp; where the file system
+    // cannot, under a name that is removed at once.
+    int createSpool(std::unique_ptr<SpoolFile>& spool) override;
     // A new file is made unnamed in the target's directory where the system
     // can (O_TMPFILE) and linked in when it is whole, else under a hidden
     // name ".korvel-XXXXXX" that an interruption by SIGINT, SIGTERM or
@@ -46,6 +50,7 @@ private:
     class OpenFile;
     class NewFile;
     class DeviceFile;
+    class Spool;
 
     bool writeAll(int fd, const std::uint8_t* data, std::size_t size);
 };

@@ -23,16 +23,13 @@ namespace {
 // Frames measured at a time.
 constexpr std::size_t kMeasureBlock = 65536;
 
-// The input frames after the start of a part that can be heard in a file at
-// outRate: those the longest file keeps, and the filter's reach around the
-// last of them.
-std::int64_t audibleFrames(int inRate, int outRate, int taps)
+}  // namespace
+
+std::int64_t SoundRoad::audibleFrames(int inRate, int outRate, int taps)
 {
     const std::int64_t outputs = AtrWriter::framesKept(outRate, INT32_MAX);
     return (outputs * inRate + outRate - 1) / outRate + taps + 1;
 }
-
-}  // namespace
 
 SoundRoad::SoundRoad() = default;
 SoundRoad::~SoundRoad() = default;

@@ -36,6 +36,10 @@ class SoundRoad {
 public:
     SoundRoad();
     ~SoundRoad();
+    // The input frames after the start of a part that can be heard in a
+    // file at outRate: those the longest file keeps, and the reach of a
+    // filter of taps around the last of them.
+    static std::int64_t audibleFrames(int inRate, int outRate, int taps);
     SoundRoad(const SoundRoad&) = delete;
     SoundRoad& operator=(const SoundRoad&) = delete;
 

@@ -40,7 +40,21 @@ bool writeAll(HANDLE file, const std::uint8_t* data, std::size_t size)
     return true;
 }
 
-// A file handle read at offsets: each read sets the file pointer first.
+// Reads at an offset of a file handle: the file pointer is set first.
+int readHandleAt(HANDLE handle, std::int64_t offset, std::uint8_t* destination, int count)
+{
+    if (offset < 0 || count < 0)
+        return -1;
+    LARGE_INTEGER at{};
+    at.QuadPart = offset;
+    DWORD n = 0;
+    const DWORD piece = static_cast<DWORD>(count) > kPiece ? kPiece : static_cast<DWORD>(count);
+    if (!SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) || !ReadFile(handle, destination, piece, &n, nullptr))
+        return -1;
+    return static_cast<int>(n);
+}
+
+// A file handle read at offsets.
 class OpenFile : public InputFile {
 public:
     OpenFile(HANDLE handle, std::int64_t length) : handle(handle), length(length) {}
@@ -52,15 +66,7 @@ public:
 
     int readAt(std::int64_t offset, std::uint8_t* destination, int count) override
     {
-        if (offset < 0 || count < 0)
-            return -1;
-        LARGE_INTEGER at{};
-        at.QuadPart = offset;
-        DWORD n = 0;
-        const DWORD piece = static_cast<DWORD>(count) > kPiece ? kPiece : static_cast<DWORD>(count);
-        if (!SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) || !ReadFile(handle, destination, piece, &n, nullptr))
-            return -1;
-        return static_cast<int>(n);
+        return readHandleAt(handle, offset, destination, count);
     }
 
 private:
@@ -68,26 +74,50 @@ private:
     std::int64_t length;
 };
 
-// Standard input's bytes, held in memory.
-class HeldInput : public InputFile {
+// A temporary file that the system deletes when it is closed, however the
+// program ends.
+class Spool : public SpoolFile {
 public:
-    explicit HeldInput(std::vector<std::uint8_t> bytes) : bytes(std::move(bytes)) {}
+    Spool(HANDLE handle, std::wstring folder) : handle(handle), folder(std::move(folder)) {}
+    ~Spool() override { CloseHandle(handle); }
+    Spool(const Spool&) = delete;
+    Spool& operator=(const Spool&) = delete;
 
-    std::int64_t size() const override { return static_cast<std::int64_t>(bytes.size()); }
-
+    std::int64_t size() const override { return length; }
     int readAt(std::int64_t offset, std::uint8_t* destination, int count) override
     {
-        if (offset < 0 || count < 0)
+        return readHandleAt(handle, offset, destination, count);
+    }
+    int append(const std::uint8_t* data, std::size_t size) override
+    {
+        LARGE_INTEGER at{};
+        at.QuadPart = length;
+        if (!SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) || !writeAll(handle, data, size))
+            return Platform::kFileCannotWrite;
+        length += static_cast<std::int64_t>(size);
+        return Platform::kFileOk;
+    }
+    int extendTo(std::int64_t offset) override
+    {
+        LARGE_INTEGER at{};
+        at.QuadPart = offset;
+        if (offset < length || !SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle))
+            return Platform::kFileCannotWrite;
+        length = offset;
+        return Platform::kFileOk;
+    }
+    double freeSpace() const override
+    {
+        ULARGE_INTEGER available{}, total{}, free{};
+        if (!GetDiskFreeSpaceExW(folder.c_str(), &available, &total, &free))
             return -1;
-        if (offset >= size())
-            return 0;
-        const std::size_t n = std::min(static_cast<std::size_t>(count), bytes.size() - static_cast<std::size_t>(offset));
-        std::memcpy(destination, bytes.data() + offset, n);
-        return static_cast<int>(n);
+        return static_cast<double>(available.QuadPart);
     }
 
 private:
-    std::vector<std::uint8_t> bytes;
+    HANDLE handle;
+    std::wstring folder;
+    std::int64_t length = 0;
 };
 
 }  // namespace
@@ -98,21 +128,54 @@ int Win32Platform::openStandardInput(std::unique_ptr<InputFile>& file)
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     if (input == nullptr || input == INVALID_HANDLE_VALUE)
         return kFileCannotOpen;
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t buffer[1 << 16];
-    for (;;) {
-        DWORD n = 0;
-        if (!ReadFile(input, buffer, sizeof buffer, &n, nullptr)) {
-            // The writer of a pipe closing it is its end.
-            if (GetLastError() == ERROR_BROKEN_PIPE)
-                break;
-            return kFileCannotRead;
-        }
-        if (n == 0)
-            break;
-        bytes.insert(bytes.end(), buffer, buffer + n);
+    if (GetFileType(input) != FILE_TYPE_DISK)
+        return kFileIsStream;
+    // A file redirected to it, read through a handle of its own.
+    HANDLE own = nullptr;
+    LARGE_INTEGER size{};
+    if (!DuplicateHandle(GetCurrentProcess(), input, GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return kFileCannotOpen;
+    if (!GetFileSizeEx(own, &size)) {
+        CloseHandle(own);
+        return kFileCannotRead;
     }
-    file = std::make_unique<HeldInput>(std::move(bytes));
+    file.reset(new (std::nothrow) OpenFile(own, size.QuadPart));
+    if (!file) {
+        CloseHandle(own);
+        throw std::bad_alloc();
+    }
+    return kFileOk;
+}
+
+std::int64_t Win32Platform::readStandardInput(std::uint8_t* buffer, std::size_t size)
+{
+    DWORD n = 0;
+    const DWORD piece = size > kPiece ? kPiece : static_cast<DWORD>(size);
+    if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, piece, &n, nullptr))
+        // The writer of a pipe closing it is its end.
+        return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
+    return n;
+}
+
+int Win32Platform::createSpool(std::unique_ptr<SpoolFile>& spool)
+{
+    spool.reset();
+    wchar_t folder[MAX_PATH + 1] = {};
+    wchar_t name[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH || GetTempFileNameW(folder, L"kvl", 0, name) == 0)
+        return kFileCannotOpen;
+    HANDLE handle = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        DeleteFileW(name);
+        return kFileCannotOpen;
+    }
+    spool.reset(new (std::nothrow) Spool(handle, folder));
+    if (!spool) {
+        CloseHandle(handle);
+        throw std::bad_alloc();
+    }
     return kFileOk;
 }
 

@@ -354,6 +354,30 @@ TEST_F(MusicInput, StandardInputIsReadLikeAFile)
     EXPECT_NE(cli("info '" + (dir / "tagged.mmf").string() + "'").out.find("ST: Tagged\n"), std::string::npos);
     EXPECT_EQ(cli("convert - < '" + wav.string() + "'").status, 2);
     EXPECT_EQ(cli("convert --strict -o x.mmf - < '" + wav.string() + "'").status, 2);
+
+    // A part of a WAV file from a pipe: only what the part needs is kept,
+    // and the file is the one the named file gives.
+    ASSERT_EQ(cli("convert --title T --start 0.9 -o '" + (dir / "named.mmf").string() + "' '" + wav.string() + "'").status, 0);
+    run = cli("convert --title T --start 0.9 -o '" + (dir / "piped.mmf").string() + "' - ", "cat '" + wav.string() + "' | LANG=C");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(dir / "piped.mmf"), readFile(dir / "named.mmf"));
+    // Refused at once: what no reader knows, and a target that is the
+    // file standard input reads; the temporary file goes where TMPDIR says.
+    const std::vector<std::uint8_t> before = readFile(wav);
+    const struct {
+        std::string arguments, environment, message;
+    } refusals[] = {
+        {"convert -o '" + (dir / "z.mmf").string() + "' - < /dev/zero", "LANG=C timeout 20", "-: Audio format not supported"},
+        {"convert -o '" + wav.string() + "' - < '" + wav.string() + "'", "LANG=C", "are the same file"},
+        {"convert -o '" + (dir / "t.mmf").string() + "' -", "cat '" + wav.string() + "' | TMPDIR=/nonexistent LANG=C",
+         "standard input cannot be read"},
+    };
+    for (const auto& refusal : refusals) {
+        run = cli(refusal.arguments, refusal.environment);
+        EXPECT_EQ(run.status, 1) << refusal.arguments;
+        EXPECT_NE(run.err.find(refusal.message), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(readFile(wav), before);
 }
 
 // A compressed file's own title is the default title; --title still wins.
