@@ -77,6 +77,28 @@ std::string nameText(const std::string& name)
     return textToUtf16(name.c_str(), nativeTextCoding(), units) ? utf8(units) : name;
 }
 
+// A stored text for a terminal: each control character (C0, DEL and the
+// C1 range U+0080..U+009F, which a terminal acts on) as \xHH of its code,
+// as ls shows such names.
+std::string escapeControls(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned code = static_cast<unsigned char>(text[i]);
+        const bool c1 = code == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+        if (c1)
+            code = static_cast<unsigned char>(text[++i]);
+        if (code < 0x20 || code == 0x7F || c1) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", code);
+            out += escaped;
+        } else {
+            out += static_cast<char>(code);
+        }
+    }
+    return out;
+}
+
 std::string format(const char* pattern, double value)
 {
     char text[64];
@@ -104,7 +126,7 @@ std::string infoText(const std::string& name, const TessalFile& f)
         out += std::string("  copy status: save ") + (f.saveAllowed() ? "allowed" : "not allowed") + ", transfer " +
                (f.transferAllowed() ? "allowed" : "not allowed") + "\n";
     for (const auto& [tag, value] : f.tags)
-        out += "  " + tag + ": " + utf8(units(value, f.codeType)) + "\n";
+        out += "  " + tag + ": " + escapeControls(utf8(units(value, f.codeType))) + "\n";
     if (f.hasAudio())
         out += "  audio: " + std::to_string(f.sampleRate) + " Hz, " + (f.channels == 2 ? "stereo" : "mono") + ", " +
                std::to_string(f.ticks) + " ticks (" + format("%.3f", seconds(f)) + " s), ADPCM " +

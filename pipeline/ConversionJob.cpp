@@ -25,6 +25,7 @@
 #include "pipeline/SourceStage.h"
 #include "pipeline/WriteBatch.h"
 #include "tessal/ContentInfo.h"
+#include "tessal/TextCoding.h"
 
 namespace korvel {
 
@@ -83,6 +84,20 @@ double normalizingGain(const LoudnessMeter& meter, double loudness)
     if (std::isfinite(peak))
         gain = std::min(gain, kTruePeakCeiling - peak);
     return std::floor(gain * 100.0) / 100.0;
+}
+
+// The title of a file's own tags as the default title: without control
+// characters (a terminal or a handset would act on them), in the program's
+// coding; empty, so that the base name stands in, where the tag is no
+// well-formed UTF-8 or names a character the locale cannot write.
+std::string titleOfTags(const std::string& stored)
+{
+    std::string printable;
+    for (const char c : stored)
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)
+            printable += c;
+    std::string title;
+    return utf8ToText(printable, nativeTextCoding(), title) ? title : std::string();
 }
 
 // Copies at most 256 bytes of a text into a slot, ending at a whole
@@ -221,7 +236,7 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
         if (checked->result() != kOk)
             return refused(messageForLoad(checked->result()));
         // A sound that libsndfile reads may name its own title.
-        title = checked->title();
+        title = titleOfTags(checked->title());
         sampleRate = checked->format().sampleRate;
     }
 

@@ -16,6 +16,7 @@
 #include <random>
 
 #include "pipeline/HiddenFile.h"
+#include "tessal/TextCoding.h"
 
 namespace korvel {
 
@@ -537,6 +538,13 @@ bool PosixPlatform::japaneseInterface()
             return std::strncmp(value, "ja", 2) == 0;
     }
     return false;
+}
+
+std::string PosixPlatform::messageText(int number)
+{
+    const std::string utf8 = Platform::messageText(number);
+    std::string text;
+    return utf8ToText(utf8, TextCoding::locale, text) ? text : utf8;
 }
 
 Platform& nativePlatform()

@@ -32,6 +32,9 @@ public:
     // The first of LC_ALL, LC_MESSAGES and LANG that is set names the
     // language; one starting with "ja" is Japanese.
     bool japaneseInterface() override;
+    // In the locale's coding where it has every character of the message
+    // (a Shift_JIS terminal, say), else in UTF-8.
+    std::string messageText(int number) override;
 
 protected:
     // The system calls on files, each in one place, so that a test can make

@@ -1,5 +1,6 @@
 #include "tessal/TextCoding.h"
 
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -115,6 +116,34 @@ bool multibyteToUtf16(const char* text, std::u16string& units)
 bool textToUtf16(const char* text, TextCoding coding, std::u16string& units)
 {
     return coding == TextCoding::utf8 ? utf8ToUtf16(text, units) : multibyteToUtf16(text, units);
+}
+
+bool utf8ToText(const std::string& utf8, TextCoding coding, std::string& text)
+{
+    std::u16string units, read;
+    if (utf8.find('\0') != std::string::npos || !utf8ToUtf16(utf8.c_str(), units))
+        return false;
+    if (textToUtf16(utf8.c_str(), coding, read) && read == units) {
+        text = utf8;
+        return true;
+    }
+    // The locale's bytes of each character, checked by reading them back.
+    std::string converted;
+    std::mbstate_t state{};
+    const auto* b = reinterpret_cast<const unsigned char*>(utf8.data());
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::uint32_t c = 0;
+        i += utf8Sequence(b + i, utf8.size() - i, c);
+        char bytes[MB_LEN_MAX];
+        const std::size_t n = std::wcrtomb(bytes, static_cast<wchar_t>(c), &state);
+        if (n == static_cast<std::size_t>(-1) || (sizeof(wchar_t) < 4 && c > 0xFFFF))
+            return false;
+        converted.append(bytes, n);
+    }
+    if (!textToUtf16(converted.c_str(), coding, read) || read != units)
+        return false;
+    text = converted;
+    return true;
 }
 
 }  // namespace korvel

@@ -37,4 +37,11 @@ bool multibyteToUtf16(const char* text, std::u16string& units);
 // the text cannot be read in the coding.
 bool textToUtf16(const char* text, TextCoding coding, std::u16string& units);
 
+// Writes a UTF-8 text (a file's tags, the message list) in the coding, so
+// that it reads back as the same characters: as it is where the coding
+// reads it so (UTF-8, a UTF-8 locale, and the "C" locale, which falls back
+// to UTF-8), else in the locale's own bytes. False when the text is not
+// well-formed UTF-8 or the locale has no bytes for one of its characters.
+bool utf8ToText(const std::string& utf8, TextCoding coding, std::string& text);
+
 }  // namespace korvel

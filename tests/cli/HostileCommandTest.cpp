@@ -87,6 +87,45 @@ TEST_F(HostileCommand, TitlesReachTheFileWhateverTheirCharactersAndTheLocale)
     EXPECT_NE(run.err.find("--title"), std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "s.mmf"));
     EXPECT_FALSE(fs::exists(dir / "odd\xff.mmf"));
+
+    // A title from the file's own tags (UTF-8 as libsndfile gives it): in the
+    // locale's coding, without control characters; one that is no text, or
+    // has no bytes in the locale, leaves the base name.
+    const auto id3 = [](const std::string& title) {
+        // An ID3v2.4 tag whose one frame, TIT2, is marked UTF-8 (3).
+        const std::size_t frame = 1 + title.size();
+        std::string tag = std::string("ID3\x04\0\0\0\0\0", 9) + static_cast<char>(10 + frame) + "TIT2" +
+                          std::string("\0\0\0", 3) + static_cast<char>(frame) + std::string("\0\0\x03", 3) + title;
+        return tag;
+    };
+    const struct {
+        const char* what;
+        std::string environment, tag, shown;
+    } tagged[] = {
+        {"controls", "LANG=C.UTF-8", "a\x1b[31mred\a\r\nline2", "a[31mredline2"},
+        {"no UTF-8", "LANG=C.UTF-8", "\xff\xfe", "tagged"},
+        {"Japanese under Shift_JIS", "LC_ALL=ja_JP.SJIS", "\xe7\x9d\x80\xe4\xbf\xa1\xe9\x9f\xb3", "\xe7\x9d\x80\xe4\xbf\xa1\xe9\x9f\xb3"},
+        {"a character Shift_JIS has not", "LC_ALL=ja_JP.SJIS", "caf\xc3\xa9", "tagged"},
+    };
+    ASSERT_EQ(std::system(("lame --quiet " + shellWord(input) + " " + shellWord(dir / "plain.mp3")).c_str()), 0);
+    const std::vector<std::uint8_t> plain = readFile(dir / "plain.mp3");
+    for (const auto& row : tagged) {
+        SCOPED_TRACE(row.what);
+        const std::string tag = id3(row.tag);
+        std::ofstream(dir / "tagged.mp3", std::ios::binary)
+            .write(tag.data(), static_cast<std::streamsize>(tag.size()))
+            .write(reinterpret_cast<const char*>(plain.data()), static_cast<std::streamsize>(plain.size()));
+        run = cli("convert " + shellWord(dir / "tagged.mp3"), row.environment);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(cli("info " + shellWord(dir / "tagged.mmf"), "LANG=C.UTF-8").out.find("  ST: " + row.shown + "\n"),
+                  std::string::npos);
+    }
+    // A stored control character is shown escaped; a message under a
+    // Shift_JIS locale comes in its bytes.
+    ASSERT_EQ(cli("convert --title \"$(printf 'a\\033[31m')\" " + shellWord(input)).status, 0);
+    EXPECT_NE(cli("info " + shellWord(dir / "s.mmf")).out.find("  ST: a\\x1b[31m\n"), std::string::npos);
+    run = cli("convert --strict " + shellWord(dir / "tagged.mp3") + " 2>&1 | iconv -f SHIFT_JIS -t UTF-8", "LANG=ja_JP.SJIS");
+    EXPECT_NE(run.out.find("\xe6\x8b\xa1\xe5\xbc\xb5\xe5\xad\x90"), std::string::npos) << run.out << run.err;
 }
 
 TEST_F(HostileCommand, TwoInputsWithOneBaseNameDoNotOverwriteEachOther)
