@@ -1,7 +1,8 @@
 // Writes the seed corpora of the fuzz targets into a folder, one file per
-// seed, made by the project's own image builder and writers: WAV and AIFF
-// images of every accepted layout and some refused ones, and Tessal files
-// of all three writers.
+// seed, made by the project's own image builder and writers: WAV, RF64 and
+// AIFF images of every accepted layout and some refused ones, and Tessal
+// files of all three writers. (tools/fuzz adds compressed files made by
+// Debian's encoders.)
 //
 //     korvel_fuzz_seeds OUTPUT_FOLDER
 
@@ -42,6 +43,22 @@ Bytes bytesOf(const std::vector<std::int16_t>& values, bool bigEndian, int width
             out.insert(out.end(), {static_cast<std::uint8_t>(u), static_cast<std::uint8_t>(u >> 8)});
     }
     return out;
+}
+
+// An RF64 image: its sizes in a "ds64" chunk, those of "RF64" and "data"
+// 0xFFFFFFFF; the data's size as dataSize states it.
+Bytes rf64Image(const Bytes& samples, std::uint64_t dataSize)
+{
+    const std::uint64_t riffSize = 4 + 8 + 28 + 8 + 16 + 8 + samples.size();
+    return korvel::test::ImageBuilder()
+        .text("RF64").le32(0xFFFFFFFF).text("WAVE")
+        .text("ds64").le32(28)
+        .le32(static_cast<std::uint32_t>(riffSize)).le32(static_cast<std::uint32_t>(riffSize >> 32))
+        .le32(static_cast<std::uint32_t>(dataSize)).le32(static_cast<std::uint32_t>(dataSize >> 32))
+        .le32(static_cast<std::uint32_t>(samples.size() / 2)).le32(0).le32(0)
+        .riffChunk("fmt ", korvel::test::wavFormatBody({}))
+        .text("data").le32(0xFFFFFFFF).bytes(samples)
+        .image();
 }
 
 void save(const std::filesystem::path& folder, const std::string& name, const Bytes& prefix, const Bytes& image)
@@ -132,6 +149,12 @@ int main(int argc, char** argv)
                                                                               .iffChunk("SSND", sound)
                                                                               .iffChunk("COMM", common)
                                                                               .image()));
+    // RF64, honest and with a data size past any offset (2^63 - 1).
+    const Bytes rf64Samples = bytesOf(tone(800), false, 2);
+    for (const std::uint64_t dataSize : {std::uint64_t{rf64Samples.size()}, (std::uint64_t{1} << 63) - 1})
+        for (std::uint8_t mode : {2, 10})
+            save(root / "any", "rf64-" + std::to_string(dataSize) + "-" + std::to_string(mode), {mode},
+                 rf64Image(rf64Samples, dataSize));
     for (std::size_t i = 0; i < tessal.size(); ++i)
         save(root / "tessal", "file" + std::to_string(i), {}, tessal[i]);
     std::printf("%d sound images and %zu Tessal files written to %s\n", n, tessal.size(), root.c_str());

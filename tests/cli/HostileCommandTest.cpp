@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/cli/CommandTest.h"
+#include "tests/support/ImageBuilder.h"
 
 extern char** environ;
 
@@ -209,6 +211,46 @@ TEST_F(HostileCommand, DecodeWritesThroughDevicesAndLinksAndReplacesOnlyFiles)
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(fs::is_symlink(input));
     EXPECT_FALSE(fs::exists(dir / "nowhere.wav"));
+}
+
+// Samples that are no numbers and sizes past any offset: converted, or
+// refused, never undefined.
+TEST_F(HostileCommand, SamplesAndSizesOutOfRangeAreConvertedOrRefused)
+{
+    // Floating-point samples: NaN, both infinities, beyond full scale.
+    test::Bytes floats;
+    for (int i = 0; i < 8000; ++i) {
+        const float values[] = {std::nanf(""), HUGE_VALF, -HUGE_VALF, 3.5f, 0.25f};
+        const float v = values[i % 5];
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &v, 4);
+        for (int k = 0; k < 4; ++k)
+            floats.push_back(static_cast<std::uint8_t>(bits >> (8 * k)));
+    }
+    // RF64 with a data size of 2^63 - 1 in its ds64 chunk.
+    const test::Bytes samples(8000, 0x10);
+    const test::Bytes rf64 = test::ImageBuilder()
+                                 .text("RF64").le32(0xFFFFFFFF).text("WAVE")
+                                 .text("ds64").le32(28).le32(8000 + 64).le32(0).le32(0xFFFFFFFF).le32(0x7FFFFFFF)
+                                 .le32(4000).le32(0).le32(0)
+                                 .riffChunk("fmt ", test::wavFormatBody({}))
+                                 .text("data").le32(0xFFFFFFFF).bytes(samples)
+                                 .image();
+    const struct {
+        const char* name;
+        test::Bytes image;
+        int status;
+    } rows[] = {
+        {"floats.wav", test::wavImage({.formatTag = 3, .bitsPerSample = 32}, floats), 0},
+        {"huge.rf64", rf64, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::ofstream(dir / row.name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(row.image.data()), static_cast<std::streamsize>(row.image.size()));
+        const Finished run = cli("convert -o " + shellWord(dir / "out.mmf") + " " + shellWord(dir / row.name));
+        EXPECT_EQ(run.status, row.status) << run.err;
+    }
 }
 
 // An audio track whose wave chunk announces more than 1 GiB of ADPCM: its
