@@ -33,6 +33,11 @@ void laneSumsPortable(const double* const* coefficients, int jobCount, const int
             stripSums(coefficients[p], offsets, rows, samples + l, sums + p * lanes + l);
 }
 
+LaneSumFunction fastestLaneSums()
+{
+    return cpuHasAvx512() ? laneSumsAvx512 : cpuHasAvx2() ? laneSumsAvx2 : laneSumsPortable;
+}
+
 void splitStreamsPortable(const std::int16_t* x, int stride, int length, double* streams)
 {
     // Row after row of the input, read in order.

@@ -50,5 +50,7 @@ void splitStreamsAvx512(const std::int16_t* x, int stride, int length, double* s
 
 bool cpuHasAvx2();
 bool cpuHasAvx512();
+// The fastest lane sums this processor can run.
+LaneSumFunction fastestLaneSums();
 
 }  // namespace korvel

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "dsp/LaneSums.h"
+
 namespace korvel {
 
 // Measures the loudness of a mono sound as a handset plays it: the
@@ -14,7 +16,10 @@ namespace korvel {
 // samples measure the same on every build.
 class LoudnessMeter {
 public:
-    explicit LoudnessMeter(int sampleRate);
+    // What is measured: both, or the true peak alone (cheaper).
+    enum class Measure { loudnessAndPeak, peakOnly };
+
+    explicit LoudnessMeter(int sampleRate, Measure measure = Measure::loudnessAndPeak);
 
     // Takes the next samples.
     void add(const std::int16_t* samples, std::size_t count);
@@ -25,9 +30,12 @@ public:
     double truePeak() const;
 
 private:
+    // The K-weighted power of the samples, step by step.
+    void addPower(const double* x, std::size_t count);
     void addBlockPower();
 
-    // The two filters of the K-weighting, in direct form I.
+    // The two filters of the K-weighting, in direct form I: b0 b1 b2 a1 a2,
+    // and their states x1 x2 y1 y2.
     double shelf[5];
     double highPass[5];
     double shelfState[4] = {};
@@ -42,10 +50,19 @@ private:
     // The mean square of every 400 ms block.
     std::vector<double> blocks;
 
-    // The interpolator's taps for the three points between two samples, and
-    // the last samples it works on.
+    // The true peak of the samples in x[history..], which follow the
+    // interpolator's history in x[0..history).
+    void addPeak(const double* x, std::size_t count);
+
+    bool loudness;
+    // The interpolator's taps for the three points between two samples, the
+    // largest sum of their magnitudes (what one point can reach at most,
+    // from samples of magnitude 1), and the samples it works on: the last
+    // ones of the previous call before the new ones.
     double between[3][16];
-    std::vector<double> recent;
+    double reachOfTaps = 0;
+    LaneSumFunction laneSums;
+    std::vector<double> samplesWithHistory;
     double peak = 0;
 };
 

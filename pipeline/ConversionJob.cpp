@@ -11,7 +11,6 @@
 #include <new>
 #include <optional>
 
-#include "dsp/LoudnessMeter.h"
 #include "formats/AiffFormat.h"
 #include "formats/WavFormat.h"
 #include "pipeline/ConversionHost.h"
@@ -67,23 +66,6 @@ ConversionOutcome roadRefused(int result)
     if (result == kPlayTimeTooShort)
         return refused(kMsgPlayTimeTooShort);
     return {ConversionOutcome::Kind::stopped};
-}
-
-// The gain in decibels that brings a sound measured by meter to loudness
-// LUFS without its true peak passing -1 dBTP, in hundredths of a decibel,
-// so that a measure that differs in its last bits from build to build gives
-// the same gain. Silence is left as it is.
-double normalizingGain(const LoudnessMeter& meter, double loudness)
-{
-    constexpr double kTruePeakCeiling = -1.0;
-    const double measured = meter.integratedLoudness();
-    if (!std::isfinite(measured))
-        return 0;
-    double gain = loudness - measured;
-    const double peak = meter.truePeak();
-    if (std::isfinite(peak))
-        gain = std::min(gain, kTruePeakCeiling - peak);
-    return std::floor(gain * 100.0) / 100.0;
 }
 
 // The title of a file's own tags as the default title: without control
@@ -250,21 +232,7 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
 
     // The sound is decoded, mixed down and converted only as far as the
     // file can hold, while the file is made.
-    ExcerptSettings excerpt = request.excerpt;
-    if (request.loudness) {
-        // A first pass measures what a handset would play without the gain.
-        FileStream probe(*file);
-        SoundRoad measuring;
-        LoudnessMeter meter(settings.outRate);
-        const int measured = measuring.build(openSource(probe), settings.outRate, ResampleStage::kTaps, excerpt);
-        if (probe.readFailed())
-            return refused(kMsgCannotOpen);
-        if (measured != kOk)
-            return roadRefused(measured);
-        if (measuring.measure(meter) != kOk)
-            return {ConversionOutcome::Kind::stopped};
-        excerpt.gainDb = excerpt.gainDb + normalizingGain(meter, *request.loudness);
-    }
+    const ExcerptSettings& excerpt = request.excerpt;
 
     auto info = std::make_unique<ContentInfo>();
     info->codeType = ContentInfo::kCodeUtf8;
@@ -298,7 +266,7 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
         if (endedAt)
             source->knowLength(*endedAt);
         SoundRoad road;
-        int result = road.build(std::move(source), settings.outRate, ResampleStage::kTaps, excerpt);
+        int result = road.build(std::move(source), settings.outRate, ResampleStage::kTaps, excerpt, request.loudness);
         if (result == kOk)
             result = road.write(*info, output);
         if (sound.readFailed())

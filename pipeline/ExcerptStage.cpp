@@ -68,7 +68,8 @@ ExcerptStage::ExcerptStage(SampleSource* source, std::int64_t totalFrames, const
     fadeOutFrames = std::min(span.fadeOut, count);
     format = ClipFormat::of16Bit(in.sampleRate, in.channels, static_cast<int>(count));
     bytesPerSample = 2;
-    gain = std::pow(10.0, settings.gainDb / 20.0);
+    const double db = std::isnan(settings.gainDb) ? 0.0 : std::min(settings.gainDb, kMaxGainDb);
+    gain = std::pow(10.0, db / 20.0);
     shaped = settings.gainDb != 0 || fadeInFrames > 0 || fadeOutFrames > 0;
 }
 
@@ -108,14 +109,25 @@ int ExcerptStage::read(std::int16_t* destination, int frames)
     if (got <= 0)
         return got;
     if (shaped) {
-        const int channels = format.channels;
-        for (int f = 0; f < got; ++f) {
-            const double factor = factorAt(delivered + f);
-            std::int16_t* frame = destination + static_cast<std::size_t>(f) * static_cast<std::size_t>(channels);
-            for (int c = 0; c < channels; ++c) {
-                const double v = std::round(frame[c] * factor);
-                frame[c] = static_cast<std::int16_t>(std::clamp(v, -32768.0, 32767.0));
+        const std::size_t channels = format.channels;
+        // Between the fades every frame has the gain alone.
+        const std::int64_t gainFrom = fadeInFrames;
+        const std::int64_t gainTo = format.frameCount - fadeOutFrames;
+        for (int f = 0; f < got;) {
+            const std::int64_t at = delivered + f;
+            std::int16_t* frame = destination + static_cast<std::size_t>(f) * channels;
+            if (at >= gainFrom && at < gainTo) {
+                const int run = static_cast<int>(std::min<std::int64_t>(got - f, gainTo - at));
+                const std::size_t values = static_cast<std::size_t>(run) * channels;
+                for (std::size_t i = 0; i < values; ++i)
+                    frame[i] = shapedSample(frame[i] * gain);
+                f += run;
+                continue;
             }
+            const double factor = factorAt(at);
+            for (std::size_t c = 0; c < channels; ++c)
+                frame[c] = shapedSample(frame[c] * factor);
+            ++f;
         }
     }
     delivered += got;

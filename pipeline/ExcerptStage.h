@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -40,6 +41,23 @@ public:
     ExcerptStage(SampleSource* source, std::int64_t totalFrames, const ExcerptSettings& settings,
                  std::int64_t reach = INT64_MAX);
     ~ExcerptStage() override;
+
+    // A sample times a factor, of a magnitude below 2^31, as the stages
+    // deliver it: rounded to the nearest value, halves away from zero, and
+    // clamped to -32768..32767. Truncated toward zero, then a step away from
+    // zero where the rest, doubled and truncated (exactly), is 1 or -1: the
+    // value std::round gives, in arithmetic a loop runs side by side.
+    static std::int16_t shapedSample(double value)
+    {
+        const std::int32_t whole = static_cast<std::int32_t>(value);
+        std::int32_t rounded = whole + static_cast<std::int32_t>((value - whole) * 2.0);
+        rounded = rounded < -32768 ? -32768 : rounded;
+        rounded = rounded > 32767 ? 32767 : rounded;
+        return static_cast<std::int16_t>(rounded);
+    }
+    // The largest gain a stage applies, in decibels: a 16-bit sample times
+    // it stays below 2^31.
+    static constexpr double kMaxGainDb = 90.0;
 
     // The frames of a source, from its start, that such an excerpt of a
     // long enough sound reads at most.

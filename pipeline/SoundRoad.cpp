@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "dsp/AdpcmCodec.h"
-#include "dsp/LoudnessMeter.h"
 #include "dsp/Resampler.h"
 #include "formats/ByteStream.h"
 #include "pipeline/EncodeStage.h"
 #include "pipeline/KeepStage.h"
+#include "pipeline/LoudnessStage.h"
 #include "pipeline/MonoMixSource.h"
 #include "pipeline/ResampleStage.h"
 #include "pipeline/ResultCodes.h"
@@ -17,13 +17,6 @@
 #include "tessal/AtrWriter.h"
 
 namespace korvel {
-
-namespace {
-
-// Frames measured at a time.
-constexpr std::size_t kMeasureBlock = 65536;
-
-}  // namespace
 
 std::int64_t SoundRoad::audibleFrames(int inRate, int outRate, int taps)
 {
@@ -47,7 +40,8 @@ int SoundRoad::build(bool isAiff, InputStream& file, int outRate, int taps)
     return build(std::make_unique<SourceStage>(isAiff, file), outRate, taps);
 }
 
-int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const ExcerptSettings& part)
+int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const ExcerptSettings& part,
+                     std::optional<double> loudness)
 {
     if (source || !opened)
         return kBadCall;
@@ -77,6 +71,8 @@ int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps,
     keep = std::make_unique<KeepStage>(last);
     kept = ClipFormat::of16Bit(outRate, 1, keep->format.frameCount);
     cutSound = keep->cutsSound();
+    if (loudness)
+        level = std::make_unique<LoudnessStage>(keep.get(), *loudness);
     return kOk;
 }
 
@@ -117,30 +113,6 @@ int SoundRoad::settle()
     return kOk;
 }
 
-int SoundRoad::measure(LoudnessMeter& meter)
-{
-    if (!keep)
-        return kBadCall;
-    // Through the codec and back, as a handset decodes the file: the coding
-    // changes the loudness of some sounds a little.
-    AdpcmCodec encoder(1), decoder(1);
-    std::vector<std::int16_t> block(kMeasureBlock), decoded(kMeasureBlock);
-    ByteVector codes(kMeasureBlock / 2);
-    for (;;) {
-        const int filled = keep->fill(block.data(), static_cast<int>(kMeasureBlock));
-        if (filled < 0)
-            return filled;
-        if (filled == 0)
-            return kOk;
-        const std::size_t count = static_cast<std::size_t>(filled);
-        encoder.encode(block.data(), count, codes.data());
-        decoder.decode(codes.data(), (count + 1) / 2, decoded.data());
-        meter.add(decoded.data(), count);
-        if (count < kMeasureBlock)
-            return kOk;
-    }
-}
-
 bool SoundRoad::cut() const
 {
     return cutSound;
@@ -151,12 +123,27 @@ int SoundRoad::write(const ContentInfo& info, ByteVector& file)
     file.clear();
     if (!keep || kept.frameCount <= 0)
         return kBadCall;
+    // Brought to a loudness, the kept sound is held whole first, so its
+    // length is known before the file is laid out.
+    if (level) {
+        int held = level->hold();
+        if (held == kOk)
+            held = settle();
+        if (held != kOk)
+            return held;
+        level->keepFirst(kept.frameCount);
+        level->chooseGain();
+    }
     // The payload is coded straight into its place in the file.
     AtrWriter::Layout layout;
     const int announced = kept.frameCount;
     if (AtrWriter::layOut(info, kept, payloadBytes(announced), file, layout) < 0)
         return kFailed;
-    int result = EncodeStage::run(*keep, file);
+    int result = kOk;
+    if (level)
+        file.insert(file.end(), level->payload().begin(), level->payload().end());
+    else
+        result = EncodeStage::run(*keep, file);
     if (result == kOk)
         result = settle();
     if (result == kOk && kept.frameCount < announced) {

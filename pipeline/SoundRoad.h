@@ -14,7 +14,7 @@ namespace korvel {
 class ByteStream;
 class InputStream;
 class KeepStage;
-class LoudnessMeter;
+class LoudnessStage;
 class MonoMixSource;
 class Resampler;
 class SourceStage;
@@ -25,7 +25,8 @@ struct ContentInfo;
 //
 //   source (the WAV or AIFF reader; libsndfile) -> [excerpt, gain and
 //   fades] -> mix to mono -> resample -> keep
-//   (the 66.04 s a file holds) -> encode (ADPCM) -> write (the file)
+//   (the 66.04 s a file holds) -> [loudness] -> encode (ADPCM) -> write
+//   (the file)
 //
 // Each stage pulls from the one before it only the frames it needs, so a
 // conversion decodes, mixes and resamples only what the file keeps, and
@@ -54,7 +55,10 @@ public:
     // The same from a source already opened (SourceStage::openAny), with
     // the excerpt asked for: its stage comes right after the source, before
     // the mix. An excerpt too short to play is refused as kPlayTimeTooShort.
-    int build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const ExcerptSettings& excerpt = {});
+    // With a loudness (LUFS), what the file keeps is brought to it before it
+    // is encoded (LoudnessStage).
+    int build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const ExcerptSettings& excerpt = {},
+              std::optional<double> loudness = std::nullopt);
 
     // What reaches the encoder: mono, at outRate, the frames the file keeps.
     const ClipFormat& keptFormat() const { return kept; }
@@ -78,10 +82,6 @@ public:
     // gives the file a road built for its real length would give.
     int write(const ContentInfo& info, ByteVector& file);
 
-    // Pulls the kept frames through the codec and back into meter instead of
-    // into the file: what a handset would play. Returns 0 or a source's
-    // failure.
-    int measure(LoudnessMeter& meter);
 
 private:
     // Takes in where the part really ended, once it was pulled through:
@@ -96,6 +96,7 @@ private:
     std::unique_ptr<MonoMixSource> mono;
     std::unique_ptr<Resampler> resampler;
     std::unique_ptr<KeepStage> keep;
+    std::unique_ptr<LoudnessStage> level;
     ClipFormat kept;
     bool cutSound = false;
 };

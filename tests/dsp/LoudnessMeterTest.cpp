@@ -71,6 +71,10 @@ TEST(LoudnessMeter, AgreesWithAnIndependentMeter)
             // ceiling it guards stays safe.
             EXPECT_GT(meter.truePeak(), reference.truePeak - 0.3) << rate << " kind " << kind;
             EXPECT_LT(meter.truePeak(), reference.truePeak + 1.0) << rate << " kind " << kind;
+            // The peak alone, in one piece: the same to the last bit.
+            LoudnessMeter peakOnly(rate, LoudnessMeter::Measure::peakOnly);
+            peakOnly.add(samples.data(), samples.size());
+            EXPECT_EQ(peakOnly.truePeak(), meter.truePeak()) << rate << " kind " << kind;
         }
     }
     LoudnessMeter silence(8000);
