@@ -10,6 +10,10 @@
 
 #include <getopt.h>
 
+#include "tessal/ContentInfo.h"
+#include "tessal/TagValue.h"
+#include "tessal/TextCoding.h"
+
 namespace korvel {
 
 namespace {
@@ -22,9 +26,6 @@ namespace {
 #else
 #define SOUND_KINDS_TEXT "them; this build reads no other kinds of sound file.\n"
 #endif
-
-// The settings dialog's edit boxes hold at most this many bytes.
-constexpr std::size_t kMaxTextBytes = 256;
 
 CommandLine refuse(std::string why)
 {
@@ -288,8 +289,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             switch (c) {
             case kTitle:
             case kCopyright:
-                if (value.size() > kMaxTextBytes)
-                    return std::string(c == kTitle ? "--title" : "--copyright") + " is longer than 256 bytes";
+                // As the file holds it: a text longer would be cut. One the
+                // locale cannot read is refused later, by name.
+                if (utf8ValueBytes(value.c_str(), nativeTextCoding()) > ContentInfo::kMaxTextBytes)
+                    return std::string(c == kTitle ? "--title" : "--copyright") + " is longer than the " +
+                           std::to_string(ContentInfo::kMaxTextBytes) +
+                           " bytes a file holds (in UTF-8; a character above U+FFFF takes 6)";
                 if (c == kTitle)
                     o.title = value;
                 else

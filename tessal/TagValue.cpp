@@ -85,6 +85,17 @@ void appendEscaped(ByteVector& out, const char* text, TextCoding coding)
 
 }  // namespace
 
+int utf8ValueBytes(const char* text, TextCoding coding)
+{
+    std::u16string units;
+    if (!textToUtf16(text, coding, units))
+        return -1;
+    int length = 0;
+    for (const char16_t unit : units)
+        length += utf8Length(unit);
+    return length;
+}
+
 void appendTagValue(ByteVector& out, const char* text, std::uint8_t codeType, TextCoding coding)
 {
     if (codeType <= 2)

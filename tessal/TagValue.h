@@ -22,4 +22,10 @@ namespace korvel {
 // - any other code type: nothing.
 void appendTagValue(ByteVector& out, const char* text, std::uint8_t codeType, TextCoding coding);
 
+// The bytes the whole text takes as a ContentInfo::kCodeUtf8 value, escapes
+// included (a character above U+FFFF takes six), so that a text longer than
+// a value holds can be refused instead of cut; -1 when textToUtf16 cannot
+// read it.
+int utf8ValueBytes(const char* text, TextCoding coding);
+
 }  // namespace korvel

@@ -11,6 +11,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/InfoReport.h"
@@ -22,6 +23,8 @@
 #include "pipeline/ResultCodes.h"
 #include "pipeline/SettingsRules.h"
 #include "pipeline/SourceStage.h"
+#include "tessal/ContentInfo.h"
+#include "tessal/TagValue.h"
 #include "tessal/TessalReader.h"
 #include "web/PageHost.h"
 #include "web/PagePlatform.h"
@@ -116,11 +119,22 @@ val probe(const val& data, const std::string& name, bool japanese, int peakCount
 
 // Converts the sound with the page's settings and the part chosen (start
 // and length in seconds; a length of 0 keeps everything from the start):
-// {ok, message, mmf, preview, cut}.
+// {ok, message, mmf, preview, cut}; for a text longer than a file holds
+// {ok: false, tooLong: "title" | "copyright", limit} before anything else.
 val convert(const val& data, const std::string& name, bool japanese, const std::string& title,
             const std::string& copyright, int rate, bool save, bool transfer, double start, double length)
 {
     try {
+        // A text longer than the file holds is refused, not cut: the page
+        // says so, with the limit.
+        for (const auto& [field, text] : {std::pair<const char*, const std::string&>{"title", title}, {"copyright", copyright}}) {
+            if (utf8ValueBytes(text.c_str(), TextCoding::utf8) > ContentInfo::kMaxTextBytes) {
+                val result = failure("");
+                result.set("tooLong", std::string(field));
+                result.set("limit", ContentInfo::kMaxTextBytes);
+                return result;
+            }
+        }
         const std::vector<std::uint8_t> image = emscripten::convertJSArrayToNumberVector<std::uint8_t>(data);
         PagePlatform platform(name, image, japanese);
         ConversionSettings settings;

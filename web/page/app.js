@@ -26,6 +26,7 @@ const TEXTS = {
     offline: "Nothing leaves your computer: the page converts offline, once loaded.",
     seconds: "s",
     switchTo: "日本語",
+    tooLong: (field, limit) => `The ${field} is too long: a file holds ${limit} bytes of it (in UTF-8, a character beyond U+FFFF taking 6, a "," or "\\" 2). Shorten it.`,
   },
   ja: {
     what: "WAV/AIFF → Tessal着信音、ブラウザーの中で変換",
@@ -42,6 +43,7 @@ const TEXTS = {
     offline: "ファイルはどこにも送られません。読み込んだ後はオフラインで変換します。",
     seconds: "秒",
     switchTo: "English",
+    tooLong: (field, limit) => `${field === "title" ? "タイトル" : "著作権"}が長すぎます。ファイルに入るのは${limit}バイト（UTF-8。U+FFFFより後の文字は6、「,」「\\」は2バイト）までです。短くしてください。`,
   },
 };
 
@@ -116,6 +118,8 @@ function picture(file) {
         g.putImageData(pixels, 0, 0);
         resolve(canvas.toDataURL());
       };
+      // Unloadable (offline before it came): no picture, the text stays.
+      image.onerror = () => resolve("");
       image.src = file;
     }));
   return pictures.get(file);
@@ -213,9 +217,11 @@ async function convert(event) {
   if (!usable()) return;
   forgetLinks();
   $("convert").disabled = true;
+  // Whole characters only: a lone half of a surrogate pair, which no
+  // keyboard types but a paste may bring, becomes U+FFFD.
   const settings = {
-    title: $("title").value,
-    copyright: $("copyright").value,
+    title: $("title").value.toWellFormed(),
+    copyright: $("copyright").value.toWellFormed(),
     rate: $("rate-4000").checked ? 4000 : 8000,
     save: $("save").checked,
     transfer: $("transfer").checked,
@@ -225,7 +231,7 @@ async function convert(event) {
   };
   const result = await ask({ kind: "convert", bytes: chosen.bytes, name: chosen.name, settings });
   $("convert").disabled = false;
-  showOutcome(result.ok, result.message);
+  showOutcome(result.ok, result.tooLong ? TEXTS[language].tooLong(result.tooLong, result.limit) : result.message);
   $("result").dataset.milliseconds = String(Math.round(result.milliseconds));
   if (!result.ok) return;
   const file = URL.createObjectURL(new Blob([result.mmf], { type: "application/octet-stream" }));
@@ -273,6 +279,8 @@ $("language").addEventListener("click", async () => {
   }
 });
 for (const element of document.querySelectorAll("[data-picture]")) showPicture(element, element.dataset.picture);
+// The outcome's pictures come with the page too: it converts offline.
+for (const file of ["plate-completed.bmp", "plate-caution.bmp"]) picture(file);
 followDrag();
 takeDrops();
 showTexts();

@@ -26,9 +26,15 @@ function check(condition, what) {
   if (!condition) failures++;
 }
 
-// The page's folder on 127.0.0.1, the module as application/wasm.
+// The page's folder on 127.0.0.1, the module as application/wasm. While
+// `offline` is set, every request is dropped, as a network that is gone.
+let offline = false;
 const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm", ".bmp": "image/bmp" };
 const server = http.createServer((request, response) => {
+  if (offline) {
+    request.socket.destroy();
+    return;
+  }
   const name = path.join(pageFolder, decodeURIComponent(new URL(request.url, "http://x").pathname).replace(/\/$/, "/index.html"));
   if (!name.startsWith(path.resolve(pageFolder)) || !fs.existsSync(name)) {
     response.writeHead(404).end();
@@ -193,6 +199,30 @@ for (const japanese of [false, true]) {
   await choose(page, path.join(work, "s16-48000.wav"));
   await convert(page, {});
   if (screenshotFolder) await page.screenshot({ path: path.join(screenshotFolder, "page-ja.png"), fullPage: true });
+}
+
+// A text longer than a file holds (as it stores it) is refused before
+// converting, with the limit, never cut or split; then, with the network
+// gone after loading, a conversion shows its outcome with its picture.
+{
+  const page = await openPage();
+  await choose(page, path.join(work, "m16-8000.aif"));
+  for (const title of ["\u3042".repeat(86), "\u{1F600}".repeat(64) + "x", "\u{1F600}".repeat(43)]) {
+    const result = await convert(page, { title });
+    check(result.bytes === undefined && result.text.includes("256"), `a title of ${[...title].length} characters: refused with "${result.text}"`);
+  }
+  const fits = await convert(page, { title: "\u{1F600}".repeat(42) + "\u3042" });
+  check(fits.bytes !== undefined && Buffer.from(fits.bytes, "base64").equals(nativeBytes(path.join(work, "m16-8000.aif"), { title: "\u{1F600}".repeat(42) + "\u3042" })),
+        "a title of 42 emoji and one kana: the bytes of korvel-cli");
+  await page.close();
+  const quiet = await openPage();
+  await choose(quiet, path.join(work, "m16-8000.aif"));
+  offline = true;
+  const done = await convert(quiet, {});
+  const plate = await quiet.$eval("#plate", (e) => e.src);
+  check(done.bytes !== undefined && plate.startsWith("data:image/"), "offline after loading: converted, the outcome's picture shown");
+  offline = false;
+  await quiet.close();
 }
 
 check(outside.length === 0, `no request left 127.0.0.1${outside.length ? ": " + outside.join(", ") : ""}`);
