@@ -230,10 +230,6 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
         return {ConversionOutcome::Kind::cancelled};
     host.waitCursor(WaitCursor::restore);
 
-    // The sound is decoded, mixed down and converted only as far as the
-    // file can hold, while the file is made.
-    const ExcerptSettings& excerpt = request.excerpt;
-
     auto info = std::make_unique<ContentInfo>();
     info->codeType = ContentInfo::kCodeUtf8;
     // The writer reads the texts in the code page they were typed in.
@@ -246,7 +242,8 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
     if (ConversionJob::dateStamp(date, sizeof date) == 8)
         std::memcpy(info->slots[ContentInfo::kSlotDate], date, sizeof date);
 
-    // The sound is pulled through the road into the file. Where it ends
+    // The sound is decoded, mixed down and converted only as far as the
+    // file can hold, while the file is made. Where it ends
     // before the length its header states, the file is that of its real
     // length; fades placed for the stated end are placed once more, on a
     // second road told the real length.
@@ -266,7 +263,8 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
         if (endedAt)
             source->knowLength(*endedAt);
         SoundRoad road;
-        int result = road.build(std::move(source), settings.outRate, ResampleStage::kTaps, excerpt, request.loudness);
+        int result =
+            road.build(std::move(source), settings.outRate, ResampleStage::kTaps, request.excerpt, request.loudness);
         if (result == kOk)
             result = road.write(*info, output);
         if (sound.readFailed())

@@ -104,7 +104,7 @@ void LoudnessStage::chooseGain()
     // before the target, the loudness of what is played need not be
     // measured: only the ceiling is.
     const bool measurable = std::isfinite(loudness);
-    const double room = kCeiling - peak;
+    const double room = kCheckedCeiling - peak;
     const bool ceilingFirst = measurable && target - loudness > room + kCeilingMargin;
     int gain = std::isfinite(peak) ? hundredthsBelow(std::min(measurable ? target - loudness : 0.0, room)) : 0;
 
@@ -119,7 +119,7 @@ void LoudnessStage::chooseGain()
     double bestScore = HUGE_VAL;
     for (int tries = 0; tries < kMaxTries; ++tries) {
         const Measured heard = measureCoded(gain, withLoudness);
-        const double room = kCeiling - heard.truePeak;
+        const double room = kCheckedCeiling - heard.truePeak;
         int next = gain;
         if (room < 0) {
             next = std::min(gain - 1, hundredthsBelow(gain / 100.0 + room));
@@ -145,7 +145,7 @@ void LoudnessStage::chooseGain()
     }
     for (int falls = 0; !found && falls < kMaxFalls; ++falls) {
         gain -= 100;
-        if (measureCoded(gain, false).truePeak <= kCeiling) {
+        if (measureCoded(gain, false).truePeak <= kCheckedCeiling) {
             choose(gain);
             found = true;
         }

@@ -13,7 +13,7 @@ class SampleSource;
 // Brings the mono sound a file keeps to a loudness, as a handset plays it
 // (ITU-R BS.1770 integrated loudness of the sound coded and decoded again),
 // with one gain in hundredths of a decibel, and keeps its true peak at
-// kCeiling or below. The sound is held once; every gain tried is coded and
+// kCeiling or below (checked at kCheckedCeiling). The sound is held once; every gain tried is coded and
 // measured on what the handset would play, and the code of the gain chosen
 // is the file's payload, so nothing is read, resampled or coded twice. The
 // gain is lowered until the ceiling holds (the coder's overshoot differs
@@ -28,6 +28,10 @@ public:
     // counts as reached, in LU.
     static constexpr double kCeiling = -1.0;
     static constexpr double kTolerance = 0.05;
+    // What the program's meter must read at most for the ceiling to hold:
+    // true-peak meters interpolate between the samples each in their own
+    // way, and on coded noise another one reads up to about 0.06 dB higher.
+    static constexpr double kCheckedCeiling = kCeiling - 0.15;
 
     LoudnessStage(SampleSource* upstream, double targetLufs);
     ~LoudnessStage();

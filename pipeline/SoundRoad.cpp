@@ -76,21 +76,26 @@ int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps,
     return kOk;
 }
 
+bool SoundRoad::endsWithItsData() const
+{
+    return excerpt && !source->padded();
+}
+
 std::optional<std::int64_t> SoundRoad::soundEnd() const
 {
-    if (!excerpt || !excerpt->endedEarly())
+    if (!endsWithItsData() || !excerpt->endedEarly())
         return std::nullopt;
     return excerpt->firstFrame() + *excerpt->endedEarly();
 }
 
 bool SoundRoad::fadesMissedTheEnd() const
 {
-    return excerpt && excerpt->fadesMissedTheEnd();
+    return endsWithItsData() && excerpt->fadesMissedTheEnd();
 }
 
 int SoundRoad::settle()
 {
-    if (!excerpt)
+    if (!endsWithItsData())
         return kOk;
     // A decoder's length may be wrong: where the fades depend on the end,
     // the part is read on until its end shows.

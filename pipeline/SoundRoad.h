@@ -84,6 +84,9 @@ public:
 
 
 private:
+    // The sound ends where its data does (not padded with silence to the
+    // length its header states, as the desktop program's way does).
+    bool endsWithItsData() const;
     // Takes in where the part really ended, once it was pulled through:
     // the frames kept and whether the sound was cut. kOk, or
     // kPlayTimeTooShort.
