@@ -102,6 +102,19 @@ int PosixPlatform::renameFile(const char* from, const char* to)
     return ::rename(from, to);
 }
 
+// Reads at an offset through the read hook, going on after interruptions.
+int PosixPlatform::readFrom(int fd, std::int64_t offset, std::uint8_t* destination, int count)
+{
+    if (offset < 0 || count < 0)
+        return -1;
+    for (;;) {
+        const ssize_t n = readSome(fd, destination, static_cast<std::size_t>(count), static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n < 0 ? -1 : static_cast<int>(n);
+    }
+}
+
 // Writes everything, going on after short writes and interruptions.
 bool PosixPlatform::writeAll(int fd, const std::uint8_t* data, std::size_t size)
 {
@@ -132,14 +145,7 @@ public:
 
     int readAt(std::int64_t offset, std::uint8_t* destination, int count) override
     {
-        if (offset < 0 || count < 0)
-            return -1;
-        for (;;) {
-            const ssize_t n = platform.readSome(fd, destination, static_cast<std::size_t>(count), static_cast<off_t>(offset));
-            if (n < 0 && errno == EINTR)
-                continue;
-            return n < 0 ? -1 : static_cast<int>(n);
-        }
+        return platform.readFrom(fd, offset, destination, count);
     }
 
 private:
@@ -368,14 +374,7 @@ public:
     std::int64_t size() const override { return length; }
     int readAt(std::int64_t offset, std::uint8_t* destination, int count) override
     {
-        if (offset < 0 || count < 0)
-            return -1;
-        for (;;) {
-            const ssize_t n = platform.readSome(fd, destination, static_cast<std::size_t>(count), static_cast<off_t>(offset));
-            if (n < 0 && errno == EINTR)
-                continue;
-            return n < 0 ? -1 : static_cast<int>(n);
-        }
+        return platform.readFrom(fd, offset, destination, count);
     }
     int append(const std::uint8_t* data, std::size_t size) override
     {

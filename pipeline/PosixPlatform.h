@@ -55,6 +55,7 @@ private:
     class DeviceFile;
     class Spool;
 
+    int readFrom(int fd, std::int64_t offset, std::uint8_t* destination, int count);
     bool writeAll(int fd, const std::uint8_t* data, std::size_t size);
 };
 

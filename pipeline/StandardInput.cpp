@@ -117,37 +117,31 @@ StandardInput::Result StandardInput::open(Platform& platform, const ExcerptSetti
     if (platform.createSpool(spool) != Platform::kFileOk ||
         spool->append(buffer.data(), headBytes) != Platform::kFileOk)
         return Result::cannotRead;
-    std::int64_t position = static_cast<std::int64_t>(headBytes);
     // The bytes between the header and the part's start are read and
     // dropped; they stay a hole that reads as zeros, where no reader looks.
-    while (position < plan.holeTo) {
-        const std::int64_t n = platform.readStandardInput(
-            buffer.data(), static_cast<std::size_t>(std::min<std::int64_t>(plan.holeTo - position, kPieceBytes)));
-        if (n < 0)
-            return Result::cannotRead;
-        if (n == 0)
-            break;
-        position += n;
-    }
-    if (position > spool->size() && spool->extendTo(position) != Platform::kFileOk)
-        return Result::cannotRead;
-    std::int64_t checkedAt = position - kFreeSpaceStep;
+    std::int64_t position = static_cast<std::int64_t>(headBytes);
+    std::int64_t checkedAt = -kFreeSpaceStep;
     while (position < plan.end) {
-        if (position - checkedAt >= kFreeSpaceStep) {
+        const bool dropping = position < plan.holeTo;
+        if (!dropping && spool->size() - checkedAt >= kFreeSpaceStep) {
             const double free = spool->freeSpace();
             if (free >= 0 && free < kSpoolMargin + static_cast<double>(kFreeSpaceStep))
                 return Result::noRoom;
-            checkedAt = position;
+            checkedAt = spool->size();
         }
+        const std::int64_t until = dropping ? plan.holeTo : plan.end;
         const std::int64_t n = platform.readStandardInput(
-            buffer.data(), static_cast<std::size_t>(std::min<std::int64_t>(plan.end - position, kPieceBytes)));
+            buffer.data(), static_cast<std::size_t>(std::min<std::int64_t>(until - position, kPieceBytes)));
         if (n < 0)
             return Result::cannotRead;
         if (n == 0)
             break;
-        if (spool->append(buffer.data(), static_cast<std::size_t>(n)) != Platform::kFileOk)
-            return Result::cannotRead;
         position += n;
+        const int kept = !dropping                ? spool->append(buffer.data(), static_cast<std::size_t>(n))
+                         : position == plan.holeTo ? spool->extendTo(position)
+                                                   : Platform::kFileOk;
+        if (kept != Platform::kFileOk)
+            return Result::cannotRead;
     }
     // A kind kept whole that goes on past the most that is kept.
     std::uint8_t more = 0;

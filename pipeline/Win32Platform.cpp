@@ -120,6 +120,22 @@ private:
     std::int64_t length = 0;
 };
 
+// The input file of a handle to a file on a disk, which it takes over.
+int openedFile(HANDLE handle, std::unique_ptr<InputFile>& file)
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle, &size)) {
+        CloseHandle(handle);
+        return Platform::kFileCannotRead;
+    }
+    file.reset(new (std::nothrow) OpenFile(handle, size.QuadPart));
+    if (!file) {
+        CloseHandle(handle);
+        throw std::bad_alloc();
+    }
+    return Platform::kFileOk;
+}
+
 }  // namespace
 
 int Win32Platform::openStandardInput(std::unique_ptr<InputFile>& file)
@@ -132,19 +148,9 @@ int Win32Platform::openStandardInput(std::unique_ptr<InputFile>& file)
         return kFileIsStream;
     // A file redirected to it, read through a handle of its own.
     HANDLE own = nullptr;
-    LARGE_INTEGER size{};
     if (!DuplicateHandle(GetCurrentProcess(), input, GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS))
         return kFileCannotOpen;
-    if (!GetFileSizeEx(own, &size)) {
-        CloseHandle(own);
-        return kFileCannotRead;
-    }
-    file.reset(new (std::nothrow) OpenFile(own, size.QuadPart));
-    if (!file) {
-        CloseHandle(own);
-        throw std::bad_alloc();
-    }
-    return kFileOk;
+    return openedFile(own, file);
 }
 
 std::int64_t Win32Platform::readStandardInput(std::uint8_t* buffer, std::size_t size)
@@ -189,17 +195,11 @@ int Win32Platform::openFile(const std::string& path, std::unique_ptr<InputFile>&
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return kFileCannotOpen;
-    LARGE_INTEGER size{};
-    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size)) {
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
         CloseHandle(handle);
         return kFileCannotRead;
     }
-    file.reset(new (std::nothrow) OpenFile(handle, size.QuadPart));
-    if (!file) {
-        CloseHandle(handle);
-        throw std::bad_alloc();
-    }
-    return kFileOk;
+    return openedFile(handle, file);
 }
 
 namespace {
