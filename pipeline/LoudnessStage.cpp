@@ -119,10 +119,10 @@ void LoudnessStage::chooseGain()
     double bestScore = HUGE_VAL;
     for (int tries = 0; tries < kMaxTries; ++tries) {
         const Measured heard = measureCoded(gain, withLoudness);
-        const double room = kCheckedCeiling - heard.truePeak;
+        const double headroom = kCheckedCeiling - heard.truePeak;
         int next = gain;
-        if (room < 0) {
-            next = std::min(gain - 1, hundredthsBelow(gain / 100.0 + room));
+        if (headroom < 0) {
+            next = std::min(gain - 1, hundredthsBelow(gain / 100.0 + headroom));
         } else {
             // Below the target where it was not measured: the ceiling comes first.
             const double miss = withLoudness ? heard.loudness - target : -HUGE_VAL;
@@ -134,7 +134,7 @@ void LoudnessStage::chooseGain()
             }
             if (!measurable || std::fabs(miss) <= kTolerance)
                 break;
-            const double step = std::min(-miss, room);
+            const double step = std::min(-miss, headroom);
             if (step >= 0 && step < kSmallestRise)
                 break;
             next = hundredthsBelow(gain / 100.0 + step);

@@ -145,12 +145,13 @@ int SoundRoad::write(const ContentInfo& info, ByteVector& file)
     if (AtrWriter::layOut(info, kept, payloadBytes(announced), file, layout) < 0)
         return kFailed;
     int result = kOk;
-    if (level)
+    if (level) {
         file.insert(file.end(), level->payload().begin(), level->payload().end());
-    else
+    } else {
         result = EncodeStage::run(*keep, file);
-    if (result == kOk)
-        result = settle();
+        if (result == kOk)
+            result = settle();
+    }
     if (result == kOk && kept.frameCount < announced) {
         // A part that ended early: its own file, with the code of the frames
         // it kept (the coder's state runs from sample to sample, so that is
