@@ -11,8 +11,6 @@
 #include <new>
 #include <optional>
 
-#include "formats/AiffFormat.h"
-#include "formats/WavFormat.h"
 #include "pipeline/ConversionHost.h"
 #include "pipeline/FileStream.h"
 #include "pipeline/Messages.h"
@@ -182,12 +180,8 @@ ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRe
     // tell a WAV or an AIFF file.
     if (!request.strict && parts.extension.empty()) {
         std::uint8_t head[4] = {};
-        if (file->readAt(0, head, 4) == 4) {
-            if (std::memcmp(head, wav::kRiffId, 4) == 0)
-                kind = SoundKind::wav;
-            else if (std::memcmp(head, aiff::kFormId, 4) == 0)
-                kind = SoundKind::aiff;
-        }
+        if (file->readAt(0, head, 4) == 4)
+            kind = kindOfFirstBytes(head);
     }
     // The readers count in 32 bits: a larger file is refused unread, or
     // left to libsndfile.

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 
+#include "formats/AiffFormat.h"
 #include "formats/AiffReader.h"
 #include "formats/SndfileReader.h"
 #include "formats/StreamedWavFile.h"
+#include "formats/WavFormat.h"
 #include "formats/WavReader.h"
 #include "pipeline/ResultCodes.h"
 
@@ -83,6 +86,15 @@ std::unique_ptr<SampleSource> makeReader(bool isAiff, InputStream& file)
 }
 
 }  // namespace
+
+SoundKind kindOfFirstBytes(std::span<const std::uint8_t> head)
+{
+    if (head.size() >= 4 && std::memcmp(head.data(), wav::kRiffId, 4) == 0)
+        return SoundKind::wav;
+    if (head.size() >= 4 && std::memcmp(head.data(), aiff::kFormId, 4) == 0)
+        return SoundKind::aiff;
+    return SoundKind::other;
+}
 
 bool SourceStage::tooShortToPlay(std::int64_t frames, int sampleRate)
 {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "formats/ClipFormat.h"
@@ -15,6 +16,10 @@ class InputStream;
 
 // The kinds of sound file, as a name's extension tells them.
 enum class SoundKind { wav, aiff, other };
+
+// The kind a file's first bytes tell, where it has no name to go by: "RIFF"
+// a WAV file, "FORM" an AIFF file, anything else another kind.
+SoundKind kindOfFirstBytes(std::span<const std::uint8_t> head);
 
 // The first stage of every conversion: the reader of the sound's kind over
 // its file, and the answer of the format checks that decide whether the

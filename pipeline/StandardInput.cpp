@@ -5,10 +5,8 @@
 #include <span>
 #include <vector>
 
-#include "formats/AiffFormat.h"
 #include "formats/ImageFile.h"
 #include "formats/StreamedWavFile.h"
-#include "formats/WavFormat.h"
 #include "pipeline/FileStream.h"
 #include "pipeline/Platform.h"
 #include "pipeline/ResampleStage.h"
@@ -52,11 +50,7 @@ Plan planFor(std::span<const std::uint8_t> head, const ExcerptSettings& part)
     Plan plan;
     ImageFile image(head);
     FileStream stream(image);
-    SoundKind kind = SoundKind::other;
-    if (head.size() >= 4 && std::memcmp(head.data(), wav::kRiffId, 4) == 0)
-        kind = SoundKind::wav;
-    else if (head.size() >= 4 && std::memcmp(head.data(), aiff::kFormId, 4) == 0)
-        kind = SoundKind::aiff;
+    const SoundKind kind = kindOfFirstBytes(head);
     plan.known = SourceStage::openAny(kind, image, stream)->result() != kInputNotRecognised || startsLikeASoundFile(head);
     if (kind == SoundKind::other)
         return plan;
