@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "pipeline/WavImage.h"
+#include "reference/WavImage.h"
 
 namespace korvel::bench {
 

@@ -7,8 +7,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchSignals.h"
-#include "pipeline/AudioClip.h"
-#include "pipeline/SoundRoad.h"
+#include "reference/AudioClip.h"
+#include "road/SoundRoad.h"
 #include "tessal/ContentInfo.h"
 
 namespace korvel::bench {

@@ -8,7 +8,7 @@
 #include <io.h>
 #include <windows.h>
 
-#include "pipeline/WideText.h"
+#include "system/WideText.h"
 #else
 #include <unistd.h>
 #endif

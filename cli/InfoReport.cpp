@@ -6,9 +6,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "dsp/AdpcmCodec.h"
-#include "formats/FileWindow.h"
-#include "pipeline/WavImage.h"
 #include "tessal/TextCoding.h"
 
 namespace korvel {
@@ -167,41 +164,6 @@ std::string infoJson(const std::string& name, const TessalFile& f)
     // Bytes that are not UTF-8 (a name or a stored value) become U+FFFD
     // instead of failing the whole report.
     return out.dump(-1, ' ', false, Json::error_handler_t::replace);
-}
-
-bool decodePayload(const TessalFile& file, InputFile& input,
-                   const std::function<bool(const std::int16_t* samples, std::size_t count)>& sink)
-{
-    if (!file.hasAudio())
-        return false;
-    FileWindow window(input);
-    std::vector<std::int16_t> samples(2 * FileWindow::kWindowBytes);
-    AdpcmCodec codec(file.channels);
-    for (std::size_t done = 0; done < file.adpcmLength;) {
-        std::size_t count = file.adpcmLength - done;
-        const std::uint8_t* bytes = window.block(file.adpcmOffset + done, count);
-        if (window.failed())
-            return false;
-        codec.decode(bytes, count, samples.data());
-        if (!sink(samples.data(), 2 * count))
-            return false;
-        done += count;
-    }
-    return true;
-}
-
-bool decodeAsWav(const TessalFile& file, InputFile& input, const std::function<bool(const ByteVector& piece)>& sink)
-{
-    ByteVector bytes;
-    appendWavHeader(bytes, file.channels, file.sampleRate, static_cast<std::uint32_t>(4 * static_cast<std::uint64_t>(file.adpcmLength)));
-    if (!sink(bytes))
-        return false;
-    return decodePayload(file, input, [&](const std::int16_t* samples, std::size_t count) {
-        bytes.clear();
-        for (std::size_t i = 0; i < count; ++i)
-            appendLE16(bytes, static_cast<std::uint16_t>(samples[i]));
-        return sink(bytes);
-    });
 }
 
 }  // namespace korvel

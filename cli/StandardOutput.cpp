@@ -5,7 +5,7 @@
 #include <io.h>
 #endif
 
-#include "pipeline/Platform.h"
+#include "system/Platform.h"
 
 namespace korvel {
 

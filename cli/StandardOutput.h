@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "pipeline/OutputFile.h"
+#include "system/OutputFile.h"
 
 namespace korvel {
 

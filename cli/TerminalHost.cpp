@@ -3,7 +3,7 @@
 #include <string>
 
 #include "cli/ConsoleText.h"
-#include "pipeline/SettingsRules.h"
+#include "job/SettingsRules.h"
 #include "tessal/TextCoding.h"
 
 namespace korvel {

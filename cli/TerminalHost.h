@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/CommandLine.h"
-#include "pipeline/ConversionHost.h"
+#include "job/ConversionHost.h"
 
 namespace korvel {
 

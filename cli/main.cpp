@@ -4,7 +4,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "pipeline/WideText.h"
+#include "system/WideText.h"
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,12 +25,13 @@
 #include "cli/InfoReport.h"
 #include "cli/StandardOutput.h"
 #include "cli/TerminalHost.h"
-#include "pipeline/ConversionJob.h"
-#include "pipeline/Messages.h"
-#include "pipeline/Platform.h"
-#include "pipeline/StandardInput.h"
-#include "pipeline/WavImage.h"
-#include "pipeline/WriteBatch.h"
+#include "job/ConversionJob.h"
+#include "system/Messages.h"
+#include "system/Platform.h"
+#include "job/StandardInput.h"
+#include "formats/WavFormat.h"
+#include "road/DecodeRoad.h"
+#include "system/WriteBatch.h"
 #include "tessal/TextCoding.h"
 #include "tessal/TessalReader.h"
 
@@ -158,7 +159,7 @@ int decode(const korvel::InspectOptions& options)
     const korvel::TessalFile layout = korvel::readTessalLayout(*input);
     // Every ADPCM byte gives two 16-bit samples.
     const std::uint64_t dataBytes = 4 * static_cast<std::uint64_t>(layout.adpcmLength);
-    if (layout.hasAudio() && dataBytes > korvel::kMaxWavDataBytes) {
+    if (layout.hasAudio() && dataBytes > korvel::wav::kMaxDataBytes) {
         korvel::printText(stderr, "korvel-cli: %s: %llu bytes of samples are more than a WAV file can hold (4 GiB)\n",
                           name.c_str(), static_cast<unsigned long long>(dataBytes));
         return kExitRefused;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "formats/FourCC.h"
 
 namespace korvel::wav {
@@ -14,6 +17,13 @@ inline constexpr char kDataId[] = "data";
 // Format tag of integer PCM, the only one read; floating point (3) and
 // extensible (65534) are refused.
 inline constexpr int kFormatPcm = 1;
+
+// The bytes before the samples in a canonical PCM WAV file: "RIFF", "WAVE",
+// a 16-byte "fmt " and "data".
+inline constexpr std::size_t kCanonicalHeaderBytes = 44;
+// The most sample bytes such a file can describe: its RIFF size is 32-bit.
+inline constexpr std::uint64_t kMaxDataBytes = 0xFFFFFFFFu - (kCanonicalHeaderBytes - 8);
+static_assert(kMaxDataBytes == 4294967259u);
 
 static_assert(fourCC(kRiffId) == 0x52494646 && fourCC(kWaveType) == 0x57415645);
 static_assert(fourCC(kFormatId) == 0x666D7420 && fourCC(kDataId) == 0x64617461);

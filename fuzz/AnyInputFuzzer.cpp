@@ -19,9 +19,9 @@
 #include "formats/ByteStream.h"
 #include "formats/ImageFile.h"
 #include "fuzz/FuzzChecks.h"
-#include "pipeline/ResultCodes.h"
-#include "pipeline/SoundRoad.h"
-#include "pipeline/SourceStage.h"
+#include "road/ResultCodes.h"
+#include "road/SoundRoad.h"
+#include "road/SourceStage.h"
 #include "tessal/ContentInfo.h"
 #include "tessal/TessalReader.h"
 

@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "fuzz/FuzzChecks.h"
-#include "pipeline/AudioClip.h"
-#include "pipeline/ResultCodes.h"
-#include "pipeline/SoundRoad.h"
+#include "reference/AudioClip.h"
+#include "road/ResultCodes.h"
+#include "road/SoundRoad.h"
 #include "tessal/ContentInfo.h"
 #include "tessal/TessalReader.h"
 #include "tessal/TessalWriter.h"

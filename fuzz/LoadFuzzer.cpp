@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "fuzz/FuzzChecks.h"
-#include "pipeline/AudioClip.h"
-#include "pipeline/ResultCodes.h"
+#include "reference/AudioClip.h"
+#include "road/ResultCodes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

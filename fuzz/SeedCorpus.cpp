@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/AudioClip.h"
+#include "reference/AudioClip.h"
 #include "tessal/ContentInfo.h"
 #include "tests/support/ImageBuilder.h"
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "pipeline/Platform.h"
-#include "pipeline/WideText.h"
+#include "system/Platform.h"
+#include "system/WideText.h"
 #include "resources/resource.h"
 #include "ui/AboutBox.h"
 #include "ui/MessageDialog.h"

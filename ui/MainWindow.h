@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "pipeline/ConversionHost.h"
-#include "pipeline/ConversionJob.h"
+#include "job/ConversionHost.h"
+#include "job/ConversionJob.h"
 #include "ui/ImageControl.h"
 #include "ui/SkinButton.h"
 #include "ui/SkinnedDialog.h"

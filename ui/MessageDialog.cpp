@@ -1,6 +1,6 @@
 #include "ui/MessageDialog.h"
 
-#include "pipeline/WideText.h"
+#include "system/WideText.h"
 #include "resources/resource.h"
 
 namespace korvel {

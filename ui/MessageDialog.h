@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "pipeline/ConversionHost.h"
+#include "job/ConversionHost.h"
 #include "ui/ImageControl.h"
 #include "ui/SkinButton.h"
 #include "ui/SkinnedDialog.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "pipeline/WideText.h"
+#include "system/WideText.h"
 #include "resources/resource.h"
 
 namespace korvel {

@@ -1,6 +1,6 @@
 #include "ui/SettingsToggles.h"
 
-#include "pipeline/SettingsRules.h"
+#include "job/SettingsRules.h"
 
 namespace korvel {
 

@@ -14,20 +14,20 @@
 #include <utility>
 #include <vector>
 
-#include "cli/InfoReport.h"
+#include "road/DecodeRoad.h"
 #include "formats/ImageFile.h"
-#include "pipeline/ConversionJob.h"
-#include "pipeline/FileStream.h"
-#include "pipeline/MonoMixSource.h"
-#include "pipeline/PathParts.h"
-#include "pipeline/ResultCodes.h"
-#include "pipeline/SettingsRules.h"
-#include "pipeline/SourceStage.h"
+#include "job/ConversionJob.h"
+#include "road/FileStream.h"
+#include "road/MonoMixSource.h"
+#include "system/PathParts.h"
+#include "road/ResultCodes.h"
+#include "job/SettingsRules.h"
+#include "road/SourceStage.h"
 #include "tessal/ContentInfo.h"
 #include "tessal/TagValue.h"
 #include "tessal/TessalReader.h"
 #include "web/PageHost.h"
-#include "web/PagePlatform.h"
+#include "system/PagePlatform.h"
 
 namespace korvel {
 namespace {

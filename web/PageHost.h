@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "pipeline/ConversionHost.h"
+#include "job/ConversionHost.h"
 
 namespace korvel {
 

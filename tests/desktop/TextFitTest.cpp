@@ -10,10 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include "pipeline/ConversionJob.h"
-#include "pipeline/Messages.h"
-#include "pipeline/Platform.h"
-#include "pipeline/WideText.h"
+#include "job/ConversionJob.h"
+#include "system/Messages.h"
+#include "system/Platform.h"
+#include "system/WideText.h"
 #include "resources/resource.h"
 #include "ui/AboutBox.h"
 #include "ui/MessageDialog.h"

@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "pipeline/Messages.h"
-#include "pipeline/Platform.h"
+#include "system/Messages.h"
+#include "system/Platform.h"
 #include "tests/desktop/HostProcess.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/ImageBuilder.h"

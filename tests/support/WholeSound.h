@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <span>
 
-#include "pipeline/AudioClip.h"
-#include "pipeline/ResultCodes.h"
+#include "reference/AudioClip.h"
+#include "road/ResultCodes.h"
 #include "tessal/ByteVector.h"
 #include "tessal/ContentInfo.h"
 

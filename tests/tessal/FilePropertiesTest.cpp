@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "tessal/AtrWriter.h"
-#include "tessal/MtrProWriter.h"
-#include "tessal/MtrWriter.h"
+#include "reference/MtrProWriter.h"
+#include "reference/MtrWriter.h"
 #include "tests/tessal/TessalTestSupport.h"
 
 namespace korvel {

@@ -1,10 +1,10 @@
-#include "tessal/MtrWriter.h"
+#include "reference/MtrWriter.h"
 
 #include <memory>
 
 #include <gtest/gtest.h>
 
-#include "tessal/MtrProWriter.h"
+#include "reference/MtrProWriter.h"
 #include "tests/tessal/TessalTestSupport.h"
 
 namespace korvel {

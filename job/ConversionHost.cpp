@@ -1,0 +1,7 @@
+#include "job/ConversionHost.h"
+
+namespace korvel {
+
+ConversionHost::~ConversionHost() = default;
+
+}  // namespace korvel

@@ -1,7 +1,0 @@
-#include "pipeline/ConversionHost.h"
-
-namespace korvel {
-
-ConversionHost::~ConversionHost() = default;
-
-}  // namespace korvel
