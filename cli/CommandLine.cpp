@@ -10,8 +10,7 @@
 
 #include <getopt.h>
 
-#include "tessal/ContentInfo.h"
-#include "tessal/TagValue.h"
+#include "job/SettingsRules.h"
 #include "tessal/TextCoding.h"
 
 namespace korvel {
@@ -232,6 +231,161 @@ std::optional<double> number(const std::string& text)
     return value;
 }
 
+// Help or version, where the option asks for one of them.
+std::optional<CommandLine::Action> askedFor(int c)
+{
+    if (c == 'h')
+        return CommandLine::Action::help;
+    if (c == kVersion)
+        return CommandLine::Action::version;
+    return std::nullopt;
+}
+
+// The flags that together give the permissions.
+struct ConvertFlags {
+    bool noSave = false;      // neither saving nor transfer allowed
+    bool noTransfer = false;
+};
+
+// Reads one of the part's times.
+std::string takeTime(SoundPart& part, int c, const std::string& value)
+{
+    static const char* const names[] = {"--start", "--length", "--fade-in", "--fade-out"};
+    const std::optional<double> seconds = parseTime(value);
+    if (!seconds)
+        return std::string(names[c - kStart]) + " needs a time: seconds (12.5) or m:ss (1:05.25)";
+    if (c == kStart)
+        part.start = *seconds;
+    else if (c == kLength)
+        part.length = *seconds;
+    else if (c == kFadeIn)
+        part.fadeIn = *seconds;
+    else
+        part.fadeOut = *seconds;
+    return {};
+}
+
+// Reads one of convert's options into the options; the reason to refuse
+// it, or an empty string. Help and version are left to the caller.
+std::string takeConvertOption(ConvertOptions& o, int c, const std::string& value, bool hasValue,
+                              ConvertFlags& flags)
+{
+    ConversionPlan& plan = o.plan;
+    switch (c) {
+    case kTitle:
+    case kCopyright:
+        // As the file holds it: a text longer would be cut. One the locale
+        // cannot read is refused later, by name.
+        if (!SettingsRules::textFits(value, nativeTextCoding()))
+            return std::string(c == kTitle ? "--title" : "--copyright") + " is longer than the " +
+                   std::to_string(SettingsRules::textLimit()) +
+                   " bytes a file holds (in UTF-8; a character above U+FFFF takes 6)";
+        (c == kTitle ? plan.title.emplace() : plan.copyright) = value;
+        return {};
+    case kRate:
+        if (value != std::to_string(SettingsRules::kLowRate) && value != std::to_string(SettingsRules::kHighRate))
+            return "--rate must be " + std::to_string(SettingsRules::kLowRate) + " or " +
+                   std::to_string(SettingsRules::kHighRate);
+        plan.rate = std::stoi(value);
+        return {};
+    case kStart:
+    case kLength:
+    case kFadeIn:
+    case kFadeOut:
+        return takeTime(plan.part, c, value);
+    case kGain: {
+        const std::optional<double> db = number(value);
+        if (!db || std::fabs(*db) > 60)
+            return "--gain needs decibels between -60 and 60";
+        plan.part.gainDb = *db;
+        return {};
+    }
+    case kNormalize: {
+        plan.loudness = kDefaultLoudness;
+        if (!hasValue)
+            return {};
+        const std::optional<double> lufs = number(value);
+        if (!lufs || !(*lufs >= -40 && *lufs <= -5))
+            return "--normalize needs a loudness between -40 and -5 LUFS";
+        plan.loudness = *lufs;
+        return {};
+    }
+    case 'o':
+    case kOutputDir:
+        // An empty name (an unset shell variable, say) names nothing: it
+        // must not fall back to the default target.
+        if (value.empty())
+            return std::string(c == 'o' ? "-o" : "--output-dir") + " needs a name, not an empty one";
+        (c == 'o' ? o.output : o.outputDirectory) = value;
+        return {};
+    case kStrict:
+        plan.policy = ReadPolicy::desktop;
+        return {};
+    case kNoSave:
+        flags.noSave = true;
+        return {};
+    case kNoTransfer:
+        flags.noTransfer = true;
+        return {};
+    case 'q':
+        o.quiet = true;
+        return {};
+    default:
+        return {};
+    }
+}
+
+// Why the options of convert cannot go together, or an empty string.
+std::string conflictOf(const ConvertOptions& o)
+{
+    if (o.files.empty())
+        return "no FILE given";
+    const bool standardInput = std::find(o.files.begin(), o.files.end(), "-") != o.files.end();
+    if (standardInput && (o.output.empty() || o.strict()))
+        return o.strict() ? "--strict reads files only, not standard input" : "reading standard input (-) needs -o";
+    if (!o.output.empty() && o.files.size() != 1)
+        return "-o names the output of one FILE; use --output-dir for several";
+    if (!o.output.empty() && !o.outputDirectory.empty())
+        return "-o and --output-dir exclude each other";
+    const SoundPart& part = o.plan.part;
+    if (o.plan.loudness && part.gainDb != 0)
+        return "--normalize and --gain exclude each other";
+    if (part.length && *part.length <= 0)
+        return "--length must be more than 0";
+    if (o.strict() && (!o.output.empty() || !o.outputDirectory.empty() || !part.whole() || o.plan.loudness))
+        return "--strict takes only the desktop program's settings";
+    return {};
+}
+
+// Reads info's or decode's options.
+CommandLine parseInspect(const std::vector<std::string>& arguments, bool info)
+{
+    CommandLine line;
+    std::optional<CommandLine::Action> asked;
+    InspectOptions& o = line.inspect;
+    const std::string refused = scan(
+        arguments, info ? "h" : "o:qh", info ? kInfoOptions : kDecodeOptions,
+        [&](int c, const std::string& value, bool) {
+            if (c == kJson)
+                o.json = true;
+            else if (c == 'o' && value.empty())
+                return std::string("-o needs a name, not an empty one");
+            else if (c == 'o')
+                o.output = value;
+            else if (c == 'q')
+                o.quiet = true;
+            asked = askedFor(c).has_value() ? askedFor(c) : asked;
+            return std::string();
+        },
+        o.files);
+    if (asked || !refused.empty())
+        return ended(asked, refused);
+    if (o.files.empty() || (!info && o.files.size() != 1))
+        return refuse(info ? "no FILE given" : "decode takes one FILE");
+    line.action = info ? CommandLine::Action::info : CommandLine::Action::decode;
+    return line;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments)
@@ -246,143 +400,28 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
     }
     if (!command.empty() && command[0] == '-')
         return refuse("unknown option: " + command);
-
-    // Help and version end the reading wherever an option may stand.
-    std::optional<CommandLine::Action> asked;
-    const auto general = [&](int c) {
-        if (c == 'h' || c == kVersion)
-            asked = c == 'h' ? CommandLine::Action::help : CommandLine::Action::version;
-        return std::string();
-    };
-
-    if (command == "info" || command == "decode") {
-        const bool info = command == "info";
-        InspectOptions& o = line.inspect;
-        const std::string refused = scan(
-            arguments, info ? "h" : "o:qh", info ? kInfoOptions : kDecodeOptions,
-            [&](int c, const std::string& value, bool) {
-                if (c == kJson)
-                    o.json = true;
-                else if (c == 'o' && value.empty())
-                    return std::string("-o needs a name, not an empty one");
-                else if (c == 'o')
-                    o.output = value;
-                else if (c == 'q')
-                    o.quiet = true;
-                return general(c);
-            },
-            o.files);
-        if (asked || !refused.empty())
-            return ended(asked, refused);
-        if (o.files.empty() || (!info && o.files.size() != 1))
-            return refuse(info ? "no FILE given" : "decode takes one FILE");
-        line.action = info ? CommandLine::Action::info : CommandLine::Action::decode;
-        return line;
-    }
+    if (command == "info" || command == "decode")
+        return parseInspect(arguments, command == "info");
     if (command != "convert")
         return refuse("unknown command: " + command);
 
+    // Help and version end the reading wherever an option may stand.
+    std::optional<CommandLine::Action> asked;
     ConvertOptions& o = line.options;
+    o.plan.policy = ReadPolicy::everyReader;
+    ConvertFlags flags;
     const std::string refused = scan(
         arguments, "o:qh", kConvertOptions,
-        [&](int c, const std::string& value, bool hasValue) -> std::string {
-            switch (c) {
-            case kTitle:
-            case kCopyright:
-                // As the file holds it: a text longer would be cut. One the
-                // locale cannot read is refused later, by name.
-                if (utf8ValueBytes(value.c_str(), nativeTextCoding()) > ContentInfo::kMaxTextBytes)
-                    return std::string(c == kTitle ? "--title" : "--copyright") + " is longer than the " +
-                           std::to_string(ContentInfo::kMaxTextBytes) +
-                           " bytes a file holds (in UTF-8; a character above U+FFFF takes 6)";
-                if (c == kTitle)
-                    o.title = value;
-                else
-                    o.copyright = value;
-                return {};
-            case kRate:
-                if (value != "4000" && value != "8000")
-                    return "--rate must be 4000 or 8000";
-                o.rate = std::stoi(value);
-                return {};
-            case kStart:
-            case kLength:
-            case kFadeIn:
-            case kFadeOut: {
-                static const char* const names[] = {"--start", "--length", "--fade-in", "--fade-out"};
-                const std::optional<double> seconds = parseTime(value);
-                if (!seconds)
-                    return std::string(names[c - kStart]) + " needs a time: seconds (12.5) or m:ss (1:05.25)";
-                if (c == kStart)
-                    o.start = *seconds;
-                else if (c == kLength)
-                    o.length = *seconds;
-                else if (c == kFadeIn)
-                    o.fadeIn = *seconds;
-                else
-                    o.fadeOut = *seconds;
-                return {};
-            }
-            case kGain: {
-                const std::optional<double> db = number(value);
-                if (!db || std::fabs(*db) > 60)
-                    return "--gain needs decibels between -60 and 60";
-                o.gainDb = *db;
-                return {};
-            }
-            case kNormalize: {
-                o.loudness = kDefaultLoudness;
-                if (!hasValue)
-                    return {};
-                const std::optional<double> lufs = number(value);
-                if (!lufs || !(*lufs >= -40 && *lufs <= -5))
-                    return "--normalize needs a loudness between -40 and -5 LUFS";
-                o.loudness = *lufs;
-                return {};
-            }
-            case 'o':
-            case kOutputDir:
-                // An empty name (an unset shell variable, say) names nothing:
-                // it must not fall back to the default target.
-                if (value.empty())
-                    return std::string(c == 'o' ? "-o" : "--output-dir") + " needs a name, not an empty one";
-                (c == 'o' ? o.output : o.outputDirectory) = value;
-                return {};
-            case kStrict:
-                o.strict = true;
-                return {};
-            case kNoSave:
-                o.noSave = true;
-                return {};
-            case kNoTransfer:
-                o.noTransfer = true;
-                return {};
-            case 'q':
-                o.quiet = true;
-                return {};
-            default:
-                return general(c);
-            }
+        [&](int c, const std::string& value, bool hasValue) {
+            asked = askedFor(c).has_value() ? askedFor(c) : asked;
+            return takeConvertOption(o, c, value, hasValue, flags);
         },
         o.files);
     if (asked || !refused.empty())
         return ended(asked, refused);
-    if (o.files.empty())
-        return refuse("no FILE given");
-    const bool standardInput = std::find(o.files.begin(), o.files.end(), "-") != o.files.end();
-    if (standardInput && (o.output.empty() || o.strict))
-        return refuse(o.strict ? "--strict reads files only, not standard input" : "reading standard input (-) needs -o");
-    if (!o.output.empty() && o.files.size() != 1)
-        return refuse("-o names the output of one FILE; use --output-dir for several");
-    if (!o.output.empty() && !o.outputDirectory.empty())
-        return refuse("-o and --output-dir exclude each other");
-    const bool shaped = o.start != 0 || o.length || o.fadeIn != 0 || o.fadeOut != 0 || o.gainDb != 0 || o.loudness;
-    if (o.loudness && o.gainDb != 0)
-        return refuse("--normalize and --gain exclude each other");
-    if (o.length && *o.length <= 0)
-        return refuse("--length must be more than 0");
-    if (o.strict && (!o.output.empty() || !o.outputDirectory.empty() || shaped))
-        return refuse("--strict takes only the desktop program's settings");
+    o.plan.permissions = SettingsRules::permissions(!flags.noSave, !flags.noTransfer);
+    if (const std::string conflict = conflictOf(o); !conflict.empty())
+        return refuse(conflict);
     line.action = CommandLine::Action::convert;
     return line;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "job/ConversionPlan.h"
+
 namespace korvel {
 
 // What "korvel-cli convert" was asked to do.
@@ -13,22 +15,18 @@ namespace korvel {
 inline constexpr double kDefaultLoudness = -12.0;
 
 struct ConvertOptions {
-    std::optional<std::string> title;  // the base name when absent
-    std::string copyright;
-    std::optional<int> rate;           // 8000 from 8000 Hz up, else 4000, when absent
-    bool noSave = false;               // neither saving nor transfer allowed
-    bool noTransfer = false;
+    // Each file's conversion: the texts (no title: the file's default), the
+    // rate (none: the sound's default), the permissions, the part, its gain
+    // or loudness, and the readers (--strict: exactly what the desktop
+    // program reads, refuses and writes). Each file's target is set as it
+    // is converted.
+    ConversionPlan plan;
     std::string output;                // -o: the Tessal file of the one FILE
     std::string outputDirectory;       // --output-dir: where the Tessal files go
-    bool strict = false;               // exactly what the desktop program reads, refuses and writes
-    double start = 0;                  // --start, seconds
-    std::optional<double> length;      // --length, seconds
-    double fadeIn = 0;                 // --fade-in, seconds
-    double fadeOut = 0;                // --fade-out, seconds
-    double gainDb = 0;                 // --gain, decibels
-    std::optional<double> loudness;    // --normalize, LUFS
     bool quiet = false;                // -q: no success lines
     std::vector<std::string> files;
+
+    bool strict() const { return plan.policy == ReadPolicy::desktop; }
 };
 
 // What "korvel-cli info" and "korvel-cli decode" were asked to do.

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return 0;
     }
 
-    korvel::ExcerptSettings excerpt;
+    korvel::SoundPart excerpt;
     if ((choice & 8) != 0)
         excerpt = {.start = 0.05, .length = 0.5, .fadeIn = 0.02, .fadeOut = 0.1, .gainDb = 4.5};
     std::optional<double> loudness;

@@ -1,9 +1,8 @@
 #include "job/ConversionJob.h"
 
-#include <cstdio>
 #include <algorithm>
 #include <climits>
-#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <cwchar>
@@ -11,15 +10,16 @@
 #include <new>
 #include <optional>
 
-#include "job/ConversionHost.h"
+#include "job/SettingsRules.h"
+#include "job/SoundInput.h"
 #include "road/FileStream.h"
-#include "system/Messages.h"
-#include "system/PathParts.h"
-#include "system/Platform.h"
 #include "road/ResampleStage.h"
 #include "road/ResultCodes.h"
 #include "road/SoundRoad.h"
 #include "road/SourceStage.h"
+#include "system/Messages.h"
+#include "system/PathParts.h"
+#include "system/Platform.h"
 #include "system/WriteBatch.h"
 #include "tessal/ContentInfo.h"
 #include "tessal/TextCoding.h"
@@ -28,42 +28,69 @@ namespace korvel {
 
 namespace {
 
-ConversionOutcome refused(int message)
-{
-    return {ConversionOutcome::Kind::refused, message};
-}
-
 // Paths of this many characters or more are refused; 259 pass.
 constexpr std::size_t kPathLimit = 260;
 
-// The message for a refusal of load. A reader that fails while delivering
+SoundCheck refusedCheck(Refusal refusal)
+{
+    SoundCheck check;
+    check.refusal = refusal;
+    return check;
+}
+
+ConversionOutcome refused(Refusal refusal, const SoundCheck& sound = {})
+{
+    ConversionOutcome outcome;
+    outcome.kind = ConversionOutcome::Kind::refused;
+    outcome.refusal = refusal;
+    outcome.sound = sound;
+    return outcome;
+}
+
+ConversionOutcome stopped(const SoundCheck& sound)
+{
+    ConversionOutcome outcome;
+    outcome.sound = sound;
+    return outcome;
+}
+
+// The refusal of a reader's check. A reader that fails while delivering
 // samples (kFailed) has met data it cannot read: the format is not supported.
-int messageForLoad(int result)
+Refusal refusalOfCheck(int result)
 {
     switch (result) {
-    case kInputNotRecognised:
-        return kMsgFormatNotSupported;
     case kUnsupportedRate:
-        return kMsgRateNotSupported;
+        return Refusal::rateNotSupported;
     case kUnsupportedWidth:
-        return kMsgWidthNotSupported;
+        return Refusal::widthNotSupported;
     case kTooManyChannels:
-        return kMsgChannelsNotSupported;
+        return Refusal::channelsNotSupported;
     case kPlayTimeTooShort:
-        return kMsgPlayTimeTooShort;
+        return Refusal::playTimeTooShort;
     default:
-        return kMsgFormatNotSupported;
+        return Refusal::formatNotSupported;
     }
 }
 
-// Why a road could not be built or go on: a part too short to play (an
-// excerpt, or a sound that ended early) is refused as a short sound is;
-// anything else stops the conversion (the sound was already checked).
-ConversionOutcome roadRefused(int result)
+// The kind of sound a name gives under the policy, or the refusal of the
+// name: the desktop program takes .wav and .aif only.
+std::optional<SoundKind> kindOfName(const PathParts& parts, ReadPolicy policy)
 {
-    if (result == kPlayTimeTooShort)
-        return refused(kMsgPlayTimeTooShort);
-    return {ConversionOutcome::Kind::stopped};
+    const bool desktop = policy == ReadPolicy::desktop;
+    if (equalsIgnoringCase(parts.extension, ".wav"))
+        return SoundKind::wav;
+    if (equalsIgnoringCase(parts.extension, ".aif") || (!desktop && equalsIgnoringCase(parts.extension, ".aiff")))
+        return SoundKind::aiff;
+    if (desktop)
+        return std::nullopt;
+    return SoundKind::other;
+}
+
+std::unique_ptr<SourceStage> openSource(ReadPolicy policy, SoundKind kind, InputFile& file, InputStream& stream)
+{
+    if (policy == ReadPolicy::desktop)
+        return std::make_unique<SourceStage>(kind == SoundKind::aiff, stream);
+    return SourceStage::openAny(kind, file, stream);
 }
 
 // The title of a file's own tags as the default title: without control
@@ -95,9 +122,85 @@ void copyText(char* slot, const std::string& text, TextCoding coding)
     std::memcpy(slot, text.data(), length);
 }
 
+// The contents information of the plan's file.
+std::unique_ptr<ContentInfo> contentInfo(const ConversionPlan& plan, const SoundCheck& sound, TextCoding coding)
+{
+    auto info = std::make_unique<ContentInfo>();
+    info->codeType = ContentInfo::kCodeUtf8;
+    info->coding = coding;
+    info->permissions = plan.permissions;
+    copyText(info->slots[ContentInfo::kSlotTitle], plan.title.value_or(sound.defaultTitle), coding);
+    copyText(info->slots[ContentInfo::kSlotCopyright], plan.copyright, coding);
+    char date[9] = {};
+    if (!plan.date.empty())
+        std::snprintf(date, sizeof date, "%s", plan.date.c_str());
+    else if (ConversionJob::dateStamp(date, sizeof date) != 8)
+        std::memset(date, 0, sizeof date);
+    std::memcpy(info->slots[ContentInfo::kSlotDate], date, sizeof date);
+    return info;
+}
+
+// The Tessal file made on the road, and what the road found of the sound.
+struct Encoded {
+    ByteVector output;
+    // Negative: the road could not be built or go on (ResultCodes).
+    int result = kOk;
+    bool readFailed = false;
+    bool cut = false;
+    std::optional<double> endedEarly;
+    // The size the file is compared with: the sound file's, or of a
+    // compressed sound its decoded size, as far as it is known.
+    std::int64_t soundBytes = 0;
+};
+
+// The sound is decoded, mixed down and converted only as far as the file
+// can hold, while the file is made. Where it ends before the length its
+// header states, the file is that of its real length; fades placed for the
+// stated end are placed once more, on a second road told the real length.
+Encoded encode(InputFile& file, ReadPolicy policy, SoundKind kind, int outRate, const ConversionPlan& plan,
+               const ContentInfo& info)
+{
+    Encoded made;
+    made.soundBytes = file.size();
+    std::optional<std::int64_t> endedAt;
+    for (int pass = 0; pass < 2; ++pass) {
+        FileStream sound(file);
+        std::unique_ptr<SourceStage> source = openSource(policy, kind, file, sound);
+        const bool stated = source->lengthStated();
+        const std::int64_t statedFrames = source->frames();
+        const int rate = source->format().sampleRate;
+        const int channels = source->format().channels;
+        const bool library = source->decodedByLibrary();
+        if (endedAt)
+            source->knowLength(*endedAt);
+        SoundRoad road;
+        made.result = road.build(std::move(source), outRate, ResampleStage::kTaps, plan.part, plan.loudness);
+        if (made.result == kOk)
+            made.result = road.write(info, made.output);
+        made.readFailed = sound.readFailed();
+        if (made.readFailed || made.result < 0)
+            return made;
+        made.cut = road.cut();
+        if (pass == 0 && road.soundEnd()) {
+            endedAt = road.soundEnd();
+            if (stated && *endedAt < statedFrames)
+                made.endedEarly = static_cast<double>(*endedAt) / rate;
+        }
+        // A compressed sound is compared with its decoded size: 16-bit
+        // samples of every channel, as far as they are known.
+        if (library) {
+            const std::int64_t frames = std::min<std::int64_t>(endedAt.value_or(statedFrames), std::int64_t{1} << 40);
+            made.soundBytes = std::max(made.soundBytes, 2 * static_cast<std::int64_t>(channels) * frames);
+        }
+        if (!road.fadesMissedTheEnd())
+            break;
+    }
+    return made;
+}
+
 }  // namespace
 
-ConversionJob::ConversionJob(ConversionHost& host, Platform& platform) : host(host), platform(platform) {}
+ConversionJob::ConversionJob(Platform& platform) : platform(platform) {}
 
 int ConversionJob::dateStamp(char* buffer, int size)
 {
@@ -129,215 +232,142 @@ std::string ConversionJob::sizeText(std::size_t bytes)
     return text;
 }
 
-// One conversion. Each way out that the steps take is its outcome; a
-// refusal is reported by convertFile, a written file already here.
-class ConversionRun {
-public:
-    ConversionRun(ConversionHost& host, Platform& platform) : host(host), platform(platform) {}
-
-    ConversionOutcome run(const std::string& path, const ConversionRequest& request);
-
-    // The window is collapsed behind a dialog.
-    bool collapsed = false;
-
-private:
-    void collapse(std::optional<ScreenPoint> point)
-    {
-        host.collapseAt(point);
-        collapsed = true;
-    }
-    void restore(ScreenPoint point, bool redraw)
-    {
-        host.restoreAt(point, redraw);
-        collapsed = false;
-    }
-
-    ConversionHost& host;
-    Platform& platform;
-};
-
-ConversionOutcome ConversionRun::run(const std::string& path, const ConversionRequest& request)
-{
-    if (request.strict && path.size() >= kPathLimit)
-        return refused(kMsgPathTooLong);
-    const PathParts parts = splitPath(path);
-    SoundKind kind = SoundKind::other;
-    if (equalsIgnoringCase(parts.extension, ".wav"))
-        kind = SoundKind::wav;
-    else if (equalsIgnoringCase(parts.extension, ".aif") || (!request.strict && equalsIgnoringCase(parts.extension, ".aiff")))
-        kind = SoundKind::aiff;
-    else if (request.strict)
-        return refused(kMsgBadExtension);
-
-    std::unique_ptr<InputFile> opened;
-    InputFile* file = request.input;
-    if (file == nullptr) {
-        if (platform.openFile(path, opened) != Platform::kFileOk)
-            return refused(kMsgCannotOpen);
-        file = opened.get();
-    }
-    // A name without an extension (standard input): the file's first bytes
-    // tell a WAV or an AIFF file.
-    if (!request.strict && parts.extension.empty()) {
-        std::uint8_t head[4] = {};
-        if (file->readAt(0, head, 4) == 4)
-            kind = kindOfFirstBytes(head);
-    }
-    // The readers count in 32 bits: a larger file is refused unread, or
-    // left to libsndfile.
-    const std::int64_t inputBytes = file->size();
-    if (inputBytes > INT_MAX) {
-        if (request.strict)
-            return refused(kMsgFormatNotSupported);
-        kind = SoundKind::other;
-    }
-    const auto openSource = [&](InputStream& stream) {
-        if (request.strict)
-            return std::make_unique<SourceStage>(kind == SoundKind::aiff, stream);
-        return SourceStage::openAny(kind, *file, stream);
-    };
-
-    // The sound is only checked here; it is decoded once the settings are
-    // known, and only as far as the file can hold it, so a long recording
-    // is neither read nor held whole. A read error is no format fault.
-    // The check's stream and reader go before the sound is opened again,
-    // which then takes over their memory instead of fresh pages.
-    std::string title;
-    int sampleRate = 0;
-    {
-        FileStream header(*file);
-        const std::unique_ptr<SourceStage> checked = openSource(header);
-        if (header.readFailed())
-            return refused(kMsgCannotOpen);
-        if (checked->result() != kOk)
-            return refused(messageForLoad(checked->result()));
-        // A sound that libsndfile reads may name its own title.
-        title = titleOfTags(checked->title());
-        sampleRate = checked->format().sampleRate;
-    }
-
-    collapse(std::nullopt);
-    const ConversionSettings settings = host.askSettings(
-        !title.empty() ? title : !request.baseName.empty() ? request.baseName : parts.baseName, sampleRate);
-    restore(settings.lastRect.topLeft(), true);
-    if (!settings.accepted)
-        return {ConversionOutcome::Kind::cancelled};
-    host.waitCursor(WaitCursor::restore);
-
-    auto info = std::make_unique<ContentInfo>();
-    info->codeType = ContentInfo::kCodeUtf8;
-    // The writer reads the texts in the code page they were typed in.
-    platform.useUserLocale();
-    info->coding = nativeTextCoding();
-    info->permissions = settings.permissions;
-    copyText(info->slots[ContentInfo::kSlotTitle], settings.title, info->coding);
-    copyText(info->slots[ContentInfo::kSlotCopyright], settings.copyright, info->coding);
-    char date[9] = {};
-    if (ConversionJob::dateStamp(date, sizeof date) == 8)
-        std::memcpy(info->slots[ContentInfo::kSlotDate], date, sizeof date);
-
-    // The sound is decoded, mixed down and converted only as far as the
-    // file can hold, while the file is made. Where it ends
-    // before the length its header states, the file is that of its real
-    // length; fades placed for the stated end are placed once more, on a
-    // second road told the real length.
-    ByteVector output;
-    bool cut = false;
-    std::optional<std::int64_t> endedAt;
-    std::optional<double> endedEarly;
-    std::int64_t soundBytes = inputBytes;
-    for (int pass = 0; pass < 2; ++pass) {
-        FileStream sound(*file);
-        std::unique_ptr<SourceStage> source = openSource(sound);
-        const bool stated = source->lengthStated();
-        const std::int64_t statedFrames = source->frames();
-        const int rate = source->format().sampleRate;
-        const int channels = source->format().channels;
-        const bool library = source->decodedByLibrary();
-        if (endedAt)
-            source->knowLength(*endedAt);
-        SoundRoad road;
-        int result =
-            road.build(std::move(source), settings.outRate, ResampleStage::kTaps, request.excerpt, request.loudness);
-        if (result == kOk)
-            result = road.write(*info, output);
-        if (sound.readFailed())
-            return refused(kMsgCannotOpen);
-        if (result < 0)
-            return roadRefused(result);
-        cut = road.cut();
-        if (pass == 0 && road.soundEnd()) {
-            endedAt = road.soundEnd();
-            if (stated && *endedAt < statedFrames)
-                endedEarly = static_cast<double>(*endedAt) / rate;
-        }
-        // A compressed sound is compared with its decoded size: 16-bit
-        // samples of every channel, as far as they are known.
-        if (library) {
-            const std::int64_t frames = std::min<std::int64_t>(endedAt.value_or(statedFrames), std::int64_t{1} << 40);
-            soundBytes = std::max(soundBytes, 2 * static_cast<std::int64_t>(channels) * frames);
-        }
-        if (!road.fadesMissedTheEnd())
-            break;
-    }
-    // The file must come out no larger than the sound it was made from.
-    if (output.size() > static_cast<std::uint64_t>(soundBytes))
-        return {ConversionOutcome::Kind::stopped};
-    opened.reset();
-
-    const std::string target = request.target.empty() ? ConversionJob::outputPath(path) : request.target;
-    const double freeSpace = platform.queryFreeSpace(request.target.empty() ? parts : splitPath(target));
-    if (!(freeSpace > static_cast<double>(output.size())))
-        return refused(kMsgDiskSpace);
-    if (request.batch != nullptr) {
-        const int added = request.batch->add(target, output.data(), output.size());
-        if (added < 0)
-            return refused(kMsgCannotSave);
-        if (added == WriteBatch::kWaiting)
-            return {ConversionOutcome::Kind::written, 0, output.size(), cut, true, endedEarly};
-    } else if (platform.replaceFile(target, output.data(), output.size()) != Platform::kFileOk) {
-        return refused(kMsgCannotSave);
-    }
-
-    collapse(settings.lastRect.centre());
-    const std::string text = ConversionJob::successText(platform, output.size());
-    const ScreenPoint at = host.showMessage(MessageKind::success, text);
-    restore(at, true);
-    return {ConversionOutcome::Kind::written, 0, output.size(), cut, false, endedEarly};
-}
-
 std::string ConversionJob::successText(Platform& platform, std::size_t bytes)
 {
     return platform.messageText(kMsgFileSize) + ConversionJob::sizeText(bytes);
 }
 
-ConversionOutcome ConversionJob::convertFile(const std::string& path)
+SoundCheck ConversionJob::inspect(SoundInput& input, ReadPolicy policy)
 {
-    return convertFile(path, ConversionRequest{});
+    try {
+        SoundCheck made = check(input, policy);
+        input.remember(policy, made);
+        return made;
+    } catch (const std::bad_alloc&) {
+        input.close();
+        return refusedCheck(Refusal::formatNotSupported);
+    }
 }
 
-ConversionOutcome ConversionJob::convertFile(const std::string& path, const ConversionRequest& request)
+// The sound is only checked here; it is decoded once the plan is known,
+// and only as far as the file can hold it, so a long recording is neither
+// read nor held whole. A read error is no format fault.
+SoundCheck ConversionJob::check(SoundInput& input, ReadPolicy policy)
 {
-    host.waitCursor(WaitCursor::begin);
-    host.setAcceptDrops(false);
-    ConversionRun run(host, platform);
-    ConversionOutcome outcome;
+    const bool desktop = policy == ReadPolicy::desktop;
+    if (desktop && input.path().size() >= kPathLimit)
+        return refusedCheck(Refusal::pathTooLong);
+    const PathParts parts = splitPath(input.path());
+    const std::optional<SoundKind> named = kindOfName(parts, policy);
+    if (!named)
+        return refusedCheck(Refusal::badExtension);
+    SoundKind kind = *named;
+    if (input.file() == nullptr) {
+        std::unique_ptr<InputFile> opened;
+        if (platform.openFile(input.path(), opened) != Platform::kFileOk)
+            return refusedCheck(Refusal::cannotOpen);
+        input.keep(std::move(opened));
+    }
+    InputFile& file = *input.file();
+    // A name without an extension (standard input): the file's first bytes
+    // tell a WAV or an AIFF file.
+    if (!desktop && parts.extension.empty()) {
+        std::uint8_t head[4] = {};
+        if (file.readAt(0, head, 4) == 4)
+            kind = kindOfFirstBytes(head);
+    }
+    // The readers count in 32 bits: a larger file is refused unread, or
+    // left to libsndfile.
+    if (file.size() > INT_MAX) {
+        if (desktop)
+            return refusedCheck(Refusal::formatNotSupported);
+        kind = SoundKind::other;
+    }
+    FileStream header(file);
+    const std::unique_ptr<SourceStage> source = openSource(policy, kind, file, header);
+    if (header.readFailed())
+        return refusedCheck(Refusal::cannotOpen);
+    if (source->result() != kOk)
+        return refusedCheck(refusalOfCheck(source->result()));
+    SoundCheck made;
+    made.kind = kind;
+    made.channels = source->format().channels;
+    made.sampleRate = source->format().sampleRate;
+    if (source->lengthStated() && made.sampleRate > 0)
+        made.seconds = static_cast<double>(source->frames()) / made.sampleRate;
+    // A sound that libsndfile reads may name its own title.
+    made.defaultTitle = titleOfTags(source->title());
+    if (made.defaultTitle.empty())
+        made.defaultTitle = !input.baseName().empty() ? input.baseName() : parts.baseName;
+    SettingsRules::describe(made);
+    return made;
+}
+
+ConversionOutcome ConversionJob::convert(SoundInput& input, const ConversionPlan& plan)
+{
     try {
-        outcome = run.run(path, request);
+        return convertChecked(input, plan);
     } catch (const std::bad_alloc&) {
-        // A sound too large for the memory there is: everything the run held
-        // is already released.
-        outcome = {ConversionOutcome::Kind::refused, kMsgFormatNotSupported};
+        // A sound too large for the memory there is: everything the call
+        // held is already released.
+        input.close();
+        return refused(Refusal::formatNotSupported);
     }
-    if (outcome.kind == ConversionOutcome::Kind::refused) {
-        if (!run.collapsed)
-            host.collapseAt(std::nullopt);
-        const ScreenPoint at = host.showMessage(MessageKind::error, platform.messageText(outcome.message));
-        host.restoreAt(at, false);
-    }
-    host.setAcceptDrops(true);
-    host.waitCursor(WaitCursor::end);
+}
+
+ConversionOutcome ConversionJob::convertChecked(SoundInput& input, const ConversionPlan& plan)
+{
+    const SoundCheck* known = input.checked(plan.policy);
+    const SoundCheck sound = known != nullptr ? *known : check(input, plan.policy);
+    if (!sound.accepted())
+        return refused(sound.refusal, sound);
+    // The writer reads the texts in the coding they were typed in.
+    platform.useUserLocale();
+    const TextCoding coding = nativeTextCoding();
+    if (const Refusal broken = SettingsRules::checkPlan(plan, sound, coding); broken != Refusal::none)
+        return refused(broken, sound);
+    const std::unique_ptr<ContentInfo> info = contentInfo(plan, sound, coding);
+    const int rate = plan.rate.value_or(sound.defaultRate);
+    const Encoded made = encode(*input.file(), plan.policy, sound.kind, rate, plan, *info);
+    if (made.readFailed)
+        return refused(Refusal::cannotOpen, sound);
+    // A part too short to play (an excerpt, or a sound that ended early) is
+    // refused as a short sound is; anything else stops the conversion.
+    if (made.result == kPlayTimeTooShort)
+        return refused(Refusal::playTimeTooShort, sound);
+    if (made.result < 0)
+        return stopped(sound);
+    // The file must come out no larger than the sound it was made from.
+    if (made.output.size() > static_cast<std::uint64_t>(made.soundBytes))
+        return stopped(sound);
+    input.close();
+    ConversionOutcome outcome = place(input.path(), plan, made.output);
+    outcome.cut = made.cut;
+    outcome.endedEarly = made.endedEarly;
+    outcome.sound = sound;
     return outcome;
+}
+
+// Puts the file where the plan says, if the volume has room for it.
+ConversionOutcome ConversionJob::place(const std::string& path, const ConversionPlan& plan,
+                                       const std::vector<std::uint8_t>& output)
+{
+    const std::string target = plan.target.empty() ? outputPath(path) : plan.target;
+    const double freeSpace = platform.queryFreeSpace(splitPath(target));
+    if (!(freeSpace > static_cast<double>(output.size())))
+        return refused(Refusal::diskSpace);
+    ConversionOutcome written;
+    written.kind = ConversionOutcome::Kind::written;
+    written.bytes = output.size();
+    if (plan.batch != nullptr) {
+        const int added = plan.batch->add(target, output.data(), output.size());
+        if (added < 0)
+            return refused(Refusal::cannotSave);
+        written.waiting = added == WriteBatch::kWaiting;
+    } else if (platform.replaceFile(target, output.data(), output.size()) != Platform::kFileOk) {
+        return refused(Refusal::cannotSave);
+    }
+    return written;
 }
 
 }  // namespace korvel

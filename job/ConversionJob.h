@@ -4,80 +4,58 @@
 #include <optional>
 #include <string>
 
-#include "road/ExcerptStage.h"
+#include "job/ConversionPlan.h"
+#include "job/Refusal.h"
+#include "job/SoundCheck.h"
 
 namespace korvel {
 
-class ConversionHost;
-class InputFile;
 class Platform;
-class WriteBatch;
+class SoundInput;
 
 // How one conversion ended.
 struct ConversionOutcome {
     enum class Kind {
-        written,    // the file is written; bytes is its size
-        refused,    // message is the number of the message shown
-        cancelled,  // the settings were not accepted; nothing shown
-        stopped,    // a stage could not go on; nothing shown
+        written,  // the file is written; bytes is its size
+        refused,  // refusal says why; nothing is written
+        stopped,  // a stage could not go on; nothing is written
     };
     Kind kind = Kind::stopped;
-    int message = 0;
+    Refusal refusal = Refusal::none;
     std::size_t bytes = 0;
     // The sound was longer than a file holds, and only its start was kept.
     bool cut = false;
-
-    // Written, but waiting in the request's batch for its place: no message
-    // was shown; the batch's commit decides (ConversionJob::successText).
+    // Written, but waiting in the plan's batch for its place: the batch's
+    // commit decides.
     bool waiting = false;
     // The sound ended before the length its file states (a file cut short,
     // or one whose header is wrong): the seconds of sound it really held,
     // which is what was converted.
     std::optional<double> endedEarly = std::nullopt;
+    // What the check found of the sound.
+    SoundCheck sound;
+
+    // The number of the refusal's message in the message list, or 0.
+    int message() const { return messageNumber(refusal); }
 };
 
-// What korvel-cli asks of a conversion beyond what a drop on the desktop
-// program asks.
-struct ConversionRequest {
-    // Where the Tessal file goes; empty: beside the sound file.
-    std::string target;
-    // The desktop program's rules: its WAV and AIFF readers and their
-    // refusals, and its limit on the path's length. Without them, every
-    // kind of sound that libsndfile reads is taken as well (where the build
-    // has it), while a file that the desktop program converts still gives
-    // the same bytes.
-    bool strict = true;
-    // The part of the sound to convert, and its gain and fades.
-    ExcerptSettings excerpt;
-    // The loudness to bring the part to, in LUFS as a handset plays it (mono,
-    // at the file's rate); the gain that does it is added to the excerpt's,
-    // and kept so low that the true peak stays at -1 dBTP or below.
-    std::optional<double> loudness;
-    // The sound already opened (standard input): the path only names it,
-    // and baseName stands in for its base name as the default title.
-    InputFile* input = nullptr;
-    std::string baseName;
-    // Where the file is written: in place at once (none), or into this
-    // batch, to be put in place with the others (WriteBatch).
-    WriteBatch* batch = nullptr;
-};
-
-// Turns one dropped sound file into a Tessal file beside it, from the path
-// to the final message, reaching the user interface only through the host.
-// It is the only place where results of the stages become messages.
+// The core's two calls: what a sound is, and its conversion by a plan into
+// a Tessal file. Neither shows anything: each face says the outcome in its
+// own way. Running out of memory ends either as a refusal
+// (Refusal::formatNotSupported), with everything the call held released.
 class ConversionJob {
 public:
-    // Neither is owned; both outlive the job.
-    ConversionJob(ConversionHost& host, Platform& platform);
+    // Not owned; it outlives the job.
+    explicit ConversionJob(Platform& platform);
 
-    // Converts one file. The outcome reaches the user through the host: a
-    // message of the error kind for a refusal, of the success kind with the
-    // size for a written file, nothing when the settings were cancelled or a
-    // stage failed. Drop acceptance is always back on afterwards. The same
-    // outcome is returned, for callers that are not a window.
-    ConversionOutcome convertFile(const std::string& path);
-    // The same, as asked.
-    ConversionOutcome convertFile(const std::string& path, const ConversionRequest& request);
+    // Checks the sound as a conversion under the policy would, reading no
+    // more than its header, and leaves it open with its check.
+    SoundCheck inspect(SoundInput& input, ReadPolicy policy);
+    // Converts the sound by the plan: checks it (unless inspect did, under
+    // the same policy), refuses a plan that breaks a rule for it, decodes
+    // only as far as the file can hold, and writes the file whole or not
+    // at all.
+    ConversionOutcome convert(SoundInput& input, const ConversionPlan& plan);
 
     // Today's local date as eight digits "%Y%m%d" and a zero byte; returns
     // 8, or -1 when the buffer is missing, the size is negative, the time
@@ -95,7 +73,10 @@ public:
     static std::string successText(Platform& platform, std::size_t bytes);
 
 private:
-    ConversionHost& host;
+    SoundCheck check(SoundInput& input, ReadPolicy policy);
+    ConversionOutcome convertChecked(SoundInput& input, const ConversionPlan& plan);
+    ConversionOutcome place(const std::string& path, const ConversionPlan& plan, const std::vector<std::uint8_t>& output);
+
     Platform& platform;
 };
 

@@ -45,7 +45,7 @@ struct Plan {
     std::int64_t end = StandardInput::kMaxSpoolBytes;
 };
 
-Plan planFor(std::span<const std::uint8_t> head, const ExcerptSettings& part)
+Plan planFor(std::span<const std::uint8_t> head, const SoundPart& part)
 {
     Plan plan;
     ImageFile image(head);
@@ -72,7 +72,7 @@ Plan planFor(std::span<const std::uint8_t> head, const ExcerptSettings& part)
         reach = std::max(reach, SoundRoad::audibleFrames(rate, outRate, ResampleStage::kTaps));
     // Offsets as far as 62 bits hold them: far past any pipe's end.
     const std::int64_t most = (std::int64_t{1} << 62) / frame;
-    ExcerptSettings start;
+    SoundPart start;
     start.start = part.start;
     const std::int64_t first = std::min(ExcerptStage::framesNeeded(start, rate, 0), most);
     const std::int64_t needed = std::min(ExcerptStage::framesNeeded(part, rate, reach), most);
@@ -83,7 +83,7 @@ Plan planFor(std::span<const std::uint8_t> head, const ExcerptSettings& part)
 
 }  // namespace
 
-StandardInput::Result StandardInput::open(Platform& platform, const ExcerptSettings& part,
+StandardInput::Result StandardInput::open(Platform& platform, const SoundPart& part,
                                           std::unique_ptr<InputFile>& file)
 {
     file.reset();

@@ -40,7 +40,7 @@ public:
     static constexpr double kSpoolMargin = 64.0 * 1024 * 1024;
 
     // Opens standard input for a conversion of the part asked for.
-    static Result open(Platform& platform, const ExcerptSettings& part, std::unique_ptr<InputFile>& file);
+    static Result open(Platform& platform, const SoundPart& part, std::unique_ptr<InputFile>& file);
 };
 
 }  // namespace korvel

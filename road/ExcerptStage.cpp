@@ -30,7 +30,7 @@ constexpr int kScratchFrames = 4096;
 
 }  // namespace
 
-ExcerptStage::Span ExcerptStage::spanOf(const ExcerptSettings& settings, int rate, std::int64_t totalFrames,
+ExcerptStage::Span ExcerptStage::spanOf(const SoundPart& settings, int rate, std::int64_t totalFrames,
                                         std::int64_t reach)
 {
     Span span;
@@ -49,13 +49,13 @@ ExcerptStage::Span ExcerptStage::spanOf(const ExcerptSettings& settings, int rat
     return span;
 }
 
-std::int64_t ExcerptStage::framesNeeded(const ExcerptSettings& settings, int rate, std::int64_t reach)
+std::int64_t ExcerptStage::framesNeeded(const SoundPart& settings, int rate, std::int64_t reach)
 {
     const Span span = spanOf(settings, rate, kEndless, reach);
     return span.first + span.count;
 }
 
-ExcerptStage::ExcerptStage(SampleSource* source, std::int64_t totalFrames, const ExcerptSettings& settings,
+ExcerptStage::ExcerptStage(SampleSource* source, std::int64_t totalFrames, const SoundPart& settings,
                            std::int64_t reach)
     : source(source)
 {

@@ -8,9 +8,9 @@
 
 namespace korvel {
 
-// The part of a sound that korvel-cli is asked for, and how it is shaped:
+// The part of a sound to convert, and how it is shaped:
 // times in seconds, the gain in decibels.
-struct ExcerptSettings {
+struct SoundPart {
     double start = 0;
     std::optional<double> length;  // to the end when absent
     double fadeIn = 0;
@@ -38,7 +38,7 @@ public:
     // frameCount). reach: the most frames after the start that can be
     // heard downstream; an excerpt that runs on beyond them (and beyond its
     // fade-out after them) announces no more than it takes to be heard.
-    ExcerptStage(SampleSource* source, std::int64_t totalFrames, const ExcerptSettings& settings,
+    ExcerptStage(SampleSource* source, std::int64_t totalFrames, const SoundPart& settings,
                  std::int64_t reach = INT64_MAX);
     ~ExcerptStage() override;
 
@@ -61,7 +61,7 @@ public:
 
     // The frames of a source, from its start, that such an excerpt of a
     // long enough sound reads at most.
-    static std::int64_t framesNeeded(const ExcerptSettings& settings, int rate, std::int64_t reach);
+    static std::int64_t framesNeeded(const SoundPart& settings, int rate, std::int64_t reach);
 
     // Seeks to the first frame. Where the source cannot go there, its sound
     // ends before it: the excerpt is empty. Returns 0.
@@ -95,7 +95,7 @@ private:
         std::int64_t fadeIn = 0;
         std::int64_t fadeOut = 0;
     };
-    static Span spanOf(const ExcerptSettings& settings, int rate, std::int64_t totalFrames, std::int64_t reach);
+    static Span spanOf(const SoundPart& settings, int rate, std::int64_t totalFrames, std::int64_t reach);
     double factorAt(std::int64_t frame) const;
 
     SampleSource* source;

@@ -40,7 +40,7 @@ int SoundRoad::build(bool isAiff, InputStream& file, int outRate, int taps)
     return build(std::make_unique<SourceStage>(isAiff, file), outRate, taps);
 }
 
-int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const ExcerptSettings& part,
+int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const SoundPart& part,
                      std::optional<double> loudness)
 {
     if (source || !opened)

@@ -57,7 +57,7 @@ public:
     // the mix. An excerpt too short to play is refused as kPlayTimeTooShort.
     // With a loudness (LUFS), what the file keeps is brought to it before it
     // is encoded (LoudnessStage).
-    int build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const ExcerptSettings& excerpt = {},
+    int build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const SoundPart& excerpt = {},
               std::optional<double> loudness = std::nullopt);
 
     // What reaches the encoder: mono, at outRate, the frames the file keeps.

@@ -23,7 +23,7 @@ constexpr int kSystemMenuItemsBeforeClose = 6;
 
 MainWindow::MainWindow()
     : SkinnedDialog(IDD_MAIN), icon(LoadIconA(skinInstance(), MAKEINTRESOURCEA(IDI_KORVEL))),
-      job(*this, nativePlatform())
+      flow(*this, nativePlatform())
 {
 }
 
@@ -125,7 +125,7 @@ void MainWindow::onDropFiles(HDROP drop)
     DragQueryFileW(drop, 0, path.data(), length + 1);
     path.resize(length);
     DragFinish(drop);
-    job.convertFile(narrow(path));
+    flow.drop(narrow(path));
 }
 
 void MainWindow::onAbout()
@@ -160,9 +160,9 @@ void MainWindow::restoreAt(ScreenPoint point, bool redraw)
         RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-ConversionSettings MainWindow::askSettings(const std::string& baseName, int inputRate)
+DialogAnswer MainWindow::askSettings(const SoundCheck& sound)
 {
-    SettingsDialog settings(baseName, inputRate);
+    SettingsDialog settings(sound);
     settings.run(dialog);
     return settings.settings();
 }

@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "job/ConversionHost.h"
-#include "job/ConversionJob.h"
+#include "ui/DesktopWindow.h"
+#include "ui/DropFlow.h"
 #include "ui/ImageControl.h"
 #include "ui/SkinButton.h"
 #include "ui/SkinnedDialog.h"
@@ -12,9 +12,9 @@
 namespace korvel {
 
 // The program's window: a skinned 210 x 100 window that takes a dropped WAV
-// or AIFF file and hands it to the conversion job, for which it is the host.
+// or AIFF file and hands it to the drop sequence (DropFlow), whose window it is.
 // It has an About and a Power button and is dragged by its top strip.
-class MainWindow : public SkinnedDialog, public ConversionHost {
+class MainWindow : public SkinnedDialog, public DesktopWindow {
 public:
     MainWindow();
     ~MainWindow() override;
@@ -26,7 +26,7 @@ public:
     void setAcceptDrops(bool on) override;
     void collapseAt(std::optional<ScreenPoint> point) override;
     void restoreAt(ScreenPoint point, bool redraw) override;
-    ConversionSettings askSettings(const std::string& baseName, int inputRate) override;
+    DialogAnswer askSettings(const SoundCheck& sound) override;
     ScreenPoint showMessage(MessageKind kind, const std::string& text) override;
     void waitCursor(WaitCursor state) override;
 
@@ -43,7 +43,7 @@ private:
     void close();
 
     HICON icon;
-    ConversionJob job;
+    DropFlow flow;
     ImageControl picture;
     SkinButton about, power;
     RECT remembered{};

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "job/ConversionHost.h"
+#include "ui/DesktopWindow.h"
 #include "ui/ImageControl.h"
 #include "ui/SkinButton.h"
 #include "ui/SkinnedDialog.h"

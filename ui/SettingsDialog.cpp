@@ -2,26 +2,24 @@
 
 #include <vector>
 
+#include "job/SoundCheck.h"
 #include "system/WideText.h"
 #include "resources/resource.h"
 
 namespace korvel {
 
-namespace {
-
-// The edit boxes take at most this many characters.
-constexpr int kTextLimit = 256;
-
-}  // namespace
-
-SettingsDialog::SettingsDialog(std::string title, int inputRate)
-    : SkinnedDialog(IDD_SETTINGS), title(std::move(title)), inputRate(inputRate), toggles(inputRate)
+SettingsDialog::SettingsDialog(const SoundCheck& sound)
+    : SkinnedDialog(IDD_SETTINGS),
+      title(sound.defaultTitle),
+      inputRate(sound.sampleRate),
+      textLimit(sound.textLimit),
+      toggles(sound.sampleRate)
 {
 }
 
-ConversionSettings SettingsDialog::settings() const
+DialogAnswer SettingsDialog::settings() const
 {
-    ConversionSettings s;
+    DialogAnswer s;
     s.accepted = accepted;
     s.title = title;
     s.copyright = copyright;
@@ -36,8 +34,8 @@ BOOL SettingsDialog::onInit()
 {
     SetDlgItemTextW(dialog, IDC_TITLE, widen(title).c_str());
     SetDlgItemTextW(dialog, IDC_COPYRIGHT, widen(copyright).c_str());
-    SendDlgItemMessageA(dialog, IDC_TITLE, EM_LIMITTEXT, kTextLimit, 0);
-    SendDlgItemMessageA(dialog, IDC_COPYRIGHT, EM_LIMITTEXT, kTextLimit, 0);
+    SendDlgItemMessageA(dialog, IDC_TITLE, EM_LIMITTEXT, textLimit, 0);
+    SendDlgItemMessageA(dialog, IDC_COPYRIGHT, EM_LIMITTEXT, textLimit, 0);
     MoveWindow(GetDlgItem(dialog, IDC_TITLE), 77, 23, 115, 14, TRUE);
     MoveWindow(GetDlgItem(dialog, IDC_COPYRIGHT), 77, 43, 115, 14, TRUE);
     texts.fitEditBoxes(dialog, {IDC_TITLE, IDC_COPYRIGHT});

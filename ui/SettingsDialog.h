@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "job/ConversionHost.h"
+#include "ui/DesktopWindow.h"
 #include "ui/SettingsToggles.h"
 #include "ui/SkinButton.h"
 #include "ui/SkinnedDialog.h"
@@ -11,16 +11,18 @@
 
 namespace korvel {
 
+struct SoundCheck;
+
 // Asks for the title, the copyright text, the rate of the file and whether a
-// handset may save and pass it on. The main window sets the title (the base
-// name of the dropped file) and the input rate before running it; the
-// settings are read from it afterwards (see settings()).
+// handset may save and pass it on. It starts from the checked sound's
+// default title, rate and text limit; the answer is read from it afterwards
+// (see settings()).
 class SettingsDialog : public SkinnedDialog {
 public:
-    SettingsDialog(std::string title, int inputRate);
+    explicit SettingsDialog(const SoundCheck& sound);
 
     // What OK or CANCEL left: accepted only after OK.
-    ConversionSettings settings() const;
+    DialogAnswer settings() const;
 
 protected:
     BOOL onInit() override;
@@ -34,6 +36,7 @@ private:
     std::string title;
     std::string copyright;
     int inputRate;
+    int textLimit;
     SettingsToggles toggles;
     bool accepted = false;
     ToggleButton save, transfer, rate8k, rate4k;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tessal/ContentInfo.h"
+
 namespace korvel {
 namespace {
 
@@ -12,11 +14,12 @@ TEST(CommandLine, ConvertWithEveryOption)
     const CommandLine line = parseCommandLine({"convert", "--title", "T", "--copyright=C", "--rate", "4000",
                                                "--no-save", "--no-transfer", "a.wav", "--", "--b.aif"});
     ASSERT_EQ(line.action, Action::convert);
-    EXPECT_EQ(line.options.title, "T");
-    EXPECT_EQ(line.options.copyright, "C");
-    EXPECT_EQ(line.options.rate, 4000);
-    EXPECT_TRUE(line.options.noSave);
-    EXPECT_TRUE(line.options.noTransfer);
+    EXPECT_EQ(line.options.plan.title, "T");
+    EXPECT_EQ(line.options.plan.copyright, "C");
+    EXPECT_EQ(line.options.plan.rate, 4000);
+    EXPECT_EQ(line.options.plan.permissions, ContentInfo::kNoSave | ContentInfo::kNoTransfer);
+    EXPECT_EQ(line.options.plan.policy, ReadPolicy::everyReader);
+    EXPECT_EQ(parseCommandLine({"convert", "--no-transfer", "a.wav"}).options.plan.permissions, ContentInfo::kNoTransfer);
     EXPECT_EQ(line.options.files, (std::vector<std::string>{"a.wav", "--b.aif"}));
 }
 
@@ -24,13 +27,13 @@ TEST(CommandLine, DefaultsLeaveTheChoicesToTheJob)
 {
     const CommandLine line = parseCommandLine({"convert", "x.wav", "y.aif"});
     ASSERT_EQ(line.action, Action::convert);
-    EXPECT_FALSE(line.options.title.has_value());
-    EXPECT_EQ(line.options.copyright, "");
-    EXPECT_FALSE(line.options.rate.has_value());
-    EXPECT_FALSE(line.options.noSave);
+    EXPECT_FALSE(line.options.plan.title.has_value());
+    EXPECT_EQ(line.options.plan.copyright, "");
+    EXPECT_FALSE(line.options.plan.rate.has_value());
+    EXPECT_EQ(line.options.plan.permissions, 0);
     EXPECT_EQ(line.options.files.size(), 2u);
     // An empty title is a title: it leaves the tag out of the file.
-    EXPECT_EQ(parseCommandLine({"convert", "--title", "", "x.wav"}).options.title, "");
+    EXPECT_EQ(parseCommandLine({"convert", "--title", "", "x.wav"}).options.plan.title, "");
 }
 
 TEST(CommandLine, HelpVersionAndUsageErrors)
@@ -65,14 +68,14 @@ TEST(CommandLine, OptionsAsGetoptReadsThem)
     ASSERT_EQ(line.action, Action::convert) << line.error;
     EXPECT_EQ(line.options.outputDirectory, "out");
     EXPECT_TRUE(line.options.quiet);
-    EXPECT_EQ(line.options.loudness, kDefaultLoudness);
+    EXPECT_EQ(line.options.plan.loudness, kDefaultLoudness);
     EXPECT_EQ(line.options.files, (std::vector<std::string>{"a.wav", "-b.wav"}));
 
     line = parseCommandLine({"convert", "-qo", "x.mmf", "--norm=-14", "--tit", "-h", "a.wav"});
     ASSERT_EQ(line.action, Action::convert) << line.error;
     EXPECT_EQ(line.options.output, "x.mmf");
-    EXPECT_EQ(line.options.loudness, -14.0);
-    EXPECT_EQ(line.options.title, "-h");
+    EXPECT_EQ(line.options.plan.loudness, -14.0);
+    EXPECT_EQ(line.options.plan.title, "-h");
 
     EXPECT_EQ(parseCommandLine({"convert", "a.wav", "-h"}).action, Action::help);
     EXPECT_EQ(parseCommandLine({"convert", "--", "-h"}).options.files, (std::vector<std::string>{"-h"}));

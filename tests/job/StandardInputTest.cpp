@@ -102,7 +102,7 @@ TEST(StandardInput, KeepsWhatTheConversionNeedsAndRefusesWhatNoReaderKnows)
         const char* what;
         std::vector<std::uint8_t> bytes;
         bool endless;
-        ExcerptSettings part;
+        SoundPart part;
         double free;
         Result result;
         std::uint64_t mostRead;  // of the pipe

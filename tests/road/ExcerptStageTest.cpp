@@ -12,7 +12,7 @@
 namespace korvel {
 namespace {
 
-std::vector<std::int16_t> excerptOf(std::vector<std::int16_t> samples, int channels, const ExcerptSettings& settings)
+std::vector<std::int16_t> excerptOf(std::vector<std::int16_t> samples, int channels, const SoundPart& settings)
 {
     const std::int64_t frames = static_cast<std::int64_t>(samples.size()) / channels;
     test::VectorSource source(std::move(samples), channels, 1000);
@@ -34,7 +34,7 @@ TEST(ExcerptStage, StartAndLengthChooseTheFrames)
     for (int i = 0; i < 2000; ++i)
         ramp[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(i);
     struct Row {
-        ExcerptSettings settings;
+        SoundPart settings;
         std::size_t count;
         std::int16_t firstValue;
     };
@@ -80,7 +80,7 @@ TEST(ExcerptStage, FadesStartAndEndInSilenceAndMoveMonotonically)
     EXPECT_EQ(out[2 * 999], 0);
 
     // A fade longer than the excerpt covers all of it.
-    for (const ExcerptSettings& settings : {ExcerptSettings{.fadeOut = 9223372036854775807.0}, ExcerptSettings{.fadeOut = 1e300}}) {
+    for (const SoundPart& settings : {SoundPart{.fadeOut = 9223372036854775807.0}, SoundPart{.fadeOut = 1e300}}) {
         const std::vector<std::int16_t> faded = excerptOf(loud, 2, settings);
         EXPECT_EQ(faded[0], 19980);
         EXPECT_EQ(faded[2 * 500], 9980);

@@ -6,6 +6,8 @@
 
 namespace korvel {
 
+struct SoundCheck;
+
 // Screen positions in pixels, in screen coordinates.
 struct ScreenPoint {
     int x = 0;
@@ -30,10 +32,10 @@ enum class MessageKind { error = 0, success = 1 };
 enum class WaitCursor { begin, restore, end };
 
 // What the settings dialog hands back.
-struct ConversionSettings {
+struct DialogAnswer {
     // True only when the dialog was closed with OK.
     bool accepted = false;
-    // Texts in the user's multibyte code page, at most 256 bytes each.
+    // Texts in the program's coding, as typed.
     std::string title;
     std::string copyright;
     // 4000 or 8000: the rate of the written file.
@@ -44,11 +46,11 @@ struct ConversionSettings {
     ScreenRect lastRect;
 };
 
-// Everything the conversion job needs of the user interface. The main
-// window implements it; so do the command-line front end and the tests.
-class ConversionHost {
+// What the drop sequence (DropFlow) does with the program's window: the
+// main window implements it, and the tests record it.
+class DesktopWindow {
 public:
-    virtual ~ConversionHost();
+    virtual ~DesktopWindow();
 
     virtual void setAcceptDrops(bool on) = 0;
     // Records the window's rectangle, then shrinks the window to nothing
@@ -58,8 +60,8 @@ public:
     // Brings the window back at the point with the recorded size; with
     // redraw it is repainted whole at once.
     virtual void restoreAt(ScreenPoint point, bool redraw) = 0;
-    // Runs the settings dialog for a sound of the given rate.
-    virtual ConversionSettings askSettings(const std::string& baseName, int inputRate) = 0;
+    // Runs the settings dialog for the checked sound.
+    virtual DialogAnswer askSettings(const SoundCheck& sound) = 0;
     // Runs the message box; returns the top-left of its last rectangle.
     virtual ScreenPoint showMessage(MessageKind kind, const std::string& text) = 0;
     virtual void waitCursor(WaitCursor state) = 0;

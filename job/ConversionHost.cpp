@@ -1,7 +1,0 @@
-#include "job/ConversionHost.h"
-
-namespace korvel {
-
-ConversionHost::~ConversionHost() = default;
-
-}  // namespace korvel
