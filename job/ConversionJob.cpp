@@ -38,15 +38,6 @@ SoundCheck refusedCheck(Refusal refusal)
     return check;
 }
 
-ConversionOutcome refused(Refusal refusal, const SoundCheck& sound = {})
-{
-    ConversionOutcome outcome;
-    outcome.kind = ConversionOutcome::Kind::refused;
-    outcome.refusal = refusal;
-    outcome.sound = sound;
-    return outcome;
-}
-
 ConversionOutcome stopped(const SoundCheck& sound)
 {
     ConversionOutcome outcome;
@@ -200,6 +191,15 @@ Encoded encode(InputFile& file, ReadPolicy policy, SoundKind kind, int outRate, 
 
 }  // namespace
 
+ConversionOutcome ConversionOutcome::refusedBy(Refusal why, const SoundCheck& sound)
+{
+    ConversionOutcome outcome;
+    outcome.kind = Kind::refused;
+    outcome.refusal = why;
+    outcome.sound = sound;
+    return outcome;
+}
+
 ConversionJob::ConversionJob(Platform& platform) : platform(platform) {}
 
 int ConversionJob::dateStamp(char* buffer, int size)
@@ -311,7 +311,7 @@ ConversionOutcome ConversionJob::convert(SoundInput& input, const ConversionPlan
         // A sound too large for the memory there is: everything the call
         // held is already released.
         input.close();
-        return refused(Refusal::formatNotSupported);
+        return ConversionOutcome::refusedBy(Refusal::formatNotSupported);
     }
 }
 
@@ -320,21 +320,21 @@ ConversionOutcome ConversionJob::convertChecked(SoundInput& input, const Convers
     const SoundCheck* known = input.checked(plan.policy);
     const SoundCheck sound = known != nullptr ? *known : check(input, plan.policy);
     if (!sound.accepted())
-        return refused(sound.refusal, sound);
+        return ConversionOutcome::refusedBy(sound.refusal, sound);
     // The writer reads the texts in the coding they were typed in.
     platform.useUserLocale();
     const TextCoding coding = nativeTextCoding();
     if (const Refusal broken = SettingsRules::checkPlan(plan, sound, coding); broken != Refusal::none)
-        return refused(broken, sound);
+        return ConversionOutcome::refusedBy(broken, sound);
     const std::unique_ptr<ContentInfo> info = contentInfo(plan, sound, coding);
     const int rate = plan.rate.value_or(sound.defaultRate);
     const Encoded made = encode(*input.file(), plan.policy, sound.kind, rate, plan, *info);
     if (made.readFailed)
-        return refused(Refusal::cannotOpen, sound);
+        return ConversionOutcome::refusedBy(Refusal::cannotOpen, sound);
     // A part too short to play (an excerpt, or a sound that ended early) is
     // refused as a short sound is; anything else stops the conversion.
     if (made.result == kPlayTimeTooShort)
-        return refused(Refusal::playTimeTooShort, sound);
+        return ConversionOutcome::refusedBy(Refusal::playTimeTooShort, sound);
     if (made.result < 0)
         return stopped(sound);
     // The file must come out no larger than the sound it was made from.
@@ -355,17 +355,17 @@ ConversionOutcome ConversionJob::place(const std::string& path, const Conversion
     const std::string target = plan.target.empty() ? outputPath(path) : plan.target;
     const double freeSpace = platform.queryFreeSpace(splitPath(target));
     if (!(freeSpace > static_cast<double>(output.size())))
-        return refused(Refusal::diskSpace);
+        return ConversionOutcome::refusedBy(Refusal::diskSpace);
     ConversionOutcome written;
     written.kind = ConversionOutcome::Kind::written;
     written.bytes = output.size();
     if (plan.batch != nullptr) {
         const int added = plan.batch->add(target, output.data(), output.size());
         if (added < 0)
-            return refused(Refusal::cannotSave);
+            return ConversionOutcome::refusedBy(Refusal::cannotSave);
         written.waiting = added == WriteBatch::kWaiting;
     } else if (platform.replaceFile(target, output.data(), output.size()) != Platform::kFileOk) {
-        return refused(Refusal::cannotSave);
+        return ConversionOutcome::refusedBy(Refusal::cannotSave);
     }
     return written;
 }

@@ -37,6 +37,9 @@ struct ConversionOutcome {
 
     // The number of the refusal's message in the message list, or 0.
     int message() const { return messageNumber(refusal); }
+
+    // A refusal, with what the check found of the sound.
+    static ConversionOutcome refusedBy(Refusal why, const SoundCheck& sound = {});
 };
 
 // The core's two calls: what a sound is, and its conversion by a plan into

@@ -22,7 +22,7 @@ std::optional<ConversionOutcome> DropFlow::drop(const std::string& path)
         SoundInput input(path);
         outcome = run(input);
     } catch (const std::bad_alloc&) {
-        outcome = ConversionOutcome{ConversionOutcome::Kind::refused, Refusal::formatNotSupported};
+        outcome = ConversionOutcome::refusedBy(Refusal::formatNotSupported);
     }
     // A plan's fault has no message: the dialog cannot make one.
     if (outcome && outcome->kind == ConversionOutcome::Kind::refused && outcome->message() != 0) {
@@ -39,7 +39,7 @@ std::optional<ConversionOutcome> DropFlow::run(SoundInput& input)
 {
     const SoundCheck sound = job.inspect(input, ReadPolicy::desktop);
     if (!sound.accepted())
-        return ConversionOutcome{ConversionOutcome::Kind::refused, sound.refusal};
+        return ConversionOutcome::refusedBy(sound.refusal, sound);
 
     window.collapseAt(std::nullopt);
     const DialogAnswer answer = window.askSettings(sound);

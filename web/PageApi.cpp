@@ -1,6 +1,6 @@
 // The functions the page's worker calls (embind): the check of a chosen
-// sound, with the outline of its waveform, and its conversion, with the
-// sound a handset will play. Both run the conversion job of every face.
+// sound, with the outline of its waveform, and its conversion by the page's
+// plan, with the sound a handset will play. Both are the core's two calls.
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
@@ -11,23 +11,19 @@
 #include <new>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "road/DecodeRoad.h"
 #include "formats/ImageFile.h"
 #include "job/ConversionJob.h"
+#include "job/SettingsRules.h"
+#include "job/SoundInput.h"
+#include "road/DecodeRoad.h"
 #include "road/FileStream.h"
 #include "road/MonoMixSource.h"
-#include "system/PathParts.h"
 #include "road/ResultCodes.h"
-#include "job/SettingsRules.h"
 #include "road/SourceStage.h"
-#include "tessal/ContentInfo.h"
-#include "tessal/TagValue.h"
-#include "tessal/TessalReader.h"
-#include "web/PageHost.h"
 #include "system/PagePlatform.h"
+#include "tessal/TessalReader.h"
 
 namespace korvel {
 namespace {
@@ -41,6 +37,14 @@ val bytesValue(const std::vector<std::uint8_t>& bytes)
     return out;
 }
 
+val intsValue(const std::vector<int>& values)
+{
+    val out = val::array();
+    for (const int v : values)
+        out.call<void>("push", v);
+    return out;
+}
+
 val failure(const std::string& message)
 {
     val result = val::object();
@@ -49,21 +53,17 @@ val failure(const std::string& message)
     return result;
 }
 
-// The sound's length in seconds and the loudest value of each of `count`
-// equal parts of it, mixed to mono as the conversion mixes it, from 0 to 1:
-// {seconds, peaks}.
-val outline(const std::vector<std::uint8_t>& image, bool isAiff, int count)
+// The loudest value of each of `count` equal parts of the sound, mixed to
+// mono as the conversion mixes it, from 0 to 1.
+val outline(const std::vector<std::uint8_t>& image, const SoundCheck& sound, int count)
 {
     ImageFile file(image);
     FileStream stream(file);
-    SourceStage source(isAiff, stream);
+    SourceStage source(sound.kind == SoundKind::aiff, stream);
     const std::int64_t frames = source.frames();
-    val result = val::object();
-    result.set("seconds", source.format().sampleRate > 0 ? static_cast<double>(frames) / source.format().sampleRate : 0.0);
-    val peaks = val::global("Float32Array").new_(count);
-    result.set("peaks", peaks);
+    val peaks = val::global("Float32Array").new_(std::max(count, 0));
     if (source.result() != kOk || frames <= 0 || count <= 0)
-        return result;
+        return peaks;
     MonoMixSource mono(&source.reader());
     std::vector<float> loudest(static_cast<std::size_t>(count), 0.0f);
     std::vector<std::int16_t> block(1 << 16);
@@ -78,7 +78,7 @@ val outline(const std::vector<std::uint8_t>& image, bool isAiff, int count)
         }
     }
     peaks.call<void>("set", val(emscripten::typed_memory_view(loudest.size(), loudest.data())));
-    return result;
+    return peaks;
 }
 
 // The sound of a Tessal file as a 16-bit WAV file.
@@ -96,64 +96,83 @@ std::vector<std::uint8_t> previewOf(const std::vector<std::uint8_t>& mmf)
 }
 
 // Checks the sound as a drop on the desktop program does: {ok: false,
-// message} for a refusal, else {ok: true, baseName, rate, seconds, peaks}.
-val probe(const val& data, const std::string& name, bool japanese, int peakCount)
+// message} for a refusal, else {ok: true, title, rate, seconds, rates,
+// defaultRate, longestPart, textLimit, peaks}.
+val inspect(const val& data, const std::string& name, bool japanese, int peakCount)
 {
     try {
         const std::vector<std::uint8_t> image = emscripten::convertJSArrayToNumberVector<std::uint8_t>(data);
         PagePlatform platform(name, image, japanese);
-        PageHost host(std::nullopt);
-        ConversionJob job(host, platform);
-        const ConversionOutcome outcome = job.convertFile(name);
-        if (outcome.kind != ConversionOutcome::Kind::cancelled)
-            return failure(host.message());
-        val result = outline(image, equalsIgnoringCase(splitPath(name).extension, ".aif"), peakCount);
+        SoundInput input(name);
+        const SoundCheck sound = ConversionJob(platform).inspect(input, ReadPolicy::desktop);
+        if (!sound.accepted())
+            return failure(platform.messageText(messageNumber(sound.refusal)));
+        val result = val::object();
         result.set("ok", true);
-        result.set("baseName", host.baseName());
-        result.set("rate", host.inputRate());
+        result.set("title", sound.defaultTitle);
+        result.set("rate", sound.sampleRate);
+        result.set("seconds", sound.seconds.value_or(0.0));
+        result.set("rates", intsValue(sound.rates));
+        result.set("defaultRate", sound.defaultRate);
+        result.set("longestPart", sound.longestPart);
+        result.set("textLimit", sound.textLimit);
+        result.set("peaks", outline(image, sound, peakCount));
         return result;
     } catch (const std::bad_alloc&) {
         return failure("not enough memory");
     }
 }
 
-// Converts the sound with the page's settings and the part chosen (start
-// and length in seconds; a length of 0 keeps everything from the start):
-// {ok, message, mmf, preview, cut}; for a text longer than a file holds
-// {ok: false, tooLong: "title" | "copyright", limit} before anything else.
-val convert(const val& data, const std::string& name, bool japanese, const std::string& title,
-            const std::string& copyright, int rate, bool save, bool transfer, double start, double length)
+// The page's plan: {title, copyright, rate, save, transfer, start, length}
+// (times in seconds; a length of 0 keeps everything from the start).
+ConversionPlan planOf(const val& fields)
+{
+    ConversionPlan plan;
+    plan.title = fields["title"].as<std::string>();
+    plan.copyright = fields["copyright"].as<std::string>();
+    plan.rate = fields["rate"].as<int>();
+    plan.permissions = SettingsRules::permissions(fields["save"].as<bool>(), fields["transfer"].as<bool>());
+    plan.part.start = fields["start"].as<double>();
+    if (const double length = fields["length"].as<double>(); length > 0)
+        plan.part.length = length;
+    return plan;
+}
+
+// What the page says of a plan the core refused: the field and its limit
+// for a text too long, the rates for a rate the sound cannot have.
+val planFault(const ConversionOutcome& outcome, const ConversionPlan& plan)
+{
+    val result = failure("");
+    if (outcome.refusal == Refusal::titleTooLong || outcome.refusal == Refusal::copyrightTooLong) {
+        result.set("tooLong", std::string(outcome.refusal == Refusal::titleTooLong ? "title" : "copyright"));
+        result.set("limit", SettingsRules::textLimit());
+    } else if (outcome.refusal == Refusal::rateNotAllowed) {
+        result.set("fault", std::string("rate"));
+        result.set("rate", plan.rate.value_or(0));
+        result.set("soundRate", outcome.sound.sampleRate);
+    } else {
+        result.set("fault", std::string("plan"));
+    }
+    return result;
+}
+
+// Converts the sound by the page's plan: {ok, message, mmf, preview, cut};
+// for a plan the core refuses, what planFault says.
+val convert(const val& data, const std::string& name, bool japanese, const val& fields)
 {
     try {
-        // A text longer than the file holds is refused, not cut: the page
-        // says so, with the limit.
-        for (const auto& [field, text] : {std::pair<const char*, const std::string&>{"title", title}, {"copyright", copyright}}) {
-            if (utf8ValueBytes(text.c_str(), TextCoding::utf8) > ContentInfo::kMaxTextBytes) {
-                val result = failure("");
-                result.set("tooLong", std::string(field));
-                result.set("limit", ContentInfo::kMaxTextBytes);
-                return result;
-            }
-        }
         const std::vector<std::uint8_t> image = emscripten::convertJSArrayToNumberVector<std::uint8_t>(data);
         PagePlatform platform(name, image, japanese);
-        ConversionSettings settings;
-        settings.accepted = true;
-        settings.title = title;
-        settings.copyright = copyright;
-        settings.outRate = rate;
-        settings.permissions = SettingsRules::permissions(save, transfer);
-        PageHost host(settings);
-        ConversionRequest request;
-        request.excerpt.start = start;
-        if (length > 0)
-            request.excerpt.length = length;
-        ConversionJob job(host, platform);
-        const ConversionOutcome outcome = job.convertFile(name, request);
+        const ConversionPlan plan = planOf(fields);
+        SoundInput input(name);
+        const ConversionOutcome outcome = ConversionJob(platform).convert(input, plan);
+        if (outcome.kind == ConversionOutcome::Kind::refused && outcome.message() == 0)
+            return planFault(outcome, plan);
         const bool written = outcome.kind == ConversionOutcome::Kind::written;
         val result = val::object();
         result.set("ok", written);
-        result.set("message", host.message());
+        result.set("message", written ? ConversionJob::successText(platform, outcome.bytes)
+                                      : outcome.message() != 0 ? platform.messageText(outcome.message()) : std::string());
         result.set("cut", outcome.cut);
         if (written) {
             result.set("mmf", bytesValue(platform.written()));
@@ -170,6 +189,6 @@ val convert(const val& data, const std::string& name, bool japanese, const std::
 
 EMSCRIPTEN_BINDINGS(korvel)
 {
-    emscripten::function("probe", &korvel::probe);
+    emscripten::function("inspect", &korvel::inspect);
     emscripten::function("convert", &korvel::convert);
 }

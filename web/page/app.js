@@ -2,11 +2,11 @@
 // The converter runs in a worker (worker.js); this script asks it to check
 // the chosen file, shows the settings the desktop program asks for, draws
 // the sound with the part that goes into the file, converts, and offers
-// the file and a preview of what a handset will play.
+// the file and a preview of what a handset will play. Every rule (the
+// rates a sound can have, the longest part, the text limit) comes from the
+// converter's check of the file.
 "use strict";
 
-// A file holds at most this much sound; a longer one keeps the part chosen.
-const KEEP_SECONDS = 66.04;
 // Columns of the waveform.
 const PEAKS = 560;
 
@@ -15,7 +15,7 @@ const TEXTS = {
     what: "WAV/AIFF → Tessal ringtone, converted in your browser",
     drop: "Drop a WAV or AIFF file here",
     choose: "or choose one",
-    window: "Drag the bright window to choose the part that goes into the file (66.04 s at most).",
+    window: (seconds) => `Drag the bright window to choose the part that goes into the file (${seconds} s at most).`,
     title: "title",
     copyright: "copyright",
     save: "save",
@@ -26,13 +26,14 @@ const TEXTS = {
     offline: "Nothing leaves your computer: the page converts offline, once loaded.",
     seconds: "s",
     switchTo: "日本語",
+    rateNotAllowed: (rate, soundRate) => `A file of ${rate} Hz cannot be made from this sound of ${soundRate} Hz.`,
     tooLong: (field, limit) => `The ${field} is too long: a file holds ${limit} bytes of it (in UTF-8, a character beyond U+FFFF taking 6, a "," or "\\" 2). Shorten it.`,
   },
   ja: {
     what: "WAV/AIFF → Tessal着信音、ブラウザーの中で変換",
     drop: "WAV/AIFFファイルをここにドロップ",
     choose: "またはファイルを選択",
-    window: "明るい枠をドラッグして、ファイルに入れる部分を選べます（最長66.04秒）。",
+    window: (seconds) => `明るい枠をドラッグして、ファイルに入れる部分を選べます（最長${seconds}秒）。`,
     title: "タイトル",
     copyright: "著作権",
     save: "保存",
@@ -43,6 +44,7 @@ const TEXTS = {
     offline: "ファイルはどこにも送られません。読み込んだ後はオフラインで変換します。",
     seconds: "秒",
     switchTo: "English",
+    rateNotAllowed: (rate, soundRate) => `${soundRate} Hzの音から${rate} Hzのファイルは作れません。`,
     tooLong: (field, limit) => `${field === "title" ? "タイトル" : "著作権"}が長すぎます。ファイルに入るのは${limit}バイト（UTF-8。U+FFFFより後の文字は6、「,」「\\」は2バイト）までです。短くしてください。`,
   },
 };
@@ -73,8 +75,10 @@ function ask(request) {
 
 function showTexts() {
   document.documentElement.lang = language;
-  for (const element of document.querySelectorAll("[data-text]"))
-    element.textContent = TEXTS[language][element.dataset.text];
+  for (const element of document.querySelectorAll("[data-text]")) {
+    const text = TEXTS[language][element.dataset.text];
+    element.textContent = typeof text === "function" ? (usable() ? text(chosen.probe.longestPart) : "") : text;
+  }
   $("language").textContent = TEXTS[language].switchTo;
   if (usable()) describe();
 }
@@ -145,7 +149,7 @@ async function choose(file) {
   chosen = mine;
   start = 0;
   $("waveform").dataset.start = "0";
-  const p = await ask({ kind: "probe", bytes, name: file.name, peaks: PEAKS });
+  const p = await ask({ kind: "inspect", bytes, name: file.name, peaks: PEAKS });
   // A file chosen meanwhile takes the place of this one.
   if (chosen !== mine) return;
   mine.probe = p;
@@ -155,18 +159,24 @@ async function choose(file) {
     return;
   }
   // The desktop program's defaults: the base name as title, both
-  // permissions, 8 kHz where the sound has 8000 Hz or more.
-  $("title").value = p.baseName;
+  // permissions, the rates the sound can have and its default one.
+  $("title").value = p.title;
   $("copyright").value = "";
   $("save").checked = $("transfer").checked = true;
-  $("rate-8000").disabled = p.rate < 8000;
-  $(p.rate < 8000 ? "rate-4000" : "rate-8000").checked = true;
-  describe();
+  for (const radio of rates()) {
+    radio.disabled = !p.rates.includes(Number(radio.value));
+    radio.checked = Number(radio.value) === p.defaultRate;
+  }
+  showTexts();
   drawWaveform();
 }
 
+function rates() {
+  return document.querySelectorAll('input[name="rate"]');
+}
+
 function keptSeconds() {
-  return Math.min(KEEP_SECONDS, chosen.probe.seconds);
+  return Math.min(chosen.probe.longestPart, chosen.probe.seconds);
 }
 
 function drawWaveform() {
@@ -219,19 +229,19 @@ async function convert(event) {
   $("convert").disabled = true;
   // Whole characters only: a lone half of a surrogate pair, which no
   // keyboard types but a paste may bring, becomes U+FFFD.
-  const settings = {
+  const plan = {
     title: $("title").value.toWellFormed(),
     copyright: $("copyright").value.toWellFormed(),
-    rate: $("rate-4000").checked ? 4000 : 8000,
+    rate: Number([...rates()].find((radio) => radio.checked).value),
     save: $("save").checked,
     transfer: $("transfer").checked,
     start,
-    // The whole sound (cut after 66.04 s) unless a later part was chosen.
-    length: start > 0 ? KEEP_SECONDS : 0,
+    // The whole sound (cut where a file is full) unless a later part was chosen.
+    length: start > 0 ? chosen.probe.longestPart : 0,
   };
-  const result = await ask({ kind: "convert", bytes: chosen.bytes, name: chosen.name, settings });
+  const result = await ask({ kind: "convert", bytes: chosen.bytes, name: chosen.name, plan });
   $("convert").disabled = false;
-  showOutcome(result.ok, result.tooLong ? TEXTS[language].tooLong(result.tooLong, result.limit) : result.message);
+  showOutcome(result.ok, said(result));
   $("result").dataset.milliseconds = String(Math.round(result.milliseconds));
   if (!result.ok) return;
   const file = URL.createObjectURL(new Blob([result.mmf], { type: "application/octet-stream" }));
@@ -241,6 +251,14 @@ async function convert(event) {
   $("download").download = baseName(chosen.name) + ".mmf";
   $("preview").src = preview;
   $("download").hidden = $("preview").hidden = $("listen").hidden = false;
+}
+
+// The outcome's text: the converter's message, or the page's words for a
+// plan it refused.
+function said(result) {
+  if (result.tooLong) return TEXTS[language].tooLong(result.tooLong, result.limit);
+  if (result.fault === "rate") return TEXTS[language].rateNotAllowed(result.rate, result.soundRate);
+  return result.message;
 }
 
 function takeDrops() {
@@ -274,7 +292,7 @@ $("language").addEventListener("click", async () => {
   showTexts();
   // A refusal shown is said again in the new language.
   if (chosen !== null && chosen.probe !== null && !chosen.probe.ok) {
-    chosen.probe = await ask({ kind: "probe", bytes: chosen.bytes, name: chosen.name, peaks: PEAKS });
+    chosen.probe = await ask({ kind: "inspect", bytes: chosen.bytes, name: chosen.name, peaks: PEAKS });
     showOutcome(false, chosen.probe.message);
   }
 });

@@ -211,6 +211,13 @@ for (const japanese of [false, true]) {
     const result = await convert(page, { title });
     check(result.bytes === undefined && result.text.includes("256"), `a title of ${[...title].length} characters: refused with "${result.text}"`);
   }
+  // The worker itself holds the rate rule: 8000 Hz of a 4000 Hz sound is
+  // refused, whatever the page asks.
+  const slow = [...fs.readFileSync(path.join(work, "m8-4000.wav"))];
+  const upsampled = await page.evaluate((bytes) => ask({ kind: "convert", bytes: new Uint8Array(bytes).buffer, name: "m8-4000.wav",
+    plan: { title: "t", copyright: "", rate: 8000, save: true, transfer: true, start: 0, length: 0 } }), slow);
+  check(!upsampled.ok && upsampled.fault === "rate" && upsampled.soundRate === 4000 && !upsampled.mmf,
+        `8000 Hz asked of a 4000 Hz sound in the worker: refused (${JSON.stringify({ ok: upsampled.ok, fault: upsampled.fault })})`);
   const fits = await convert(page, { title: "\u{1F600}".repeat(42) + "\u3042" });
   check(fits.bytes !== undefined && Buffer.from(fits.bytes, "base64").equals(nativeBytes(path.join(work, "m16-8000.aif"), { title: "\u{1F600}".repeat(42) + "\u3042" })),
         "a title of 42 emoji and one kana: the bytes of korvel-cli");
