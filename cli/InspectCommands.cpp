@@ -25,12 +25,12 @@ const char* openProblem(int result)
 
 }  // namespace
 
-int infoCommand(const InspectOptions& options)
+int infoCommand(const InspectOptions& options, Platform& platform)
 {
     int status = kExitWritten;
     for (const std::string& name : options.files) {
         std::unique_ptr<InputFile> input;
-        const int opened = nativePlatform().openFile(name, input);
+        const int opened = platform.openFile(name, input);
         if (opened != Platform::kFileOk) {
             printText(stderr, "korvel-cli: %s: %s\n", name.c_str(), openProblem(opened));
             status = kExitRefused;
@@ -48,9 +48,8 @@ int infoCommand(const InspectOptions& options)
     return status;
 }
 
-int decodeCommand(const InspectOptions& options)
+int decodeCommand(const InspectOptions& options, Platform& platform)
 {
-    Platform& platform = nativePlatform();
     const std::string& name = options.files.front();
     std::unique_ptr<InputFile> input;
     const int opened = platform.openFile(name, input);

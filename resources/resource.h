@@ -63,6 +63,6 @@
 #define IDI_KORVEL 128
 #define IDCUR_LINK 160
 
-// The string table's numbers are the message numbers of pipeline/Messages.def.
+// The string table's numbers are the message numbers of system/Messages.def.
 
 #endif

@@ -46,6 +46,9 @@ protected:
     virtual int openUnnamed(const char* directory);
     virtual int makeTemporary(char* pattern);
     virtual int renameFile(const char* from, const char* to);
+    // Whether a file written waits for the disk (fsync(2), syncfs(2)) before
+    // it is in place; a benchmark that measures the conversion alone says no.
+    virtual bool waitsForTheDisk() const { return true; }
 
 private:
     static void chooseName(char* pattern);
@@ -55,6 +58,7 @@ private:
     class DeviceFile;
     class Spool;
 
+    int openDevice(const std::string& path, std::unique_ptr<OutputFile>& file);
     int readFrom(int fd, std::int64_t offset, std::uint8_t* destination, int count);
     bool writeAll(int fd, const std::uint8_t* data, std::size_t size);
 };

@@ -7,10 +7,10 @@
 #include <clocale>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "system/WideText.h"
+#include "system/Win32Handle.h"
 
 namespace korvel {
 
@@ -57,20 +57,17 @@ int readHandleAt(HANDLE handle, std::int64_t offset, std::uint8_t* destination, 
 // A file handle read at offsets.
 class OpenFile : public InputFile {
 public:
-    OpenFile(HANDLE handle, std::int64_t length) : handle(handle), length(length) {}
-    ~OpenFile() override { CloseHandle(handle); }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
+    OpenFile(Win32Handle handle, std::int64_t length) : handle(std::move(handle)), length(length) {}
 
     std::int64_t size() const override { return length; }
 
     int readAt(std::int64_t offset, std::uint8_t* destination, int count) override
     {
-        return readHandleAt(handle, offset, destination, count);
+        return readHandleAt(handle.get(), offset, destination, count);
     }
 
 private:
-    HANDLE handle;
+    Win32Handle handle;
     std::int64_t length;
 };
 
@@ -78,21 +75,18 @@ private:
 // program ends.
 class Spool : public SpoolFile {
 public:
-    Spool(HANDLE handle, std::wstring folder) : handle(handle), folder(std::move(folder)) {}
-    ~Spool() override { CloseHandle(handle); }
-    Spool(const Spool&) = delete;
-    Spool& operator=(const Spool&) = delete;
+    Spool(Win32Handle handle, std::wstring folder) : handle(std::move(handle)), folder(std::move(folder)) {}
 
     std::int64_t size() const override { return length; }
     int readAt(std::int64_t offset, std::uint8_t* destination, int count) override
     {
-        return readHandleAt(handle, offset, destination, count);
+        return readHandleAt(handle.get(), offset, destination, count);
     }
     int append(const std::uint8_t* data, std::size_t size) override
     {
         LARGE_INTEGER at{};
         at.QuadPart = length;
-        if (!SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) || !writeAll(handle, data, size))
+        if (!SetFilePointerEx(handle.get(), at, nullptr, FILE_BEGIN) || !writeAll(handle.get(), data, size))
             return Platform::kFileCannotWrite;
         length += static_cast<std::int64_t>(size);
         return Platform::kFileOk;
@@ -101,7 +95,7 @@ public:
     {
         LARGE_INTEGER at{};
         at.QuadPart = offset;
-        if (offset < length || !SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle))
+        if (offset < length || !SetFilePointerEx(handle.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle.get()))
             return Platform::kFileCannotWrite;
         length = offset;
         return Platform::kFileOk;
@@ -115,24 +109,18 @@ public:
     }
 
 private:
-    HANDLE handle;
+    Win32Handle handle;
     std::wstring folder;
     std::int64_t length = 0;
 };
 
 // The input file of a handle to a file on a disk, which it takes over.
-int openedFile(HANDLE handle, std::unique_ptr<InputFile>& file)
+int openedFile(Win32Handle handle, std::unique_ptr<InputFile>& file)
 {
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(handle, &size)) {
-        CloseHandle(handle);
+    if (!GetFileSizeEx(handle.get(), &size))
         return Platform::kFileCannotRead;
-    }
-    file.reset(new (std::nothrow) OpenFile(handle, size.QuadPart));
-    if (!file) {
-        CloseHandle(handle);
-        throw std::bad_alloc();
-    }
+    file = std::make_unique<OpenFile>(std::move(handle), size.QuadPart);
     return Platform::kFileOk;
 }
 
@@ -150,7 +138,7 @@ int Win32Platform::openStandardInput(std::unique_ptr<InputFile>& file)
     HANDLE own = nullptr;
     if (!DuplicateHandle(GetCurrentProcess(), input, GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS))
         return kFileCannotOpen;
-    return openedFile(own, file);
+    return openedFile(Win32Handle(own), file);
 }
 
 std::int64_t Win32Platform::readStandardInput(std::uint8_t* buffer, std::size_t size)
@@ -171,17 +159,13 @@ int Win32Platform::createSpool(std::unique_ptr<SpoolFile>& spool)
     const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
     if (length == 0 || length > MAX_PATH || GetTempFileNameW(folder, L"kvl", 0, name) == 0)
         return kFileCannotOpen;
-    HANDLE handle = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    Win32Handle handle(CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!handle.valid()) {
         DeleteFileW(name);
         return kFileCannotOpen;
     }
-    spool.reset(new (std::nothrow) Spool(handle, folder));
-    if (!spool) {
-        CloseHandle(handle);
-        throw std::bad_alloc();
-    }
+    spool = std::make_unique<Spool>(std::move(handle), folder);
     return kFileOk;
 }
 
@@ -191,15 +175,13 @@ int Win32Platform::openFile(const std::string& path, std::unique_ptr<InputFile>&
     // Other programs may go on reading and writing the file meanwhile, and
     // since the job keeps it open while the settings dialog is shown, also
     // rename or delete it, as they could if it were read whole and closed.
-    HANDLE handle = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    Win32Handle handle(CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.valid())
         return kFileCannotOpen;
-    if (GetFileType(handle) != FILE_TYPE_DISK) {
-        CloseHandle(handle);
+    if (GetFileType(handle.get()) != FILE_TYPE_DISK)
         return kFileCannotRead;
-    }
-    return openedFile(handle, file);
+    return openedFile(std::move(handle), file);
 }
 
 namespace {
@@ -207,30 +189,37 @@ namespace {
 // A temporary file beside the target that replaces it on commit: "kvlXXXX.tmp".
 class NewFile : public OutputFile {
 public:
-    NewFile(HANDLE handle, std::wstring temporary, std::wstring target)
-        : handle(handle), temporary(std::move(temporary)), target(std::move(target))
-    {
-    }
+    // Makes nothing yet: the object exists before the file, so that
+    // running out of memory leaves nothing behind.
+    explicit NewFile(std::wstring target) : target(std::move(target)) {}
     ~NewFile() override
     {
-        if (handle != INVALID_HANDLE_VALUE)
-            CloseHandle(handle);
-        if (!committed)
+        handle.close();
+        if (!temporary.empty() && !committed)
             DeleteFileW(temporary.c_str());
+    }
+
+    bool create()
+    {
+        wchar_t name[MAX_PATH] = {};
+        if (GetTempFileNameW(directoryOf(target).c_str(), L"kvl", 0, name) == 0)
+            return false;
+        temporary = name;
+        handle = Win32Handle(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return handle.valid();
     }
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
 
     int write(const std::uint8_t* data, std::size_t size) override
     {
-        return writeAll(handle, data, size) ? Platform::kFileOk : Platform::kFileCannotWrite;
+        return writeAll(handle.get(), data, size) ? Platform::kFileOk : Platform::kFileCannotWrite;
     }
     // Replacing a read-only file fails here, and the file is kept.
     int commit() override
     {
-        const bool flushed = FlushFileBuffers(handle) != 0;
-        const bool closed = CloseHandle(handle) != 0;
-        handle = INVALID_HANDLE_VALUE;
+        const bool flushed = FlushFileBuffers(handle.get()) != 0;
+        const bool closed = handle.close();
         if (!flushed || !closed ||
             !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return Platform::kFileCannotWrite;
@@ -239,7 +228,7 @@ public:
     }
 
 private:
-    HANDLE handle;
+    Win32Handle handle;
     std::wstring temporary;
     std::wstring target;
     bool committed = false;
@@ -250,21 +239,10 @@ private:
 int Win32Platform::createFile(const std::string& path, std::unique_ptr<OutputFile>& file)
 {
     file.reset();
-    const std::wstring target = widen(path);
-    wchar_t temporary[MAX_PATH] = {};
-    if (GetTempFileNameW(directoryOf(target).c_str(), L"kvl", 0, temporary) == 0)
+    auto made = std::make_unique<NewFile>(widen(path));
+    if (!made->create())
         return kFileCannotOpen;
-    HANDLE handle = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        DeleteFileW(temporary);
-        return kFileCannotOpen;
-    }
-    file.reset(new (std::nothrow) NewFile(handle, temporary, target));
-    if (!file) {
-        CloseHandle(handle);
-        DeleteFileW(temporary);
-        throw std::bad_alloc();
-    }
+    file = std::move(made);
     return kFileOk;
 }
 

@@ -77,8 +77,8 @@ void SettingsDialog::showToggles()
 
 std::string SettingsDialog::readText(int id) const
 {
-    // The box holds at most 256 UTF-16 units; room for more all the same.
-    std::vector<wchar_t> buffer(2 * kTextLimit + 1, L'\0');
+    // The box holds at most textLimit UTF-16 units; room for more all the same.
+    std::vector<wchar_t> buffer(2 * static_cast<std::size_t>(textLimit) + 1, L'\0');
     const UINT length = GetDlgItemTextW(dialog, id, buffer.data(), static_cast<int>(buffer.size()));
     return narrow(std::wstring_view(buffer.data(), length));
 }

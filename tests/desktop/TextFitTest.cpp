@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "job/ConversionJob.h"
+#include "job/SettingsRules.h"
+#include "job/SoundCheck.h"
 #include "system/Messages.h"
 #include "system/Platform.h"
 #include "system/WideText.h"
@@ -143,7 +145,11 @@ TEST(TextFit, MessageBoxShowsEveryMessageWhole)
 // A title typed in Japanese, with letters that reach below the line.
 TEST(TextFit, SettingsShowATypedTitleWhole)
 {
-    SettingsDialog settings("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE Typography", 44100);
+    SoundCheck sound;
+    sound.defaultTitle = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE Typography";
+    sound.sampleRate = 44100;
+    SettingsRules::describe(sound);
+    SettingsDialog settings(sound);
     measure(settings, [](HWND dialog) {
         SetDlgItemTextW(dialog, IDC_COPYRIGHT, L"(c) \x5E74 gjpqy");
         EXPECT_EQ(cutTexts(dialog), std::vector<std::string>{}) << (nativePlatform().japaneseInterface() ? "Japanese" : "English");

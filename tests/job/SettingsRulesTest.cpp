@@ -77,7 +77,7 @@ TEST(SettingsRules, PlansThatBreakARuleAreRefused)
     }
     // Without a title the default one is the title, and must be text.
     SoundCheck unreadable = slow;
-    unreadable.defaultTitle = "\xFF";
+    unreadable.defaultTitle.assign(1, '\xFF');
     EXPECT_EQ(SettingsRules::checkPlan(ConversionPlan{}, unreadable, TextCoding::utf8), Refusal::titleUnreadable);
 }
 
