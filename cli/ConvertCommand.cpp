@@ -197,12 +197,12 @@ void ConvertCommand::commitBatch()
 {
     if (waiting.empty())
         return;
-    const std::vector<int> results = batch.commit();
+    const std::vector<FileResult> results = batch.commit();
     lines.clearProgress();
     for (std::size_t i = 0; i < waiting.size(); ++i) {
         const Waiting& w = waiting[i];
         lines.nameFile(w.file, w.target);
-        if (results[i] == Platform::kFileOk) {
+        if (results[i] == FileResult::ok) {
             lines.success(ConversionJob::successText(platform, w.bytes));
             codes[w.index] = kExitWritten;
         } else {

@@ -18,9 +18,9 @@ namespace korvel {
 namespace {
 
 // Why a file could not be opened for reading.
-const char* openProblem(int result)
+const char* openProblem(FileResult result)
 {
-    return result == Platform::kFileCannotOpen ? "cannot be opened" : "cannot be read: not a regular file";
+    return result == FileResult::cannotOpen ? "cannot be opened" : "cannot be read: not a regular file";
 }
 
 }  // namespace
@@ -30,8 +30,8 @@ int infoCommand(const InspectOptions& options, Platform& platform)
     int status = kExitWritten;
     for (const std::string& name : options.files) {
         std::unique_ptr<InputFile> input;
-        const int opened = platform.openFile(name, input);
-        if (opened != Platform::kFileOk) {
+        const FileResult opened = platform.openFile(name, input);
+        if (opened != FileResult::ok) {
             printText(stderr, "korvel-cli: %s: %s\n", name.c_str(), openProblem(opened));
             status = kExitRefused;
             continue;
@@ -52,8 +52,8 @@ int decodeCommand(const InspectOptions& options, Platform& platform)
 {
     const std::string& name = options.files.front();
     std::unique_ptr<InputFile> input;
-    const int opened = platform.openFile(name, input);
-    if (opened != Platform::kFileOk) {
+    const FileResult opened = platform.openFile(name, input);
+    if (opened != FileResult::ok) {
         printText(stderr, "korvel-cli: %s: %s\n", name.c_str(), openProblem(opened));
         return kExitRefused;
     }
@@ -91,19 +91,19 @@ int decodeCommand(const InspectOptions& options, Platform& platform)
     std::unique_ptr<OutputFile> out;
     if (output == "-") {
         out = std::make_unique<StandardOutput>();
-    } else if (const int created = platform.createFile(output, out); created != Platform::kFileOk) {
+    } else if (const FileResult created = platform.createFile(output, out); created != FileResult::ok) {
         printText(stderr, "korvel-cli: %s: %s\n", output.c_str(),
-                          created == Platform::kFileReadOnly ? "is read-only; not replaced" : "cannot be written");
+                          created == FileResult::readOnly ? "is read-only; not replaced" : "cannot be written");
         return kExitRefused;
     }
 
     bool written = true;
     const bool decoded = decodeAsWav(file, *input, [&](const ByteVector& piece) {
-        written = out->write(piece.data(), piece.size()) == Platform::kFileOk;
+        written = out->write(piece.data(), piece.size()) == FileResult::ok;
         return written;
     });
     if (decoded)
-        written = out->commit() == Platform::kFileOk;
+        written = out->commit() == FileResult::ok;
     if (!written || !decoded) {
         printText(stderr, "korvel-cli: %s: %s\n", written ? name.c_str() : output.c_str(),
                           written ? "cannot be read" : "cannot be written");

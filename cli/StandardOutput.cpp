@@ -17,14 +17,14 @@ StandardOutput::StandardOutput()
 #endif
 }
 
-int StandardOutput::write(const std::uint8_t* data, std::size_t size)
+FileResult StandardOutput::write(const std::uint8_t* data, std::size_t size)
 {
-    return std::fwrite(data, 1, size, stdout) == size ? Platform::kFileOk : Platform::kFileCannotWrite;
+    return std::fwrite(data, 1, size, stdout) == size ? FileResult::ok : FileResult::cannotWrite;
 }
 
-int StandardOutput::commit()
+FileResult StandardOutput::commit()
 {
-    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? Platform::kFileOk : Platform::kFileCannotWrite;
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? FileResult::ok : FileResult::cannotWrite;
 }
 
 }  // namespace korvel

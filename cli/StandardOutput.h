@@ -13,8 +13,8 @@ class StandardOutput : public OutputFile {
 public:
     StandardOutput();
 
-    int write(const std::uint8_t* data, std::size_t size) override;
-    int commit() override;
+    FileResult write(const std::uint8_t* data, std::size_t size) override;
+    FileResult commit() override;
 };
 
 }  // namespace korvel

@@ -264,7 +264,7 @@ SoundCheck ConversionJob::check(SoundInput& input, ReadPolicy policy)
     SoundKind kind = *named;
     if (input.file() == nullptr) {
         std::unique_ptr<InputFile> opened;
-        if (platform.openFile(input.path(), opened) != Platform::kFileOk)
+        if (platform.openFile(input.path(), opened) != FileResult::ok)
             return refusedCheck(Refusal::cannotOpen);
         input.keep(std::move(opened));
     }
@@ -360,11 +360,11 @@ ConversionOutcome ConversionJob::place(const std::string& path, const Conversion
     written.kind = ConversionOutcome::Kind::written;
     written.bytes = output.size();
     if (plan.batch != nullptr) {
-        const int added = plan.batch->add(target, output.data(), output.size());
-        if (added < 0)
+        const FileResult added = plan.batch->add(target, output.data(), output.size());
+        if (added != FileResult::ok && added != FileResult::waiting)
             return ConversionOutcome::refusedBy(Refusal::cannotSave);
-        written.waiting = added == WriteBatch::kWaiting;
-    } else if (platform.replaceFile(target, output.data(), output.size()) != Platform::kFileOk) {
+        written.waiting = added == FileResult::waiting;
+    } else if (platform.replaceFile(target, output.data(), output.size()) != FileResult::ok) {
         return ConversionOutcome::refusedBy(Refusal::cannotSave);
     }
     return written;

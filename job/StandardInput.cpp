@@ -87,10 +87,10 @@ StandardInput::Result StandardInput::open(Platform& platform, const SoundPart& p
                                           std::unique_ptr<InputFile>& file)
 {
     file.reset();
-    const int opened = platform.openStandardInput(file);
-    if (opened == Platform::kFileOk)
+    const FileResult opened = platform.openStandardInput(file);
+    if (opened == FileResult::ok)
         return Result::ok;
-    if (opened != Platform::kFileIsStream)
+    if (opened != FileResult::isStream)
         return Result::cannotRead;
 
     std::vector<std::uint8_t> buffer(kHeadBytes);
@@ -108,8 +108,8 @@ StandardInput::Result StandardInput::open(Platform& platform, const SoundPart& p
         return Result::notSound;
 
     std::unique_ptr<SpoolFile> spool;
-    if (platform.createSpool(spool) != Platform::kFileOk ||
-        spool->append(buffer.data(), headBytes) != Platform::kFileOk)
+    if (platform.createSpool(spool) != FileResult::ok ||
+        spool->append(buffer.data(), headBytes) != FileResult::ok)
         return Result::cannotRead;
     // The bytes between the header and the part's start are read and
     // dropped; they stay a hole that reads as zeros, where no reader looks.
@@ -131,10 +131,10 @@ StandardInput::Result StandardInput::open(Platform& platform, const SoundPart& p
         if (n == 0)
             break;
         position += n;
-        const int kept = !dropping                ? spool->append(buffer.data(), static_cast<std::size_t>(n))
+        const FileResult kept = !dropping                ? spool->append(buffer.data(), static_cast<std::size_t>(n))
                          : position == plan.holeTo ? spool->extendTo(position)
-                                                   : Platform::kFileOk;
-        if (kept != Platform::kFileOk)
+                                                   : FileResult::ok;
+        if (kept != FileResult::ok)
             return Result::cannotRead;
     }
     // A kind kept whole that goes on past the most that is kept.

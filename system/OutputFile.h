@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "system/FileResult.h"
+
 namespace korvel {
 
 // A file being written, made by Platform::createFile. Where it replaces a
@@ -16,11 +18,11 @@ class OutputFile {
 public:
     virtual ~OutputFile() = default;
 
-    // Platform::kFileOk, or kFileCannotWrite.
-    virtual int write(const std::uint8_t* data, std::size_t size) = 0;
-    // Puts the file in place once every byte is written: Platform::kFileOk,
-    // or kFileCannotWrite with the old file kept.
-    virtual int commit() = 0;
+    // FileResult::ok, or FileResult::cannotWrite.
+    virtual FileResult write(const std::uint8_t* data, std::size_t size) = 0;
+    // Puts the file in place once every byte is written: FileResult::ok,
+    // or FileResult::cannotWrite with the old file kept.
+    virtual FileResult commit() = 0;
 
     // Commit in steps, for many files put in place together (WriteBatch): a
     // file that can wait for the others stays unnamed, without a name that
@@ -33,8 +35,8 @@ public:
     // folder in which it takes its name.
     virtual std::uint64_t volume() const { return 0; }
     virtual std::string folder() const { return {}; }
-    virtual int syncVolume() { return 0; }
-    virtual int place() { return commit(); }
+    virtual FileResult syncVolume() { return FileResult::ok; }
+    virtual FileResult place() { return commit(); }
 };
 
 }  // namespace korvel

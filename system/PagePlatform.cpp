@@ -16,15 +16,15 @@ class MemoryOutput : public OutputFile {
 public:
     explicit MemoryOutput(std::vector<std::uint8_t>& target) : target(target) {}
 
-    int write(const std::uint8_t* data, std::size_t size) override
+    FileResult write(const std::uint8_t* data, std::size_t size) override
     {
         bytes.insert(bytes.end(), data, data + size);
-        return Platform::kFileOk;
+        return FileResult::ok;
     }
-    int commit() override
+    FileResult commit() override
     {
         target = std::move(bytes);
-        return Platform::kFileOk;
+        return FileResult::ok;
     }
 
 private:
@@ -39,25 +39,25 @@ PagePlatform::PagePlatform(std::string name, std::span<const std::uint8_t> image
 {
 }
 
-int PagePlatform::openFile(const std::string& path, std::unique_ptr<InputFile>& file)
+FileResult PagePlatform::openFile(const std::string& path, std::unique_ptr<InputFile>& file)
 {
     file.reset();
     if (path != name)
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     file = std::make_unique<ImageFile>(image);
-    return kFileOk;
+    return FileResult::ok;
 }
 
-int PagePlatform::openStandardInput(std::unique_ptr<InputFile>& file)
+FileResult PagePlatform::openStandardInput(std::unique_ptr<InputFile>& file)
 {
     file.reset();
-    return kFileCannotOpen;
+    return FileResult::cannotOpen;
 }
 
-int PagePlatform::createFile(const std::string&, std::unique_ptr<OutputFile>& file)
+FileResult PagePlatform::createFile(const std::string&, std::unique_ptr<OutputFile>& file)
 {
     file = std::make_unique<MemoryOutput>(output);
-    return kFileOk;
+    return FileResult::ok;
 }
 
 double PagePlatform::queryFreeSpace(const PathParts&)

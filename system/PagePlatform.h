@@ -17,9 +17,9 @@ public:
     // The image stays the caller's and must outlive the platform.
     PagePlatform(std::string name, std::span<const std::uint8_t> image, bool japanese);
 
-    int openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
-    int openStandardInput(std::unique_ptr<InputFile>& file) override;
-    int createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
+    FileResult openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
+    FileResult openStandardInput(std::unique_ptr<InputFile>& file) override;
+    FileResult createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
     // Memory has room for any file the job makes.
     double queryFreeSpace(const PathParts& path) override;
     // The texts come from JavaScript in UTF-8, whatever the locale.

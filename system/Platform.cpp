@@ -6,27 +6,27 @@ namespace korvel {
 
 Platform::~Platform() = default;
 
-int Platform::writeFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+FileResult Platform::writeFile(const std::string& path, const std::uint8_t* data, std::size_t size,
                         std::unique_ptr<OutputFile>& file)
 {
-    int result = createFile(path, file);
-    if (result == kFileOk)
+    FileResult result = createFile(path, file);
+    if (result == FileResult::ok)
         result = file->write(data, size);
-    if (result != kFileOk)
+    if (result != FileResult::ok)
         file.reset();
     return result;
 }
 
-int Platform::replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size)
+FileResult Platform::replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size)
 {
     std::unique_ptr<OutputFile> file;
-    const int result = writeFile(path, data, size, file);
-    return result == kFileOk ? file->commit() : result;
+    const FileResult result = writeFile(path, data, size, file);
+    return result == FileResult::ok ? file->commit() : result;
 }
 
-int Platform::syncFolder(const std::string&)
+FileResult Platform::syncFolder(const std::string&)
 {
-    return kFileOk;
+    return FileResult::ok;
 }
 
 std::int64_t Platform::readStandardInput(std::uint8_t*, std::size_t)
@@ -34,10 +34,10 @@ std::int64_t Platform::readStandardInput(std::uint8_t*, std::size_t)
     return -1;
 }
 
-int Platform::createSpool(std::unique_ptr<SpoolFile>& spool)
+FileResult Platform::createSpool(std::unique_ptr<SpoolFile>& spool)
 {
     spool.reset();
-    return kFileCannotOpen;
+    return FileResult::cannotOpen;
 }
 
 std::string Platform::messageText(int number)

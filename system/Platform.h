@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/InputFile.h"
+#include "system/FileResult.h"
 #include "system/OutputFile.h"
 #include "system/PathParts.h"
 #include "system/SpoolFile.h"
@@ -17,53 +18,43 @@ namespace korvel {
 // tests replace single services through subclasses.
 class Platform {
 public:
-    // Results of the file services.
-    static constexpr int kFileOk = 0;
-    static constexpr int kFileCannotOpen = -1;
-    static constexpr int kFileCannotRead = -2;
-    static constexpr int kFileCannotWrite = -4;
-    static constexpr int kFileReadOnly = -5;
-    // Not a failure: standard input is a pipe or a terminal, read with
-    // readStandardInput.
-    static constexpr int kFileIsStream = 1;
-
     virtual ~Platform();
 
     // Opens a file for reading, so that other programs may go on reading
     // and writing it. Anything that is not a regular file (a folder, a
-    // device, a pipe) is refused at once (kFileCannotRead), without
+    // device, a pipe) is refused at once (FileResult::cannotRead), without
     // waiting for a writer.
-    virtual int openFile(const std::string& path, std::unique_ptr<InputFile>& file) = 0;
+    virtual FileResult openFile(const std::string& path, std::unique_ptr<InputFile>& file) = 0;
     // Standard input when it is a regular file (redirected from one): that
-    // file, read at any offset. A pipe or a terminal gives kFileIsStream and
+    // file, read at any offset. A pipe or a terminal gives FileResult::isStream and
     // no file; its bytes come from readStandardInput (StandardInput keeps
     // what a conversion needs of them).
-    virtual int openStandardInput(std::unique_ptr<InputFile>& file) = 0;
+    virtual FileResult openStandardInput(std::unique_ptr<InputFile>& file) = 0;
     // The next bytes of standard input as they come: their number, 0 at its
     // end, -1 when it cannot be read.
     virtual std::int64_t readStandardInput(std::uint8_t* buffer, std::size_t size);
     // A new, empty temporary file (SpoolFile) where the system keeps them
     // (TMPDIR, else /tmp; the user's temporary folder on Windows).
-    // kFileOk, or kFileCannotOpen.
-    virtual int createSpool(std::unique_ptr<SpoolFile>& spool);
+    // FileResult::ok, or FileResult::cannotOpen.
+    virtual FileResult createSpool(std::unique_ptr<SpoolFile>& spool);
     // Starts writing a file under path. A new name or a regular file is
     // written whole or not at all (see OutputFile); a regular file that is
-    // read-only is not replaced (kFileReadOnly), and the new file keeps the
+    // read-only is not replaced (FileResult::readOnly), and the new file keeps the
     // permissions of the one it replaces. What the system offers besides
-    // (a device, a pipe) is written to as it is. kFileCannotOpen when the
+    // (a device, a pipe) is written to as it is. FileResult::cannotOpen when the
     // name cannot be written at all (a folder, a link that leads nowhere).
-    virtual int createFile(const std::string& path, std::unique_ptr<OutputFile>& file) = 0;
+    virtual FileResult createFile(const std::string& path, std::unique_ptr<OutputFile>& file) = 0;
     // createFile and every byte written; the file then waits for its
     // commit. A failure leaves file empty and nothing in place.
-    int writeFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+    FileResult writeFile(const std::string& path, const std::uint8_t* data, std::size_t size,
                   std::unique_ptr<OutputFile>& file);
     // writeFile, then commit: a failure leaves no partial file and an
     // existing target untouched.
-    int replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size);
+    FileResult replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size);
     // Makes the names given in a folder durable (OutputFile::folder): where
-    // the system keeps them apart from the files' bytes. kFileOk, or
-    // kFileCannotWrite.
-    virtual int syncFolder(const std::string& folder);
+    // the system keeps them apart from the files' bytes. FileResult::ok, or
+    // FileResult::cannotWrite.
+    virtual FileResult syncFolder(const std::string& folder);
     // Free bytes of the volume that holds the path's directory (with a drive
     // letter: the volume whose root it is), those the user may take; -1
     // when it cannot be had. A floating-point count keeps sizes beyond 2^32.

@@ -66,16 +66,16 @@ bool PosixPlatform::NewFile::create(std::optional<mode_t> mode, const struct sta
     return true;
 }
 
-int PosixPlatform::NewFile::write(const std::uint8_t* data, std::size_t size)
+FileResult PosixPlatform::NewFile::write(const std::uint8_t* data, std::size_t size)
 {
-    return platform.writeAll(fd.get(), data, size) ? kFileOk : kFileCannotWrite;
+    return platform.writeAll(fd.get(), data, size) ? FileResult::ok : FileResult::cannotWrite;
 }
 
 // On the disk first; then the name.
-int PosixPlatform::NewFile::commit()
+FileResult PosixPlatform::NewFile::commit()
 {
     if (platform.waitsForTheDisk() && ::fsync(fd.get()) != 0)
-        return kFileCannotWrite;
+        return FileResult::cannotWrite;
     return place();
 }
 
@@ -93,28 +93,28 @@ std::string PosixPlatform::NewFile::folder() const
 
 // Everything written to the file system, this file's bytes among them, in
 // one go: one commit of the journal for a whole batch.
-int PosixPlatform::NewFile::syncVolume()
+FileResult PosixPlatform::NewFile::syncVolume()
 {
     if (!platform.waitsForTheDisk())
-        return kFileOk;
+        return FileResult::ok;
 #if defined(__linux__) && !defined(__EMSCRIPTEN__)
-    return ::syncfs(fd.get()) == 0 ? kFileOk : kFileCannotWrite;
+    return ::syncfs(fd.get()) == 0 ? FileResult::ok : FileResult::cannotWrite;
 #else
-    return ::fsync(fd.get()) == 0 ? kFileOk : kFileCannotWrite;
+    return ::fsync(fd.get()) == 0 ? FileResult::ok : FileResult::cannotWrite;
 #endif
 }
 
 // An unnamed file is linked in under the target's name when there is none
 // yet, else under the pending name that then replaces the target, so a name
 // exists only for that moment.
-int PosixPlatform::NewFile::place()
+FileResult PosixPlatform::NewFile::place()
 {
     if (named.empty()) {
         const std::string self = "/proc/self/fd/" + std::to_string(fd.get());
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
             return finish();
         if (errno != EEXIST || !linkPending(self))
-            return kFileCannotWrite;
+            return FileResult::cannotWrite;
     }
     // The old file stays open over the rename, so that freeing its blocks
     // comes after it, not inside it: the moment in which the new file has
@@ -124,16 +124,16 @@ int PosixPlatform::NewFile::place()
     const bool renamed = platform.renameFile(named.c_str(), target.c_str()) == 0;
     old.close();
     if (!renamed)
-        return kFileCannotWrite;
+        return FileResult::cannotWrite;
     return finish();
 }
 
-int PosixPlatform::NewFile::finish()
+FileResult PosixPlatform::NewFile::finish()
 {
     committed = true;
     if (!named.empty())
         HiddenFile::disarm();
-    return kFileOk;
+    return FileResult::ok;
 }
 
 // Links the unnamed file under a pending name of its own.

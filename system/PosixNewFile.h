@@ -27,18 +27,18 @@ public:
     // (its status) lends it its owner where the system lets us keep it.
     bool create(std::optional<mode_t> mode, const struct stat* replaced);
 
-    int write(const std::uint8_t* data, std::size_t size) override;
-    int commit() override;
+    FileResult write(const std::uint8_t* data, std::size_t size) override;
+    FileResult commit() override;
     // An unnamed file waits without a trace: were the run interrupted, it
     // would vanish with the process.
     bool canWait() const override { return named.empty(); }
     std::uint64_t volume() const override;
     std::string folder() const override;
-    int syncVolume() override;
-    int place() override;
+    FileResult syncVolume() override;
+    FileResult place() override;
 
 private:
-    int finish();
+    FileResult finish();
     bool linkPending(const std::string& self);
 
     PosixPlatform& platform;

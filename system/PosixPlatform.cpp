@@ -140,53 +140,53 @@ class PosixPlatform::DeviceFile : public OutputFile {
 public:
     DeviceFile(PosixPlatform& platform, FileDescriptor fd) : platform(platform), fd(std::move(fd)) {}
 
-    int write(const std::uint8_t* data, std::size_t size) override
+    FileResult write(const std::uint8_t* data, std::size_t size) override
     {
-        return platform.writeAll(fd.get(), data, size) ? kFileOk : kFileCannotWrite;
+        return platform.writeAll(fd.get(), data, size) ? FileResult::ok : FileResult::cannotWrite;
     }
-    int commit() override { return fd.close() == 0 ? kFileOk : kFileCannotWrite; }
+    FileResult commit() override { return fd.close() == 0 ? FileResult::ok : FileResult::cannotWrite; }
 
 private:
     PosixPlatform& platform;
     FileDescriptor fd;
 };
 
-int PosixPlatform::syncFolder(const std::string& folder)
+FileResult PosixPlatform::syncFolder(const std::string& folder)
 {
     const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.valid())
-        return kFileCannotWrite;
-    return !waitsForTheDisk() || ::fsync(fd.get()) == 0 ? kFileOk : kFileCannotWrite;
+        return FileResult::cannotWrite;
+    return !waitsForTheDisk() || ::fsync(fd.get()) == 0 ? FileResult::ok : FileResult::cannotWrite;
 }
 
-int PosixPlatform::openFile(const std::string& path, std::unique_ptr<InputFile>& file)
+FileResult PosixPlatform::openFile(const std::string& path, std::unique_ptr<InputFile>& file)
 {
     file.reset();
     // Without blocking: a FIFO with no writer would wait forever. Only a
     // regular file is read, and that reads the same either way.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!fd.valid())
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return kFileCannotRead;
+        return FileResult::cannotRead;
     file = std::make_unique<OpenFile>(*this, std::move(fd), static_cast<std::int64_t>(info.st_size));
-    return kFileOk;
+    return FileResult::ok;
 }
 
-int PosixPlatform::openStandardInput(std::unique_ptr<InputFile>& file)
+FileResult PosixPlatform::openStandardInput(std::unique_ptr<InputFile>& file)
 {
     file.reset();
     struct stat info {};
     if (::fstat(STDIN_FILENO, &info) != 0)
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     if (!S_ISREG(info.st_mode))
-        return kFileIsStream;
+        return FileResult::isStream;
     FileDescriptor fd(::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0));
     if (!fd.valid())
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     file = std::make_unique<OpenFile>(*this, std::move(fd), static_cast<std::int64_t>(info.st_size));
-    return kFileOk;
+    return FileResult::ok;
 }
 
 std::int64_t PosixPlatform::readStandardInput(std::uint8_t* buffer, std::size_t size)
@@ -209,20 +209,20 @@ public:
     {
         return platform.readFrom(fd.get(), offset, destination, count);
     }
-    int append(const std::uint8_t* data, std::size_t size) override
+    FileResult append(const std::uint8_t* data, std::size_t size) override
     {
         if (!platform.writeAll(fd.get(), data, size))
-            return kFileCannotWrite;
+            return FileResult::cannotWrite;
         length += static_cast<std::int64_t>(size);
-        return kFileOk;
+        return FileResult::ok;
     }
-    int extendTo(std::int64_t offset) override
+    FileResult extendTo(std::int64_t offset) override
     {
         if (offset < length || ::ftruncate(fd.get(), static_cast<off_t>(offset)) != 0 ||
             ::lseek(fd.get(), static_cast<off_t>(offset), SEEK_SET) != static_cast<off_t>(offset))
-            return kFileCannotWrite;
+            return FileResult::cannotWrite;
         length = offset;
-        return kFileOk;
+        return FileResult::ok;
     }
     double freeSpace() const override
     {
@@ -238,7 +238,7 @@ private:
     std::int64_t length = 0;
 };
 
-int PosixPlatform::createSpool(std::unique_ptr<SpoolFile>& spool)
+FileResult PosixPlatform::createSpool(std::unique_ptr<SpoolFile>& spool)
 {
     spool.reset();
     const char* variable = std::getenv("TMPDIR");
@@ -255,21 +255,21 @@ int PosixPlatform::createSpool(std::unique_ptr<SpoolFile>& spool)
             ::unlink(pattern.c_str());
     }
     if (!fd.valid())
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     spool = std::make_unique<Spool>(*this, std::move(fd));
-    return kFileOk;
+    return FileResult::ok;
 }
 
-int PosixPlatform::openDevice(const std::string& path, std::unique_ptr<OutputFile>& file)
+FileResult PosixPlatform::openDevice(const std::string& path, std::unique_ptr<OutputFile>& file)
 {
     FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
     if (!fd.valid())
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     file = std::make_unique<DeviceFile>(*this, std::move(fd));
-    return kFileOk;
+    return FileResult::ok;
 }
 
-int PosixPlatform::createFile(const std::string& path, std::unique_ptr<OutputFile>& file)
+FileResult PosixPlatform::createFile(const std::string& path, std::unique_ptr<OutputFile>& file)
 {
     file.reset();
     // What the name is now: nothing, a regular file, a link to one (whose
@@ -286,28 +286,28 @@ int PosixPlatform::createFile(const std::string& path, std::unique_ptr<OutputFil
     bool replacing = false;
     if (::lstat(path.c_str(), &info) == 0) {
         if (S_ISLNK(info.st_mode) && ::stat(path.c_str(), &info) != 0)
-            return kFileCannotOpen;
+            return FileResult::cannotOpen;
         if (S_ISDIR(info.st_mode))
-            return kFileCannotOpen;
+            return FileResult::cannotOpen;
         if (!S_ISREG(info.st_mode))
             return openDevice(path, file);
         char* real = ::realpath(path.c_str(), nullptr);
         if (real == nullptr)
-            return kFileCannotOpen;
+            return FileResult::cannotOpen;
         target = real;
         std::free(real);
         if (readOnly(target, info))
-            return kFileReadOnly;
+            return FileResult::readOnly;
         mode = info.st_mode & 0777;
         replacing = true;
     } else if (errno != ENOENT) {
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     }
     auto made = std::make_unique<NewFile>(*this, target);
     if (!made->create(mode, replacing ? &info : nullptr))
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     file = std::move(made);
-    return kFileOk;
+    return FileResult::ok;
 }
 
 double PosixPlatform::queryFreeSpace(const PathParts& path)

@@ -9,12 +9,12 @@ namespace korvel {
 // The services on Linux and other POSIX systems.
 class PosixPlatform : public Platform {
 public:
-    int openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
-    int openStandardInput(std::unique_ptr<InputFile>& file) override;
+    FileResult openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
+    FileResult openStandardInput(std::unique_ptr<InputFile>& file) override;
     std::int64_t readStandardInput(std::uint8_t* buffer, std::size_t size) override;
     // Unnamed (O_TMPFILE) in TMPDIR, else in /tmp; where the file system
     // cannot, under a name that is removed at once.
-    int createSpool(std::unique_ptr<SpoolFile>& spool) override;
+    FileResult createSpool(std::unique_ptr<SpoolFile>& spool) override;
     // A new file is made unnamed in the target's directory where the system
     // can (O_TMPFILE) and linked in when it is whole, else under a hidden
     // name ".korvel-XXXXXX" that an interruption by SIGINT, SIGTERM or
@@ -22,9 +22,9 @@ public:
     // new one has such a name for the moment of the rename; one left there
     // by a run that was killed is removed by the next run that writes into
     // that directory.
-    int createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
+    FileResult createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
     // fsync(2) of the folder, which a rename changes.
-    int syncFolder(const std::string& folder) override;
+    FileResult syncFolder(const std::string& folder) override;
     // The volume of the directory, by statvfs: the fragments available to
     // the caller (not those kept for the superuser) x fragment size.
     double queryFreeSpace(const PathParts& path) override;
@@ -58,7 +58,7 @@ private:
     class DeviceFile;
     class Spool;
 
-    int openDevice(const std::string& path, std::unique_ptr<OutputFile>& file);
+    FileResult openDevice(const std::string& path, std::unique_ptr<OutputFile>& file);
     int readFrom(int fd, std::int64_t offset, std::uint8_t* destination, int count);
     bool writeAll(int fd, const std::uint8_t* data, std::size_t size);
 };

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "formats/InputFile.h"
+#include "system/FileResult.h"
 
 namespace korvel {
 
@@ -12,11 +13,11 @@ namespace korvel {
 // when it is closed, however the program ends.
 class SpoolFile : public InputFile {
 public:
-    // Appends bytes at the end: Platform::kFileOk, or kFileCannotWrite.
-    virtual int append(const std::uint8_t* data, std::size_t size) = 0;
+    // Appends bytes at the end: FileResult::ok, or FileResult::cannotWrite.
+    virtual FileResult append(const std::uint8_t* data, std::size_t size) = 0;
     // Moves the end on to offset without writing the bytes before it, which
     // read as zeros (a hole, where the file system makes one).
-    virtual int extendTo(std::int64_t offset) = 0;
+    virtual FileResult extendTo(std::int64_t offset) = 0;
     // The bytes still free for the user where the file lies; -1 when that
     // cannot be had.
     virtual double freeSpace() const = 0;

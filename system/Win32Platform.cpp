@@ -82,23 +82,23 @@ public:
     {
         return readHandleAt(handle.get(), offset, destination, count);
     }
-    int append(const std::uint8_t* data, std::size_t size) override
+    FileResult append(const std::uint8_t* data, std::size_t size) override
     {
         LARGE_INTEGER at{};
         at.QuadPart = length;
         if (!SetFilePointerEx(handle.get(), at, nullptr, FILE_BEGIN) || !writeAll(handle.get(), data, size))
-            return Platform::kFileCannotWrite;
+            return FileResult::cannotWrite;
         length += static_cast<std::int64_t>(size);
-        return Platform::kFileOk;
+        return FileResult::ok;
     }
-    int extendTo(std::int64_t offset) override
+    FileResult extendTo(std::int64_t offset) override
     {
         LARGE_INTEGER at{};
         at.QuadPart = offset;
         if (offset < length || !SetFilePointerEx(handle.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle.get()))
-            return Platform::kFileCannotWrite;
+            return FileResult::cannotWrite;
         length = offset;
-        return Platform::kFileOk;
+        return FileResult::ok;
     }
     double freeSpace() const override
     {
@@ -115,29 +115,29 @@ private:
 };
 
 // The input file of a handle to a file on a disk, which it takes over.
-int openedFile(Win32Handle handle, std::unique_ptr<InputFile>& file)
+FileResult openedFile(Win32Handle handle, std::unique_ptr<InputFile>& file)
 {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(handle.get(), &size))
-        return Platform::kFileCannotRead;
+        return FileResult::cannotRead;
     file = std::make_unique<OpenFile>(std::move(handle), size.QuadPart);
-    return Platform::kFileOk;
+    return FileResult::ok;
 }
 
 }  // namespace
 
-int Win32Platform::openStandardInput(std::unique_ptr<InputFile>& file)
+FileResult Win32Platform::openStandardInput(std::unique_ptr<InputFile>& file)
 {
     file.reset();
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     if (input == nullptr || input == INVALID_HANDLE_VALUE)
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     if (GetFileType(input) != FILE_TYPE_DISK)
-        return kFileIsStream;
+        return FileResult::isStream;
     // A file redirected to it, read through a handle of its own.
     HANDLE own = nullptr;
     if (!DuplicateHandle(GetCurrentProcess(), input, GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS))
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     return openedFile(Win32Handle(own), file);
 }
 
@@ -151,25 +151,25 @@ std::int64_t Win32Platform::readStandardInput(std::uint8_t* buffer, std::size_t 
     return n;
 }
 
-int Win32Platform::createSpool(std::unique_ptr<SpoolFile>& spool)
+FileResult Win32Platform::createSpool(std::unique_ptr<SpoolFile>& spool)
 {
     spool.reset();
     wchar_t folder[MAX_PATH + 1] = {};
     wchar_t name[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
     if (length == 0 || length > MAX_PATH || GetTempFileNameW(folder, L"kvl", 0, name) == 0)
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     Win32Handle handle(CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (!handle.valid()) {
         DeleteFileW(name);
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     }
     spool = std::make_unique<Spool>(std::move(handle), folder);
-    return kFileOk;
+    return FileResult::ok;
 }
 
-int Win32Platform::openFile(const std::string& path, std::unique_ptr<InputFile>& file)
+FileResult Win32Platform::openFile(const std::string& path, std::unique_ptr<InputFile>& file)
 {
     file.reset();
     // Other programs may go on reading and writing the file meanwhile, and
@@ -178,9 +178,9 @@ int Win32Platform::openFile(const std::string& path, std::unique_ptr<InputFile>&
     Win32Handle handle(CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.valid())
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     if (GetFileType(handle.get()) != FILE_TYPE_DISK)
-        return kFileCannotRead;
+        return FileResult::cannotRead;
     return openedFile(std::move(handle), file);
 }
 
@@ -211,20 +211,20 @@ public:
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
 
-    int write(const std::uint8_t* data, std::size_t size) override
+    FileResult write(const std::uint8_t* data, std::size_t size) override
     {
-        return writeAll(handle.get(), data, size) ? Platform::kFileOk : Platform::kFileCannotWrite;
+        return writeAll(handle.get(), data, size) ? FileResult::ok : FileResult::cannotWrite;
     }
     // Replacing a read-only file fails here, and the file is kept.
-    int commit() override
+    FileResult commit() override
     {
         const bool flushed = FlushFileBuffers(handle.get()) != 0;
         const bool closed = handle.close();
         if (!flushed || !closed ||
             !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return Platform::kFileCannotWrite;
+            return FileResult::cannotWrite;
         committed = true;
-        return Platform::kFileOk;
+        return FileResult::ok;
     }
 
 private:
@@ -236,14 +236,14 @@ private:
 
 }  // namespace
 
-int Win32Platform::createFile(const std::string& path, std::unique_ptr<OutputFile>& file)
+FileResult Win32Platform::createFile(const std::string& path, std::unique_ptr<OutputFile>& file)
 {
     file.reset();
     auto made = std::make_unique<NewFile>(widen(path));
     if (!made->create())
-        return kFileCannotOpen;
+        return FileResult::cannotOpen;
     file = std::move(made);
-    return kFileOk;
+    return FileResult::ok;
 }
 
 double Win32Platform::queryFreeSpace(const PathParts& path)

@@ -8,13 +8,13 @@ namespace korvel {
 // names and texts come and go as UTF-8 (WideText).
 class Win32Platform : public Platform {
 public:
-    int openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
-    int openStandardInput(std::unique_ptr<InputFile>& file) override;
+    FileResult openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
+    FileResult openStandardInput(std::unique_ptr<InputFile>& file) override;
     std::int64_t readStandardInput(std::uint8_t* buffer, std::size_t size) override;
     // In the user's temporary folder, deleted by the system when closed.
-    int createSpool(std::unique_ptr<SpoolFile>& spool) override;
+    FileResult createSpool(std::unique_ptr<SpoolFile>& spool) override;
     // A temporary file beside the target, moved over it on commit.
-    int createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
+    FileResult createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
     // The volume whose root is the drive letter, or the directory of a path
     // without one (a network path): the bytes available to the user by
     // GetDiskFreeSpaceExW where the system has it, else GetDiskFreeSpaceW's

@@ -24,26 +24,22 @@ class WriteBatch {
 public:
     // Files waiting at most: each holds an open file of the system.
     static constexpr std::size_t kMaxWaiting = 64;
-    // What add did with a file that it wrote.
-    static constexpr int kWaiting = 1;  // waits for commit
-    static constexpr int kPlaced = 0;   // was committed on its own (Platform::kFileOk)
-
     // The platform outlives the batch.
     explicit WriteBatch(Platform& platform);
     ~WriteBatch();
     WriteBatch(const WriteBatch&) = delete;
     WriteBatch& operator=(const WriteBatch&) = delete;
 
-    // Writes the bytes to a new file for path: kWaiting, or kPlaced for a
-    // file that cannot wait (OutputFile::canWait), or the failure of
-    // Platform::writeFile or of the commit.
-    int add(const std::string& path, const std::uint8_t* data, std::size_t size);
+    // Writes the bytes to a new file for path: FileResult::waiting, or ok
+    // for a file that cannot wait (OutputFile::canWait) and was committed
+    // on its own, or the failure of Platform::writeFile or of the commit.
+    FileResult add(const std::string& path, const std::uint8_t* data, std::size_t size);
     std::size_t waiting() const { return files.size(); }
     bool full() const { return files.size() >= kMaxWaiting; }
-    // Puts every waiting file in place: the result of each (Platform::kFileOk
-    // or kFileCannotWrite), in the order they were added. A file whose
+    // Puts every waiting file in place: the result of each (FileResult::ok
+    // or FileResult::cannotWrite), in the order they were added. A file whose
     // volume could not be synced keeps no name, and its target is untouched.
-    std::vector<int> commit();
+    std::vector<FileResult> commit();
 
 private:
     Platform& platform;

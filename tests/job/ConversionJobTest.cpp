@@ -27,33 +27,35 @@ TEST(ConversionJob, InspectTellsTheChoicesAndConvertHoldsThem)
     const test::Bytes image = test::wavImage({.sampleRate = 4000}, test::samplesLE(test::sine(8000, 440, 4000, 10000)));
     std::ofstream(wav, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
     ConversionJob job(nativePlatform());
+    {
+        SoundInput input(wav.string());
+        const SoundCheck sound = job.inspect(input, ReadPolicy::desktop);
+        ASSERT_TRUE(sound.accepted());
+        EXPECT_EQ(sound.kind, SoundKind::wav);
+        EXPECT_EQ(sound.channels, 1);
+        EXPECT_EQ(sound.sampleRate, 4000);
+        EXPECT_EQ(sound.seconds, 2.0);
+        EXPECT_EQ(sound.defaultTitle, "slow");
+        EXPECT_EQ(sound.rates, (std::vector<int>{4000}));
 
-    SoundInput input(wav.string());
-    const SoundCheck sound = job.inspect(input, ReadPolicy::desktop);
-    ASSERT_TRUE(sound.accepted());
-    EXPECT_EQ(sound.kind, SoundKind::wav);
-    EXPECT_EQ(sound.channels, 1);
-    EXPECT_EQ(sound.sampleRate, 4000);
-    EXPECT_EQ(sound.seconds, 2.0);
-    EXPECT_EQ(sound.defaultTitle, "slow");
-    EXPECT_EQ(sound.rates, (std::vector<int>{4000}));
+        ConversionPlan plan;
+        plan.rate = 8000;
+        ConversionOutcome outcome = job.convert(input, plan);
+        EXPECT_EQ(outcome.kind, ConversionOutcome::Kind::refused);
+        EXPECT_EQ(outcome.refusal, Refusal::rateNotAllowed);
+        EXPECT_EQ(outcome.message(), 0);
+        EXPECT_FALSE(fs::exists(dir / "slow.mmf"));
 
-    ConversionPlan plan;
-    plan.rate = 8000;
-    ConversionOutcome outcome = job.convert(input, plan);
-    EXPECT_EQ(outcome.kind, ConversionOutcome::Kind::refused);
-    EXPECT_EQ(outcome.refusal, Refusal::rateNotAllowed);
-    EXPECT_EQ(outcome.message(), 0);
-    EXPECT_FALSE(fs::exists(dir / "slow.mmf"));
-
-    plan.rate.reset();
-    plan.date = "20261209";
-    SoundInput again(wav.string());
-    outcome = job.convert(again, plan);
-    ASSERT_EQ(outcome.kind, ConversionOutcome::Kind::written);
-    const std::vector<std::uint8_t> file = test::readFile((dir / "slow.mmf").string());
-    EXPECT_EQ(outcome.bytes, file.size());
-    EXPECT_NE(std::string(file.begin(), file.end()).find("ST:slow,CD:20261209,"), std::string::npos);
+        plan.rate.reset();
+        plan.date = "20261209";
+        SoundInput again(wav.string());
+        outcome = job.convert(again, plan);
+        ASSERT_EQ(outcome.kind, ConversionOutcome::Kind::written);
+        const std::vector<std::uint8_t> file = test::readFile((dir / "slow.mmf").string());
+        EXPECT_EQ(outcome.bytes, file.size());
+        EXPECT_NE(std::string(file.begin(), file.end()).find("ST:slow,CD:20261209,"), std::string::npos);
+    }
+    // The inputs are closed: Windows removes no open file.
     fs::remove_all(dir);
 }
 

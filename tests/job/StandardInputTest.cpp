@@ -29,7 +29,7 @@ public:
             std::memcpy(destination, kept.data() + offset, static_cast<std::size_t>(n));
             return static_cast<int>(n);
         }
-        int append(const std::uint8_t* data, std::size_t size) override
+        FileResult append(const std::uint8_t* data, std::size_t size) override
         {
             // Bytes past the first mebibytes are counted, not held.
             if (kept.size() < (1u << 24)) {
@@ -38,12 +38,12 @@ public:
             }
             length += static_cast<std::int64_t>(size);
             appended += size;
-            return kFileOk;
+            return FileResult::ok;
         }
-        int extendTo(std::int64_t offset) override
+        FileResult extendTo(std::int64_t offset) override
         {
             length = offset;
-            return kFileOk;
+            return FileResult::ok;
         }
         double freeSpace() const override { return free; }
 
@@ -53,8 +53,8 @@ public:
         double free;
     };
 
-    int openFile(const std::string&, std::unique_ptr<InputFile>&) override { return kFileCannotOpen; }
-    int openStandardInput(std::unique_ptr<InputFile>&) override { return kFileIsStream; }
+    FileResult openFile(const std::string&, std::unique_ptr<InputFile>&) override { return FileResult::cannotOpen; }
+    FileResult openStandardInput(std::unique_ptr<InputFile>&) override { return FileResult::isStream; }
     std::int64_t readStandardInput(std::uint8_t* buffer, std::size_t size) override
     {
         if (at < bytes.size()) {
@@ -70,14 +70,14 @@ public:
         read += size;
         return static_cast<std::int64_t>(size);
     }
-    int createSpool(std::unique_ptr<SpoolFile>& spool) override
+    FileResult createSpool(std::unique_ptr<SpoolFile>& spool) override
     {
         auto made = std::make_unique<MemorySpool>(free);
         last = made.get();
         spool = std::move(made);
-        return kFileOk;
+        return FileResult::ok;
     }
-    int createFile(const std::string&, std::unique_ptr<OutputFile>&) override { return kFileCannotOpen; }
+    FileResult createFile(const std::string&, std::unique_ptr<OutputFile>&) override { return FileResult::cannotOpen; }
     double queryFreeSpace(const PathParts&) override { return 1e12; }
     void useUserLocale() override {}
     bool japaneseInterface() override { return false; }

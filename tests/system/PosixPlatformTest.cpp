@@ -56,7 +56,7 @@ protected:
     std::string path(const std::string& name) const { return (dir / name).string(); }
     static std::string contents(const std::string& name) { return test::readText(name); }
     static void put(const std::string& name, const std::string& text) { std::ofstream(name, std::ios::binary) << text; }
-    int replace(const std::string& name, const std::string& text)
+    FileResult replace(const std::string& name, const std::string& text)
     {
         return platform.replaceFile(name, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     }
@@ -77,7 +77,7 @@ TEST_F(PosixPlatformTest, AReplacedFileKeepsItsPermissionsAndAReadOnlyOneIsKept)
     for (mode_t mode : {0600, 0640, 0755, 0664}) {
         put(path("song.mmf"), "old");
         ::chmod(path("song.mmf").c_str(), mode);
-        ASSERT_EQ(replace(path("song.mmf"), "new"), Platform::kFileOk) << std::oct << mode;
+        ASSERT_EQ(replace(path("song.mmf"), "new"), FileResult::ok) << std::oct << mode;
         EXPECT_EQ(contents(path("song.mmf")), "new");
         EXPECT_EQ(modeOf(path("song.mmf")) & 07777, mode) << std::oct << mode;
     }
@@ -85,12 +85,12 @@ TEST_F(PosixPlatformTest, AReplacedFileKeepsItsPermissionsAndAReadOnlyOneIsKept)
     // them, unnamed or under a hidden name while it is written.
     NamedOnly named;
     const mode_t mask = ::umask(022);
-    ASSERT_EQ(replace(path("fresh.mmf"), "new"), Platform::kFileOk);
+    ASSERT_EQ(replace(path("fresh.mmf"), "new"), FileResult::ok);
     EXPECT_EQ(modeOf(path("fresh.mmf")) & 07777, 0644u);
-    ASSERT_EQ(named.replaceFile(path("fresh-named.mmf"), reinterpret_cast<const std::uint8_t*>("new"), 3), Platform::kFileOk);
+    ASSERT_EQ(named.replaceFile(path("fresh-named.mmf"), reinterpret_cast<const std::uint8_t*>("new"), 3), FileResult::ok);
     EXPECT_EQ(modeOf(path("fresh-named.mmf")) & 07777, 0644u);
     ::umask(077);
-    ASSERT_EQ(named.replaceFile(path("private.mmf"), reinterpret_cast<const std::uint8_t*>("new"), 3), Platform::kFileOk);
+    ASSERT_EQ(named.replaceFile(path("private.mmf"), reinterpret_cast<const std::uint8_t*>("new"), 3), FileResult::ok);
     EXPECT_EQ(modeOf(path("private.mmf")) & 07777, 0600u);
     ::umask(mask);
 
@@ -98,7 +98,7 @@ TEST_F(PosixPlatformTest, AReplacedFileKeepsItsPermissionsAndAReadOnlyOneIsKept)
     for (mode_t mode : {0444, 0400, 0555}) {
         put(path("kept.mmf"), "old");
         ::chmod(path("kept.mmf").c_str(), mode);
-        EXPECT_EQ(replace(path("kept.mmf"), "new"), Platform::kFileReadOnly) << std::oct << mode;
+        EXPECT_EQ(replace(path("kept.mmf"), "new"), FileResult::readOnly) << std::oct << mode;
         EXPECT_EQ(contents(path("kept.mmf")), "old");
         EXPECT_EQ(modeOf(path("kept.mmf")) & 07777, mode);
         ::chmod(path("kept.mmf").c_str(), 0644);
@@ -111,32 +111,32 @@ TEST_F(PosixPlatformTest, LinksDevicesAndPipesAreWrittenThroughNotReplaced)
     // A link to a regular file: the file is replaced, the link stays a link.
     put(path("real.wav"), "old");
     fs::create_symlink("real.wav", dir / "link.wav");
-    ASSERT_EQ(replace(path("link.wav"), "new"), Platform::kFileOk);
+    ASSERT_EQ(replace(path("link.wav"), "new"), FileResult::ok);
     EXPECT_TRUE(fs::is_symlink(dir / "link.wav"));
     EXPECT_EQ(contents(path("real.wav")), "new");
 
     // A link to a device.
     fs::create_symlink("/dev/null", dir / "null");
-    EXPECT_EQ(replace(path("null"), "bytes"), Platform::kFileOk);
+    EXPECT_EQ(replace(path("null"), "bytes"), FileResult::ok);
     EXPECT_TRUE(fs::is_symlink(dir / "null"));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
 
     // A link that leads nowhere is not followed and not replaced.
     fs::create_symlink("missing.wav", dir / "dangling.wav");
-    EXPECT_EQ(replace(path("dangling.wav"), "new"), Platform::kFileCannotOpen);
+    EXPECT_EQ(replace(path("dangling.wav"), "new"), FileResult::cannotOpen);
     EXPECT_TRUE(fs::is_symlink(dir / "dangling.wav"));
     EXPECT_FALSE(fs::exists(dir / "missing.wav"));
 
     // A pipe: what is written arrives at its reader, and the pipe stays.
     ASSERT_EQ(::mkfifo(path("pipe.wav").c_str(), 0600), 0);
     std::future<std::string> read = std::async(std::launch::async, [&] { return contents(path("pipe.wav")); });
-    EXPECT_EQ(replace(path("pipe.wav"), "through the pipe"), Platform::kFileOk);
+    EXPECT_EQ(replace(path("pipe.wav"), "through the pipe"), FileResult::ok);
     EXPECT_EQ(read.get(), "through the pipe");
     EXPECT_TRUE(fs::is_fifo(dir / "pipe.wav"));
 
     // A folder cannot be written.
     fs::create_directory(dir / "folder.mmf");
-    EXPECT_EQ(replace(path("folder.mmf"), "new"), Platform::kFileCannotOpen);
+    EXPECT_EQ(replace(path("folder.mmf"), "new"), FileResult::cannotOpen);
     EXPECT_EQ(entries(), 6u);
 }
 
@@ -163,8 +163,8 @@ TEST_F(PosixPlatformTest, AnInterruptionRemovesAHiddenNewFile)
         if (child == 0) {
             NamedOnly platform;
             std::unique_ptr<OutputFile> file;
-            if (platform.createFile(path("song.mmf"), file) != Platform::kFileOk || file->write(
-                reinterpret_cast<const std::uint8_t*>("new"), 3) != Platform::kFileOk)
+            if (platform.createFile(path("song.mmf"), file) != FileResult::ok || file->write(
+                reinterpret_cast<const std::uint8_t*>("new"), 3) != FileResult::ok)
                 ::_exit(1);
             ::raise(signal);
             waitToBeEnded();
@@ -186,7 +186,7 @@ TEST_F(PosixPlatformTest, HiddenFilesOfKilledRunsAreRemoved)
     put(path(".korvel-longer-name"), "not one of ours");
     const int writer = ::open(path(".korvel-Alive1").c_str(), O_RDONLY);
     ASSERT_EQ(::flock(writer, LOCK_EX), 0);
-    ASSERT_EQ(replace(path("song.mmf"), "new"), Platform::kFileOk);
+    ASSERT_EQ(replace(path("song.mmf"), "new"), FileResult::ok);
     EXPECT_FALSE(fs::exists(dir / ".korvel-Stale1"));
     EXPECT_TRUE(fs::exists(dir / ".korvel-Alive1"));
     EXPECT_TRUE(fs::exists(dir / ".korvel-longer-name"));
@@ -197,8 +197,8 @@ TEST_F(PosixPlatformTest, HiddenFilesOfKilledRunsAreRemoved)
 TEST_F(PosixPlatformTest, APipeIsRefusedWithoutWaitingForAWriter)
 {
     ASSERT_EQ(::mkfifo(path("song.wav").c_str(), 0600), 0);
-    std::promise<int> opened;
-    std::future<int> result = opened.get_future();
+    std::promise<FileResult> opened;
+    std::future<FileResult> result = opened.get_future();
     std::thread([&, promise = std::move(opened)]() mutable {
         std::unique_ptr<InputFile> file;
         promise.set_value(platform.openFile(path("song.wav"), file));
@@ -210,7 +210,7 @@ TEST_F(PosixPlatformTest, APipeIsRefusedWithoutWaitingForAWriter)
         ::close(release);
         FAIL() << "openFile waited for a writer";
     }
-    EXPECT_EQ(result.get(), Platform::kFileCannotRead);
+    EXPECT_EQ(result.get(), FileResult::cannotRead);
 }
 
 // A batch's files wait unnamed: until the commit every target is as it was
@@ -227,15 +227,15 @@ TEST_F(PosixPlatformTest, ABatchsFilesWaitWithoutATraceAndThenAllTakeTheirPlace)
         if (child == 0) {
             PosixPlatform platform;
             WriteBatch batch(platform);
-            if (batch.add(path("old.mmf"), bytes("new 1"), 5) != WriteBatch::kWaiting ||
-                batch.add(path("fresh.mmf"), bytes("new 2"), 5) != WriteBatch::kWaiting)
+            if (batch.add(path("old.mmf"), bytes("new 1"), 5) != FileResult::waiting ||
+                batch.add(path("fresh.mmf"), bytes("new 2"), 5) != FileResult::waiting)
                 ::_exit(1);
             if (killed) {
                 ::raise(SIGKILL);
                 waitToBeEnded();
             }
-            const std::vector<int> results = batch.commit();
-            ::_exit(results == std::vector<int>{Platform::kFileOk, Platform::kFileOk} ? 0 : 2);
+            const std::vector<FileResult> results = batch.commit();
+            ::_exit(results == std::vector<FileResult>{FileResult::ok, FileResult::ok} ? 0 : 2);
         }
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -253,7 +253,7 @@ TEST_F(PosixPlatformTest, ABatchsFilesWaitWithoutATraceAndThenAllTakeTheirPlace)
 
     NamedOnly named;
     WriteBatch batch(named);
-    EXPECT_EQ(batch.add(path("old.mmf"), bytes("new 3"), 5), WriteBatch::kPlaced);
+    EXPECT_EQ(batch.add(path("old.mmf"), bytes("new 3"), 5), FileResult::ok);
     EXPECT_EQ(contents(path("old.mmf")), "new 3");
     EXPECT_EQ(batch.waiting(), 0u);
     EXPECT_EQ(entries(), 2u);

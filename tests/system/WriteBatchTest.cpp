@@ -25,23 +25,23 @@ struct Steps {
 class NotedFile : public OutputFile {
 public:
     NotedFile(Steps& steps, std::string name) : steps(steps), name(std::move(name)) {}
-    int write(const std::uint8_t*, std::size_t) override { return note("write"); }
-    int commit() override { return note("commit"); }
+    FileResult write(const std::uint8_t*, std::size_t) override { return note("write"); }
+    FileResult commit() override { return note("commit"); }
     bool canWait() const override { return name[0] != 'x'; }
     std::uint64_t volume() const override { return static_cast<std::uint64_t>(name[0]); }
     std::string folder() const override { return name.substr(0, 1); }
-    int syncVolume() override
+    FileResult syncVolume() override
     {
         note("sync");
-        return volume() == steps.failingVolume ? Platform::kFileCannotWrite : Platform::kFileOk;
+        return volume() == steps.failingVolume ? FileResult::cannotWrite : FileResult::ok;
     }
-    int place() override { return note("place"); }
+    FileResult place() override { return note("place"); }
 
 private:
-    int note(const char* what)
+    FileResult note(const char* what)
     {
         steps.done.push_back(std::string(what) + " " + name);
-        return Platform::kFileOk;
+        return FileResult::ok;
     }
     Steps& steps;
     std::string name;
@@ -50,22 +50,22 @@ private:
 class NotingPlatform : public Platform {
 public:
     explicit NotingPlatform(Steps& steps) : steps(steps) {}
-    int openFile(const std::string&, std::unique_ptr<InputFile>&) override { return kFileCannotOpen; }
-    int openStandardInput(std::unique_ptr<InputFile>&) override { return kFileCannotRead; }
-    int createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override
+    FileResult openFile(const std::string&, std::unique_ptr<InputFile>&) override { return FileResult::cannotOpen; }
+    FileResult openStandardInput(std::unique_ptr<InputFile>&) override { return FileResult::cannotRead; }
+    FileResult createFile(const std::string& path, std::unique_ptr<OutputFile>& file) override
     {
         if (path == "refused")
-            return kFileCannotOpen;
+            return FileResult::cannotOpen;
         file = std::make_unique<NotedFile>(steps, path);
-        return kFileOk;
+        return FileResult::ok;
     }
     double queryFreeSpace(const PathParts&) override { return 1e9; }
     void useUserLocale() override {}
     bool japaneseInterface() override { return false; }
-    int syncFolder(const std::string& folder) override
+    FileResult syncFolder(const std::string& folder) override
     {
         steps.done.push_back("sync folder " + folder);
-        return kFileOk;
+        return FileResult::ok;
     }
 
 private:
@@ -81,23 +81,23 @@ TEST(WriteBatch, EachVolumeIsSyncedOnceBeforeAnyFileTakesItsNameAndEachFolderOnc
             steps.failingVolume = 'b';
         NotingPlatform platform(steps);
         WriteBatch batch(platform);
-        EXPECT_EQ(batch.add("a1", &byte, 1), WriteBatch::kWaiting);
-        EXPECT_EQ(batch.add("b1", &byte, 1), WriteBatch::kWaiting);
-        EXPECT_EQ(batch.add("x1", &byte, 1), WriteBatch::kPlaced);
-        EXPECT_EQ(batch.add("refused", &byte, 1), Platform::kFileCannotOpen);
-        EXPECT_EQ(batch.add("a2", &byte, 1), WriteBatch::kWaiting);
+        EXPECT_EQ(batch.add("a1", &byte, 1), FileResult::waiting);
+        EXPECT_EQ(batch.add("b1", &byte, 1), FileResult::waiting);
+        EXPECT_EQ(batch.add("x1", &byte, 1), FileResult::ok);
+        EXPECT_EQ(batch.add("refused", &byte, 1), FileResult::cannotOpen);
+        EXPECT_EQ(batch.add("a2", &byte, 1), FileResult::waiting);
         EXPECT_EQ(batch.waiting(), 3u);
-        const std::vector<int> results = batch.commit();
+        const std::vector<FileResult> results = batch.commit();
         EXPECT_EQ(batch.waiting(), 0u);
         if (!failing) {
-            EXPECT_EQ(results, (std::vector<int>{Platform::kFileOk, Platform::kFileOk, Platform::kFileOk}));
+            EXPECT_EQ(results, (std::vector<FileResult>{FileResult::ok, FileResult::ok, FileResult::ok}));
             EXPECT_EQ(steps.done, (std::vector<std::string>{"write a1", "write b1", "write x1", "commit x1", "write a2",
                                                             "sync a1", "sync b1", "place a1", "place b1", "place a2",
                                                             "sync folder a", "sync folder b"}));
         } else {
             // The files of the volume that could not be synced keep no name.
             EXPECT_EQ(results,
-                      (std::vector<int>{Platform::kFileOk, Platform::kFileCannotWrite, Platform::kFileOk}));
+                      (std::vector<FileResult>{FileResult::ok, FileResult::cannotWrite, FileResult::ok}));
             EXPECT_EQ(steps.done, (std::vector<std::string>{"write a1", "write b1", "write x1", "commit x1", "write a2",
                                                             "sync a1", "sync b1", "place a1", "place a2",
                                                             "sync folder a"}));

@@ -78,11 +78,11 @@ using NativePlatform = PosixPlatform;
 // The real file services, with the free space and single failures chosen by the test.
 class TestPlatform : public NativePlatform {
 public:
-    int openFile(const std::string& path, std::unique_ptr<InputFile>& file) override
+    FileResult openFile(const std::string& path, std::unique_ptr<InputFile>& file) override
     {
-        if (readResult == kThrow)
+        if (outOfMemory)
             throw std::bad_alloc();
-        if (readResult != kFileOk)
+        if (readResult != FileResult::ok)
             return readResult;
         return NativePlatform::openFile(path, file);
     }
@@ -95,8 +95,8 @@ public:
     // The texts of the message list in UTF-8, in the language chosen above.
     std::string messageText(int number) override { return Platform::messageText(number); }
 
-    static constexpr int kThrow = 99;
-    int readResult = kFileOk;
+    FileResult readResult = FileResult::ok;
+    bool outOfMemory = false;
     double freeSpace = 1e12;
     bool japanese = false;
     std::string lastVolume;
@@ -212,10 +212,10 @@ TEST_F(DropFlowTest, UnreadableInputIsReported)
     fs::create_directory(dir / "folder.wav");
     EXPECT_EQ(convert((dir / "folder.wav").string()), refusal("Cannot open WAV/AIFF file"));
     const std::string tone = writeTone("tone.wav");
-    platform.readResult = Platform::kFileCannotRead;
+    platform.readResult = FileResult::cannotRead;
     EXPECT_EQ(convert(tone), refusal("Cannot open WAV/AIFF file"));
     // A sound too large for memory.
-    platform.readResult = TestPlatform::kThrow;
+    platform.outOfMemory = true;
     EXPECT_EQ(convert(tone), refusal("Audio format not supported"));
 }
 
