@@ -1,6 +1,8 @@
 #include "cli/Console.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include "system/WideText.h"
@@ -38,6 +40,15 @@ std::string nameOf(const fs::path& path)
 }
 
 }  // namespace
+
+void writeBytesAsTheyAre(std::FILE* stream)
+{
+#ifdef _WIN32
+    _setmode(_fileno(stream), _O_BINARY);
+#else
+    (void)stream;
+#endif
+}
 
 bool namesStandardStream(const std::string& path, Stream stream)
 {

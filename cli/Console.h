@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,10 @@ namespace korvel::console {
 // Windows; this is the one place of korvel-cli that tells the two apart.
 
 enum class Stream { input, output };
+
+// Makes the stream pass bytes as they are (on Windows, no line ends
+// changed); nothing to do elsewhere.
+void writeBytesAsTheyAre(std::FILE* stream);
 
 // True when the path leads to what standard input or output is (a file
 // redirected to it, a link such as /dev/stdout, the terminal or pipe it is).

@@ -159,7 +159,7 @@ std::string infoJson(const std::string& name, const TessalFile& f)
     out["adpcmBytes"] = f.adpcmLength;
     Json faults = Json::array();
     for (const TessalFault& fault : f.faults)
-        faults.push_back({{"offset", fault.offset}, {"text", fault.text}});
+        faults.push_back({{"offset", fault.offset}, {"kind", faultKindName(fault.kind)}, {"text", fault.text}});
     out["faults"] = std::move(faults);
     // Bytes that are not UTF-8 (a name or a stored value) become U+FFFD
     // instead of failing the whole report.

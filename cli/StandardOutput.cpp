@@ -1,20 +1,14 @@
 #include "cli/StandardOutput.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
+#include "cli/Console.h"
 #include "system/Platform.h"
 
 namespace korvel {
 
 StandardOutput::StandardOutput()
 {
-#ifdef _WIN32
     // Sound data is not text: no line ends may be changed on the way.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    console::writeBytesAsTheyAre(stdout);
 }
 
 FileResult StandardOutput::write(const std::uint8_t* data, std::size_t size)

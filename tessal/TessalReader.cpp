@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "formats/FileWindow.h"
 #include "formats/ImageFile.h"
@@ -77,7 +78,10 @@ private:
         const std::uint8_t id[4] = {at(offset), at(offset + 1), at(offset + 2), at(offset + 3)};
         return idText(id);
     }
-    void fault(std::size_t offset, std::string text) { file.faults.push_back({offset, std::move(text)}); }
+    void fault(std::size_t offset, TessalFaultKind kind, std::string text)
+    {
+        file.faults.push_back({offset, kind, std::move(text)});
+    }
 
     // Walks the chunks in [begin, end) at a depth; calls body for each that
     // fits. False when a chunk runs past the end.
@@ -87,18 +91,18 @@ private:
         std::size_t offset = begin;
         while (offset < end && !bytes.failed()) {
             if (end - offset < 8) {
-                fault(offset, "a chunk header of 8 bytes, only " + std::to_string(end - offset) + " left");
+                fault(offset, TessalFaultKind::truncated, "a chunk header of 8 bytes, only " + std::to_string(end - offset) + " left");
                 return false;
             }
             if (file.chunks.size() == kMaxChunks) {
-                fault(offset, "at most " + std::to_string(kMaxChunks) + " chunks in a file");
+                fault(offset, TessalFaultKind::tooMany, "at most " + std::to_string(kMaxChunks) + " chunks in a file");
                 return false;
             }
             const std::uint32_t size = be32(offset + 4);
             const std::string id = idAt(offset);
             file.chunks.push_back({id, offset, size, depth});
             if (size > end - offset - 8) {
-                fault(offset, "chunk " + quoted(id) + " of " + std::to_string(size) + " bytes, only " +
+                fault(offset, TessalFaultKind::truncated, "chunk " + quoted(id) + " of " + std::to_string(size) + " bytes, only " +
                                   std::to_string(end - offset - 8) + " left");
                 return false;
             }
@@ -131,7 +135,7 @@ void Reader::checkPair(const char* name, std::size_t offset, const Crc16& over)
     putBE16(pair, Crc16::checkCharacters(over.value()));
     const std::string stored = bytesAt(offset, 2);
     if (static_cast<std::uint8_t>(stored[0]) != pair[0] || static_cast<std::uint8_t>(stored[1]) != pair[1])
-        fault(offset, std::string(name) + " check characters " + quoted(stored) + ", expected " +
+        fault(offset, TessalFaultKind::checkCharacters, std::string(name) + " check characters " + quoted(stored) + ", expected " +
                           quoted(std::string(reinterpret_cast<char*>(pair), 2)));
 }
 
@@ -165,7 +169,7 @@ void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
     contentsStart = chunk;
     contentsEnd = end;
     if (end - data < tessal::kContentsHeadBytes) {
-        fault(data, "the " + std::to_string(tessal::kContentsHeadBytes) + " head bytes of \"CNTI\"");
+        fault(data, TessalFaultKind::contents, "the " + std::to_string(tessal::kContentsHeadBytes) + " head bytes of \"CNTI\"");
         return;
     }
     file.contentsType = at(data + 1);
@@ -185,7 +189,7 @@ void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
     std::size_t entry = data + tessal::kContentsHeadBytes;
     while (entry < end && !bytes.failed()) {
         if (end - entry < 4 || at(entry + 2) != ':') {
-            fault(entry, "a tag entry \"XX:value,\"");
+            fault(entry, TessalFaultKind::contents, "a tag entry \"XX:value,\"");
             return;
         }
         const std::string tag = bytesAt(entry, 2);
@@ -199,23 +203,23 @@ void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
                 ++p;
             value += static_cast<char>(at(p++));
             if (value.size() > kMaxValueBytes) {
-                fault(entry, "a value of at most " + std::to_string(kMaxValueBytes) + " bytes in the entry " + quoted(tag));
+                fault(entry, TessalFaultKind::contents, "a value of at most " + std::to_string(kMaxValueBytes) + " bytes in the entry " + quoted(tag));
                 return;
             }
         }
         if (p >= end || at(p) != ',') {
-            fault(entry, "the comma that ends the entry " + quoted(tag));
+            fault(entry, TessalFaultKind::contents, "the comma that ends the entry " + quoted(tag));
             return;
         }
         if (tag == tessal::kTrackCheckTag || tag == tessal::kContentsCheckTag) {
             if (value.size() != 6 || value.compare(0, 4, tessal::kCheckMark) != 0) {
-                fault(entry, "entry " + tag + " of " + quoted(tessal::kCheckMark) + " and two check characters");
+                fault(entry, TessalFaultKind::contents, "entry " + tag + " of " + quoted(tessal::kCheckMark) + " and two check characters");
                 return;
             }
             (tag == tessal::kTrackCheckTag ? a0 : a2) = p - 2;
         } else if (tag != "R5") {
             if (file.tags.size() == kMaxTags) {
-                fault(entry, "at most " + std::to_string(kMaxTags) + " tag entries");
+                fault(entry, TessalFaultKind::tooMany, "at most " + std::to_string(kMaxTags) + " tag entries");
                 return;
             }
             file.tags.emplace_back(tag, value);
@@ -227,7 +231,7 @@ void Reader::readContents(std::size_t chunk, std::size_t data, std::size_t end)
 void Reader::readAudioTrack(std::size_t data, std::size_t end)
 {
     if (end - data < 6) {
-        fault(data, "the 6 head bytes of the audio track");
+        fault(data, TessalFaultKind::track, "the 6 head bytes of the audio track");
         return;
     }
     const unsigned wave = at(data + 2);
@@ -235,21 +239,21 @@ void Reader::readAudioTrack(std::size_t data, std::size_t end)
         file.sampleRate = wave == tessal::kWaveType4000 ? 4000 : 8000;
         file.channels = 1;
     } else {
-        fault(data + 2, "wave type 0x" + hex(tessal::kWaveType4000, 2) + " or 0x" + hex(tessal::kWaveType8000, 2) +
+        fault(data + 2, TessalFaultKind::track, "wave type 0x" + hex(tessal::kWaveType4000, 2) + " or 0x" + hex(tessal::kWaveType8000, 2) +
                             ", found 0x" + hex(wave, 2));
     }
     walk(data + 6, end, 2, [&](std::size_t chunk, std::size_t body, std::size_t bodyEnd) {
         if (is(chunk, tessal::kAudioSequenceId)) {
             constexpr std::size_t lengthAt = sizeof tessal::kAudioSequenceStart;
             if (bodyEnd - body < lengthAt + 1) {
-                fault(body, "a sequence of at least " + std::to_string(lengthAt + 1) + " bytes");
+                fault(body, TessalFaultKind::track, "a sequence of at least " + std::to_string(lengthAt + 1) + " bytes");
                 return;
             }
             // The play length takes a second byte from 128 on; both lie
             // inside the chunk or the sequence is cut short.
             const unsigned b0 = at(body + lengthAt);
             if (b0 >= 128 && bodyEnd - body < lengthAt + 2) {
-                fault(body + lengthAt, "the second byte of the play length inside \"Atsq\"");
+                fault(body + lengthAt, TessalFaultKind::track, "the second byte of the play length inside \"Atsq\"");
                 return;
             }
             file.ticks = b0 < 128 ? static_cast<int>(b0) : 128 + static_cast<int>((b0 & 0x7F) << 7) + at(body + lengthAt + 1);
@@ -257,7 +261,7 @@ void Reader::readAudioTrack(std::size_t data, std::size_t end)
             file.adpcmOffset = body;
             file.adpcmLength = bodyEnd - body;
         } else if (!is(chunk, tessal::kSeekPhraseId)) {
-            fault(chunk, "unknown chunk " + quoted(idAt(chunk)) + " in the audio track");
+            fault(chunk, TessalFaultKind::unknownChunk, "unknown chunk " + quoted(idAt(chunk)) + " in the audio track");
         }
     });
 }
@@ -267,7 +271,7 @@ void Reader::readOptions(std::size_t data, std::size_t end)
     // "Dch" 0xFF, the length of its entries, then entries of a 2-byte tag,
     // a 2-byte length and the value; a "Pro" sub-chunk may follow.
     if (end - data < 8 || !is(data, tessal::kDataChunkId)) {
-        fault(data, "the \"Dch\" block of the option data");
+        fault(data, TessalFaultKind::options, "the \"Dch\" block of the option data");
         return;
     }
     const std::size_t entriesEnd = data + 8 + std::min<std::size_t>(be32(data + 4), end - data - 8);
@@ -276,7 +280,7 @@ void Reader::readOptions(std::size_t data, std::size_t end)
         const std::string tag = bytesAt(at, 2);
         const std::size_t length = be16(at + 2);
         if (length > entriesEnd - at - 4) {
-            fault(at, "option entry " + quoted(tag) + " of " + std::to_string(length) + " bytes");
+            fault(at, TessalFaultKind::options, "option entry " + quoted(tag) + " of " + std::to_string(length) + " bytes");
             return;
         }
         if ((tag == tessal::kTrackCheckTag || tag == tessal::kContentsCheckTag) && length == 6)
@@ -288,7 +292,7 @@ void Reader::readOptions(std::size_t data, std::size_t end)
 void Reader::readMusicTrack(std::size_t data, std::size_t end)
 {
     if (end - data < tessal::kMusicTrackHeadBytes) {
-        fault(data, "the " + std::to_string(tessal::kMusicTrackHeadBytes) + " head bytes of the music track");
+        fault(data, TessalFaultKind::track, "the " + std::to_string(tessal::kMusicTrackHeadBytes) + " head bytes of the music track");
         return;
     }
     walk(data + tessal::kMusicTrackHeadBytes, end, 2, [&](std::size_t chunk, std::size_t body, std::size_t bodyEnd) {
@@ -306,19 +310,19 @@ void Reader::readMusicTrack(std::size_t data, std::size_t end)
             }
         } else if (is(chunk, tessal::kStreamId)) {
             if (bodyEnd - body < 15 || !is(body, tessal::kMusicWaveId)) {
-                fault(body, "a stream wave \"Mwa\\x01\" with its format");
+                fault(body, TessalFaultKind::track, "a stream wave \"Mwa\\x01\" with its format");
                 return;
             }
             const unsigned format = at(body + 8);
             file.channels = format == tessal::kStreamFormatMono ? 1 : format == tessal::kStreamFormatStereo ? 2 : 0;
             if (file.channels == 0)
-                fault(body + 8, "format 0x" + hex(tessal::kStreamFormatMono, 2) + " or 0x" +
+                fault(body + 8, TessalFaultKind::track, "format 0x" + hex(tessal::kStreamFormatMono, 2) + " or 0x" +
                                     hex(tessal::kStreamFormatStereo, 2) + ", found 0x" + hex(format, 2));
             file.sampleRate = static_cast<int>(be16(body + 9));
             file.adpcmOffset = body + 11;
             file.adpcmLength = bodyEnd - body - 11;
         } else if (!is(chunk, tessal::kSetupId)) {
-            fault(chunk, "unknown chunk " + quoted(idAt(chunk)) + " in the music track");
+            fault(chunk, TessalFaultKind::unknownChunk, "unknown chunk " + quoted(idAt(chunk)) + " in the music track");
         }
     });
 }
@@ -328,13 +332,14 @@ void Reader::read()
     // Only the first bytes decide whether this is a Tessal file at all.
     file.length = bytes.length();
     if (file.length < 10 || !is(0, tessal::kFileId)) {
-        fault(0, bytes.failed() ? "the file cannot be read" : "not a Tessal file: expected \"MMMD\" and at least 10 bytes");
+        fault(0, bytes.failed() ? TessalFaultKind::unreadable : TessalFaultKind::notTessal,
+              bytes.failed() ? "the file cannot be read" : "not a Tessal file: expected \"MMMD\" and at least 10 bytes");
         return;
     }
     const std::uint32_t size = be32(4);
     file.chunks.push_back({"MMMD", 0, size, 0});
     if (size != file.length - 8)
-        fault(4, "\"MMMD\" size " + std::to_string(size) + ", expected " + std::to_string(file.length - 8) +
+        fault(4, TessalFaultKind::fileLength, "\"MMMD\" size " + std::to_string(size) + ", expected " + std::to_string(file.length - 8) +
                      " (the file length - 8)");
     const std::size_t end = file.length - 2;
 
@@ -348,7 +353,7 @@ void Reader::read()
                          : is(chunk, tessal::kAudioTrackId) || musicTrack ? 2
                                                                            : -1;
         if (kind >= 0 && seenKinds[kind]) {
-            fault(chunk, std::string("a second ") + (kind == 2 ? "track" : "contents") + " chunk " + quoted(id) +
+            fault(chunk, TessalFaultKind::duplicate, std::string("a second ") + (kind == 2 ? "track" : "contents") + " chunk " + quoted(id) +
                              ": a file has one");
             return;
         }
@@ -369,14 +374,14 @@ void Reader::read()
             trackEnd = chunkEnd;
             readMusicTrack(data, chunkEnd);
         } else {
-            fault(chunk, "unknown chunk " + quoted(id));
+            fault(chunk, TessalFaultKind::unknownChunk, "unknown chunk " + quoted(id));
         }
     });
 
     if (sums)
         computeSums(end);
     if (bytes.failed())
-        fault(bytes.failedAt(), "the file cannot be read from here on");
+        fault(bytes.failedAt(), TessalFaultKind::unreadable, "the file cannot be read from here on");
     // What was not read cannot be checked.
     if (sums && !bytes.failed())
         compareSums(end);
@@ -389,25 +394,35 @@ void Reader::compareSums(std::size_t end)
 {
     const unsigned stored = be16(end);
     if (stored != fileCrc.value())
-        fault(end, "CRC " + hex(stored, 4) + ", expected " + hex(fileCrc.value(), 4));
+        fault(end, TessalFaultKind::crc, "CRC " + hex(stored, 4) + ", expected " + hex(fileCrc.value(), 4));
     if (trackEnd == 0)
-        fault(8, "an audio or music track chunk");
+        fault(8, TessalFaultKind::missing, "an audio or music track chunk");
     auto inContents = [&](std::size_t offset) { return offset >= contentsStart && offset + 2 <= contentsEnd; };
     if (a0 == 0 || a2 == 0) {
-        fault(8, "the check entries A0 and A2");
+        fault(8, TessalFaultKind::missing, "the check entries A0 and A2");
     } else if (!inContents(a0) || !inContents(a2)) {
         // Pairs read from "CNTI" while "OPDA" holds the contents information.
-        fault(a0, "the check entries A0 and A2 inside the contents chunk");
+        fault(a0, TessalFaultKind::missing, "the check entries A0 and A2 inside the contents chunk");
     } else if (trackEnd != 0) {
         // A0 covers the track, A2 its own chunk with both pairs "00".
         checkPair(tessal::kTrackCheckTag, a0, trackCrc);
         checkPair(tessal::kContentsCheckTag, a2, contentsCrc);
     }
     if (trackEnd != 0 && file.adpcmLength == 0)
-        fault(trackStart, "wave data in the track");
+        fault(trackStart, TessalFaultKind::missing, "wave data in the track");
 }
 
 }  // namespace
+
+const char* faultKindName(TessalFaultKind kind)
+{
+    // In the order of the kinds.
+    static constexpr const char* kNames[] = {"unreadable", "notTessal", "fileLength", "truncated", "tooMany",
+                                             "contents",   "checkCharacters", "track", "options", "unknownChunk",
+                                             "duplicate",  "missing",   "crc"};
+    static_assert(std::size(kNames) == static_cast<std::size_t>(TessalFaultKind::crc) + 1);
+    return kNames[static_cast<std::size_t>(kind)];
+}
 
 TessalFile readTessal(InputFile& input)
 {

@@ -19,9 +19,31 @@ struct TessalChunk {
     int depth = 0;
 };
 
-// A fault of a file: where it is and what was expected there.
+// What kind of fault a file has.
+enum class TessalFaultKind {
+    unreadable,       // the file cannot be read (from the offset on)
+    notTessal,        // no "MMMD" at the start, or too short for one
+    fileLength,       // the "MMMD" size does not match the file
+    truncated,        // a chunk header or a chunk runs past the bytes there are
+    tooMany,          // more chunks or tag entries than a file has
+    contents,         // the contents information: its head, a tag entry or value
+    checkCharacters,  // the check characters of a part do not match its bytes
+    track,            // the audio or music track: its head, wave type, sequence, format
+    options,          // the option data
+    unknownChunk,     // a chunk that has no place there
+    duplicate,        // a second contents or track chunk
+    missing,          // no track, no check entries, or no wave data
+    crc,              // the CRC does not match
+};
+
+// The kind's name as "info --json" gives it ("checkCharacters", "crc").
+const char* faultKindName(TessalFaultKind kind);
+
+// A fault of a file: where it is, its kind, and what was expected there in
+// words for a person.
 struct TessalFault {
     std::size_t offset = 0;
+    TessalFaultKind kind = TessalFaultKind::unreadable;
     std::string text;
 };
 

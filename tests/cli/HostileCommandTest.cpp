@@ -144,6 +144,9 @@ TEST_F(HostileCommand, TwoInputsWithOneBaseNameDoNotOverwriteEachOther)
     // The file is that of the first input: 0.3 s, 1200 ADPCM bytes.
     const Finished info = cli("info --json " + shellWord(dir / "a.mmf"));
     EXPECT_NE(info.out.find("\"adpcmBytes\":1200"), std::string::npos) << info.out;
+    // A fault says its kind for scripts: here the sound file read as one.
+    const Finished wrong = cli("info --json " + shellWord(wav));
+    EXPECT_NE(wrong.out.find("\"faults\":[{\"offset\":0,\"kind\":\"notTessal\","), std::string::npos) << wrong.out;
 }
 
 TEST_F(HostileCommand, NamesThatAreNotFilesAreRefusedAtOnce)

@@ -137,20 +137,21 @@ TEST(TessalReader, EveryKindOfDamageIsNamed)
     struct Row {
         const char* what;
         std::function<ByteVector()> damage;
-        std::vector<std::string> named;
+        std::vector<TessalFaultKind> named;
     };
+    using K = TessalFaultKind;
     const Row rows[] = {
-        {"a flipped audio byte", [&] { ByteVector f = good; f[0x100] ^= 1; return f; }, {"A0 check", "CRC"}},
-        {"a flipped text byte", [&] { ByteVector f = good; f[0x1E] ^= 1; return f; }, {"A2 check", "CRC"}},
-        {"a wrong MMMD size", [&] { ByteVector f = good; f[7] ^= 4; return f; }, {"\"MMMD\" size"}},
-        {"a truncated file", [&] { ByteVector f = good; f.resize(300); return f; }, {"only"}},
+        {"a flipped audio byte", [&] { ByteVector f = good; f[0x100] ^= 1; return f; }, {K::checkCharacters, K::crc}},
+        {"a flipped text byte", [&] { ByteVector f = good; f[0x1E] ^= 1; return f; }, {K::checkCharacters, K::crc}},
+        {"a wrong MMMD size", [&] { ByteVector f = good; f[7] ^= 4; return f; }, {K::fileLength}},
+        {"a truncated file", [&] { ByteVector f = good; f.resize(300); return f; }, {K::truncated}},
         {"an unknown chunk", [&] {
              ByteVector f = good;
              const ByteVector extra = test::hex("58 59 5A 57 00 00 00 02 01 02");
              f.insert(f.begin() + 8, extra.begin(), extra.end());
              reseal(f);
              return f;
-         }, {"unknown chunk \"XYZW\""}},
+         }, {K::unknownChunk}},
         // Found by fuzzing: the check pairs of the first contents chunk were
         // then looked up in the second one, before its start.
         {"a second contents chunk", [&] {
@@ -159,29 +160,30 @@ TEST(TessalReader, EveryKindOfDamageIsNamed)
              f.insert(f.begin() + 0x42, second.begin(), second.end());
              reseal(f);
              return f;
-         }, {"a second contents chunk \"CNTI\""}},
+         }, {K::duplicate}},
         {"an option chunk after the contents", [&] {
              ByteVector f = good;
              const ByteVector options = test::hex("4F 50 44 41 00 00 00 00");
              f.insert(f.begin() + 0x42, options.begin(), options.end());
              reseal(f);
              return f;
-         }, {"inside the contents chunk"}},
+         }, {K::missing}},
         {"a second track", [&] {
              ByteVector f = good;
              const ByteVector second(good.begin() + 0x42, good.end() - 2);
              f.insert(f.end() - 2, second.begin(), second.end());
              reseal(f);
              return f;
-         }, {"a second track chunk"}},
-        {"not a Tessal file", [] { return test::hex("52 49 46 46 00 00 00 00 57 41 56 45"); }, {"not a Tessal file"}},
-        {"an empty file", [] { return ByteVector{}; }, {"not a Tessal file"}},
+         }, {K::duplicate}},
+        {"not a Tessal file", [] { return test::hex("52 49 46 46 00 00 00 00 57 41 56 45"); }, {K::notTessal}},
+        {"an empty file", [] { return ByteVector{}; }, {K::notTessal}},
     };
     for (const Row& row : rows) {
         const TessalFile r = readTessal(row.damage());
         EXPECT_FALSE(r.sound()) << row.what;
-        for (const std::string& words : row.named)
-            EXPECT_TRUE(names(r, words)) << row.what << ": " << words;
+        for (const TessalFaultKind kind : row.named)
+            EXPECT_TRUE(std::any_of(r.faults.begin(), r.faults.end(), [&](const TessalFault& x) { return x.kind == kind; }))
+                << row.what << ": " << faultKindName(kind);
     }
 }
 
