@@ -12,7 +12,7 @@ namespace korvel {
 // byte, the earlier one in the low nibble. Stereo: one frame a byte, the
 // left code in the low nibble and the right one in the high nibble, each
 // channel coded from its own state. The writers take what encode makes;
-// "korvel-cli info" and "decode" read it with decode.
+// the way back from a Tessal file to its sound reads it with decode.
 class AdpcmCodec {
 public:
     // 1 or 2 channels; the state starts as after AdpcmEncoder::reset.

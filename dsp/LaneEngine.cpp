@@ -41,7 +41,7 @@ LaneEngine::LaneEngine(const ResamplingFilter& filter, SampleSource& source, std
 
 LaneEngine::~LaneEngine() = default;
 
-int LaneEngine::prepare()
+LaneEngine::Prepared LaneEngine::prepare()
 {
     // A block has columns of outputs, all phases of the filter at least
     // once, and enough of them to compute kMaxLaneJobs side by side; its
@@ -53,7 +53,7 @@ int LaneEngine::prepare()
     const std::int64_t count = static_cast<std::int64_t>(outStep) * taps;
     if (count > kMaxPhaseCoefficients ||
         static_cast<std::int64_t>(inStep) * repeats * kLaneGroup > kMaxBlockInput)
-        return 0;
+        return Prepared::tooLarge;
     columns = outStep * repeats;
     laneStride = inStep * repeats;
 
@@ -82,7 +82,7 @@ int LaneEngine::prepare()
     }
     groupCoefficients.reset(new (std::nothrow) double[values]);
     if (!groupCoefficients)
-        return -1;
+        return Prepared::failed;
     // Each value is exactly coefficient(k), whichever thread computes it: a
     // second thread takes half of the groups when there are many values
     // (the direct formula costs three library calls per value). A column's
@@ -117,7 +117,7 @@ int LaneEngine::prepare()
     // limit, and the filter's reach), so that the buffer is not moved as it
     // refills: a move copies it into fresh pages each time.
     input.reserve(static_cast<std::size_t>(std::max(kMaxBatchInput, 2 * kMaxBlockInput) + kMaxBlockInput + 4 * taps));
-    return 1;
+    return Prepared::made;
 }
 
 // Blocks of lanes x columns outputs, lane l holding outputs j + l x columns

@@ -33,10 +33,14 @@ public:
                StreamSplitFunction split);
     ~LaneEngine() override;
 
-    // Makes the per-phase coefficients: 1 when made, 0 when the filter is
-    // too large to be worth it (the plain engine must do), -1 on allocation
-    // failure.
-    int prepare();
+    // What prepare came to.
+    enum class Prepared {
+        made,
+        tooLarge,  // the filter is too large to be worth it: the plain engine must do
+        failed,    // out of memory
+    };
+    // Makes the per-phase coefficients.
+    Prepared prepare();
 
     int read(std::int16_t* destination, int count) override;
     bool sourceEnded() const override { return ended; }

@@ -108,10 +108,10 @@ int Resampler::setup(int outRate, int taps, int maxTableStep, int maxTableLength
     if (chosenPath != Path::plain) {
         auto lanes = std::make_unique<LaneEngine>(filter, *source, format.frameCount, laneSumsFor(chosenPath),
                                                   splitFor(chosenPath));
-        const int prepared = lanes->prepare();
-        if (prepared < 0)
+        const LaneEngine::Prepared prepared = lanes->prepare();
+        if (prepared == LaneEngine::Prepared::failed)
             return -1;
-        if (prepared > 0)
+        if (prepared == LaneEngine::Prepared::made)
             engine = std::move(lanes);
         else
             chosenPath = Path::plain;

@@ -19,7 +19,7 @@
 #include "formats/ByteStream.h"
 #include "formats/ImageFile.h"
 #include "fuzz/FuzzChecks.h"
-#include "road/ResultCodes.h"
+#include "road/StageResult.h"
 #include "road/SoundRoad.h"
 #include "road/SourceStage.h"
 #include "tessal/ContentInfo.h"
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         korvel::ByteStream header(image.data(), static_cast<int>(image.size()));
         const auto checked = korvel::SourceStage::openAny(kind, file, header);
-        if (checked->result() != korvel::kOk)
+        if (checked->result() != korvel::StageResult::ok)
             return 0;
         const korvel::ClipFormat format = checked->format();
         const bool tooLong = checked->lengthStated() ? checked->frames() / format.sampleRate >= kMaxSeconds
@@ -68,17 +68,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((choice & 16) != 0)
         loudness = -16.0;
     korvel::SoundRoad road;
-    const int built = road.build(korvel::SourceStage::openAny(kind, file, stream), rate, 256, excerpt, loudness);
-    if (built != korvel::kOk)
+    const korvel::StageResult built =
+        road.build(korvel::SourceStage::openAny(kind, file, stream), rate, 256, excerpt, loudness);
+    if (built != korvel::StageResult::ok)
         return 0;
     korvel::ContentInfo info;
     info.codeType = korvel::ContentInfo::kCodeUtf8;
     std::strcpy(info.slots[korvel::ContentInfo::kSlotTitle], "Any");
     korvel::ByteVector written;
-    const int length = road.write(info, written);
-    if (length < 0)
+    if (road.write(info, written) != korvel::StageResult::ok) {
+        KORVEL_FUZZ_CHECK(written.empty());
         return 0;
-    KORVEL_FUZZ_CHECK(static_cast<std::size_t>(length) == written.size());
+    }
     const korvel::TessalFile read = korvel::readTessal(written);
     KORVEL_FUZZ_CHECK(read.sound() && read.sampleRate == rate && read.channels == 1);
     return 0;

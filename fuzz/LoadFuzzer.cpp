@@ -7,7 +7,7 @@
 
 #include "fuzz/FuzzChecks.h"
 #include "reference/AudioClip.h"
-#include "road/ResultCodes.h"
+#include "reference/ResultCodes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -14,7 +14,7 @@
 #include "job/SoundInput.h"
 #include "road/FileStream.h"
 #include "road/ResampleStage.h"
-#include "road/ResultCodes.h"
+#include "road/StageResult.h"
 #include "road/SoundRoad.h"
 #include "road/SourceStage.h"
 #include "system/Messages.h"
@@ -46,17 +46,17 @@ ConversionOutcome stopped(const SoundCheck& sound)
 }
 
 // The refusal of a reader's check. A reader that fails while delivering
-// samples (kFailed) has met data it cannot read: the format is not supported.
-Refusal refusalOfCheck(int result)
+// samples has met data it cannot read: the format is not supported.
+Refusal refusalOfCheck(StageResult result)
 {
     switch (result) {
-    case kUnsupportedRate:
+    case StageResult::unsupportedRate:
         return Refusal::rateNotSupported;
-    case kUnsupportedWidth:
+    case StageResult::unsupportedWidth:
         return Refusal::widthNotSupported;
-    case kTooManyChannels:
+    case StageResult::tooManyChannels:
         return Refusal::channelsNotSupported;
-    case kPlayTimeTooShort:
+    case StageResult::playTimeTooShort:
         return Refusal::playTimeTooShort;
     default:
         return Refusal::formatNotSupported;
@@ -134,8 +134,8 @@ std::unique_ptr<ContentInfo> contentInfo(const ConversionPlan& plan, const Sound
 // The Tessal file made on the road, and what the road found of the sound.
 struct Encoded {
     ByteVector output;
-    // Negative: the road could not be built or go on (ResultCodes).
-    int result = kOk;
+    // Not ok: the road could not be built or go on.
+    StageResult result = StageResult::ok;
     bool readFailed = false;
     bool cut = false;
     std::optional<double> endedEarly;
@@ -166,10 +166,10 @@ Encoded encode(InputFile& file, ReadPolicy policy, SoundKind kind, int outRate, 
             source->knowLength(*endedAt);
         SoundRoad road;
         made.result = road.build(std::move(source), outRate, ResampleStage::kTaps, plan.part, plan.loudness);
-        if (made.result == kOk)
+        if (made.result == StageResult::ok)
             made.result = road.write(info, made.output);
         made.readFailed = sound.readFailed();
-        if (made.readFailed || made.result < 0)
+        if (made.readFailed || made.result != StageResult::ok)
             return made;
         made.cut = road.cut();
         if (pass == 0 && road.soundEnd()) {
@@ -287,7 +287,7 @@ SoundCheck ConversionJob::check(SoundInput& input, ReadPolicy policy)
     const std::unique_ptr<SourceStage> source = openSource(policy, kind, file, header);
     if (header.readFailed())
         return refusedCheck(Refusal::cannotOpen);
-    if (source->result() != kOk)
+    if (source->result() != StageResult::ok)
         return refusedCheck(refusalOfCheck(source->result()));
     SoundCheck made;
     made.kind = kind;
@@ -333,9 +333,9 @@ ConversionOutcome ConversionJob::convertChecked(SoundInput& input, const Convers
         return ConversionOutcome::refusedBy(Refusal::cannotOpen, sound);
     // A part too short to play (an excerpt, or a sound that ended early) is
     // refused as a short sound is; anything else stops the conversion.
-    if (made.result == kPlayTimeTooShort)
+    if (made.result == StageResult::playTimeTooShort)
         return ConversionOutcome::refusedBy(Refusal::playTimeTooShort, sound);
-    if (made.result < 0)
+    if (made.result != StageResult::ok)
         return stopped(sound);
     // The file must come out no larger than the sound it was made from.
     if (made.output.size() > static_cast<std::uint64_t>(made.soundBytes))

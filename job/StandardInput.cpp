@@ -10,7 +10,7 @@
 #include "road/FileStream.h"
 #include "system/Platform.h"
 #include "road/ResampleStage.h"
-#include "road/ResultCodes.h"
+#include "road/StageResult.h"
 #include "road/SoundRoad.h"
 #include "road/SourceStage.h"
 
@@ -51,7 +51,7 @@ Plan planFor(std::span<const std::uint8_t> head, const SoundPart& part)
     ImageFile image(head);
     FileStream stream(image);
     const SoundKind kind = kindOfFirstBytes(head);
-    plan.known = SourceStage::openAny(kind, image, stream)->result() != kInputNotRecognised || startsLikeASoundFile(head);
+    plan.known = SourceStage::openAny(kind, image, stream)->result() != StageResult::notRecognised || startsLikeASoundFile(head);
     if (kind == SoundKind::other)
         return plan;
     // Where the program's own readers find the header in the first bytes
@@ -60,7 +60,7 @@ Plan planFor(std::span<const std::uint8_t> head, const SoundPart& part)
     const std::unique_ptr<InputFile> sized = StreamedWavFile::of(image);
     FileStream headStream(sized ? *sized : static_cast<InputFile&>(image));
     SourceStage own(kind == SoundKind::aiff, headStream);
-    if (own.result() != kOk)
+    if (own.result() != StageResult::ok)
         return plan;
     const SampleSource& reader = own.reader();
     const int rate = reader.format.sampleRate;

@@ -11,7 +11,7 @@
 #include "reference/ChannelSource.h"
 #include "road/MonoMixSource.h"
 #include "road/ResampleStage.h"
-#include "road/ResultCodes.h"
+#include "reference/ResultCodes.h"
 #include "road/SourceStage.h"
 #include "reference/WavImage.h"
 #include "tessal/AtrWriter.h"
@@ -44,9 +44,9 @@ int AudioClip::check(bool isAiff, std::span<const std::uint8_t> image, ClipForma
 int AudioClip::check(bool isAiff, InputStream& file, ClipFormat* format)
 {
     const SourceStage opened(isAiff, file);
-    if (opened.result() == kOk && format != nullptr)
+    if (opened.result() == StageResult::ok && format != nullptr)
         *format = opened.format();
-    return opened.result();
+    return resultCode(opened.result());
 }
 
 int AudioClip::load(bool isAiff, std::span<const std::uint8_t> image)
@@ -63,8 +63,8 @@ int AudioClip::load(bool isAiff, const std::uint8_t* data, int length)
         return kInputNotRecognised;
     ByteStream stream(data, length);
     SourceStage opened(isAiff, stream);
-    if (opened.result() != kOk)
-        return opened.result();
+    if (opened.result() != StageResult::ok)
+        return resultCode(opened.result());
     const ClipFormat format = opened.format();
     sampleValues.assign(static_cast<std::size_t>(format.channels) * static_cast<std::size_t>(format.frameCount), 0);
     if (opened.reader().read(sampleValues.data(), format.frameCount) < 0)
@@ -136,7 +136,7 @@ int AudioClip::resample(int outRate, int taps)
     for (int c = 0; c < channels; ++c) {
         ChannelSource source(sampleValues, channels, c, clipFormat.sampleRate, frames);
         Resampler resampler(&source);
-        if (ResampleStage::setup(resampler, clipFormat.dataBytes, outRate, taps) != kOk)
+        if (ResampleStage::setup(resampler, clipFormat.dataBytes, outRate, taps) != StageResult::ok)
             return kFailed;
         if (c == 0) {
             outFrames = resampler.format.frameCount;

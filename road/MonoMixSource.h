@@ -11,7 +11,7 @@ namespace korvel {
 // mixDown(kMixAverage), delivered on demand instead of all at once: mono,
 // each stereo frame the sum of its halves (right / 2 + left / 2, each
 // truncated), and silence from where the reader stops until the frame
-// count it announced. A reader of more channels (korvel-cli reads such
+// count it announced. A reader of more channels (libsndfile reads such
 // files) is mixed with one weight for every channel. The reader is not
 // owned.
 class MonoMixSource : public SampleSource {

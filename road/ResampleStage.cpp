@@ -3,18 +3,18 @@
 #include <climits>
 
 #include "dsp/Resampler.h"
-#include "road/ResultCodes.h"
+#include "road/StageResult.h"
 #include "formats/WavFormat.h"
 
 namespace korvel {
 
-int ResampleStage::setup(Resampler& resampler, int inputDataBytes, int outRate, int taps)
+StageResult ResampleStage::setup(Resampler& resampler, int inputDataBytes, int outRate, int taps)
 {
     if (inputDataBytes > INT_MAX - static_cast<int>(wav::kCanonicalHeaderBytes))
-        return kFailed;
+        return StageResult::failed;
     if (resampler.setup(outRate, taps, kMaxTableStep, kMaxTableLength) < 0)
-        return kFailed;
-    return kOk;
+        return StageResult::failed;
+    return StageResult::ok;
 }
 
 }  // namespace korvel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "road/StageResult.h"
+
 namespace korvel {
 
 class Resampler;
@@ -17,10 +19,10 @@ public:
     static constexpr int kMaxTableLength = 81920;
 
     // Sets resampler up for outRate with a filter of taps. Returns 0, or
-    // kFailed when the resampler refuses, or when its input holds more
+    // StageResult::failed when the resampler refuses, or when its input holds more
     // sample bytes than a WAV image of the clip could describe (a limit the
     // converter has always kept, so that the same sounds are refused).
-    static int setup(Resampler& resampler, int inputDataBytes, int outRate, int taps);
+    static StageResult setup(Resampler& resampler, int inputDataBytes, int outRate, int taps);
 };
 
 }  // namespace korvel

@@ -12,7 +12,7 @@
 #include "road/LoudnessStage.h"
 #include "road/MonoMixSource.h"
 #include "road/ResampleStage.h"
-#include "road/ResultCodes.h"
+#include "road/StageResult.h"
 #include "road/SourceStage.h"
 #include "tessal/AtrWriter.h"
 
@@ -27,26 +27,26 @@ std::int64_t SoundRoad::audibleFrames(int inRate, int outRate, int taps)
 SoundRoad::SoundRoad() = default;
 SoundRoad::~SoundRoad() = default;
 
-int SoundRoad::build(bool isAiff, std::span<const std::uint8_t> bytes, int outRate, int taps)
+StageResult SoundRoad::build(bool isAiff, std::span<const std::uint8_t> bytes, int outRate, int taps)
 {
     if (bytes.size() > static_cast<std::size_t>(INT_MAX))
-        return kInputNotRecognised;
+        return StageResult::notRecognised;
     image = std::make_unique<ByteStream>(bytes.data(), static_cast<int>(bytes.size()));
     return build(isAiff, *image, outRate, taps);
 }
 
-int SoundRoad::build(bool isAiff, InputStream& file, int outRate, int taps)
+StageResult SoundRoad::build(bool isAiff, InputStream& file, int outRate, int taps)
 {
     return build(std::make_unique<SourceStage>(isAiff, file), outRate, taps);
 }
 
-int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const SoundPart& part,
+StageResult SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const SoundPart& part,
                      std::optional<double> loudness)
 {
     if (source || !opened)
-        return kBadCall;
+        return StageResult::badCall;
     source = std::move(opened);
-    if (source->result() != kOk)
+    if (source->result() != StageResult::ok)
         return source->result();
     SampleSource* input = &source->reader();
     // The part stage also ends a sound where its data ends, unless it is
@@ -56,7 +56,7 @@ int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps,
         excerpt = std::make_unique<ExcerptStage>(input, source->frames(), part, audibleFrames(rate, outRate, taps));
         excerpt->prepare();
         if (SourceStage::tooShortToPlay(excerpt->format.frameCount, rate))
-            return kPlayTimeTooShort;
+            return StageResult::playTimeTooShort;
         input = excerpt.get();
     }
     mono = std::make_unique<MonoMixSource>(input);
@@ -64,8 +64,8 @@ int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps,
     // A sound already at the rate goes on as it is.
     if (mono->format.sampleRate != outRate) {
         resampler = std::make_unique<Resampler>(mono.get());
-        if (ResampleStage::setup(*resampler, mono->format.dataBytes, outRate, taps) != kOk)
-            return kFailed;
+        if (ResampleStage::setup(*resampler, mono->format.dataBytes, outRate, taps) != StageResult::ok)
+            return StageResult::failed;
         last = resampler.get();
     }
     keep = std::make_unique<KeepStage>(last);
@@ -73,7 +73,7 @@ int SoundRoad::build(std::unique_ptr<SourceStage> opened, int outRate, int taps,
     cutSound = keep->cutsSound();
     if (loudness)
         level = std::make_unique<LoudnessStage>(keep.get(), *loudness);
-    return kOk;
+    return StageResult::ok;
 }
 
 bool SoundRoad::endsWithItsData() const
@@ -93,29 +93,28 @@ bool SoundRoad::fadesMissedTheEnd() const
     return endsWithItsData() && excerpt->fadesMissedTheEnd();
 }
 
-int SoundRoad::settle()
+StageResult SoundRoad::settle()
 {
     if (!endsWithItsData())
-        return kOk;
+        return StageResult::ok;
     // A decoder's length may be wrong: where the fades depend on the end,
     // the part is read on until its end shows.
     if (source->decodedByLibrary() && excerpt->fadesNeedTheEnd()) {
-        const int read = excerpt->readToTheEnd();
-        if (read < 0)
-            return read;
+        if (excerpt->readToTheEnd() < 0)
+            return StageResult::failed;
     }
     if (!excerpt->endedEarly())
-        return kOk;
+        return StageResult::ok;
     const std::int64_t frames = *excerpt->endedEarly();
     const int inRate = excerpt->format.sampleRate;
     if (SourceStage::tooShortToPlay(frames, inRate))
-        return kPlayTimeTooShort;
+        return StageResult::playTimeTooShort;
     // What a road built for that many frames keeps: the resampler's outputs
     // of them were computed from the same samples and the silence after.
     const std::int64_t outputs = resampler ? Resampler::outputFrames(frames, inRate, kept.sampleRate) : frames;
     kept = ClipFormat::of16Bit(kept.sampleRate, 1, AtrWriter::framesKept(kept.sampleRate, static_cast<int>(outputs)));
     cutSound = outputs > kept.frameCount;
-    return kOk;
+    return StageResult::ok;
 }
 
 bool SoundRoad::cut() const
@@ -123,18 +122,16 @@ bool SoundRoad::cut() const
     return cutSound;
 }
 
-int SoundRoad::write(const ContentInfo& info, ByteVector& file)
+StageResult SoundRoad::write(const ContentInfo& info, ByteVector& file)
 {
     file.clear();
     if (!keep || kept.frameCount <= 0)
-        return kBadCall;
+        return StageResult::badCall;
     // Brought to a loudness, the kept sound is held whole first, so its
     // length is known before the file is laid out.
     if (level) {
-        int held = level->hold();
-        if (held == kOk)
-            held = settle();
-        if (held != kOk)
+        const StageResult held = level->hold() < 0 ? StageResult::failed : settle();
+        if (held != StageResult::ok)
             return held;
         level->keepFirst(kept.frameCount);
         level->chooseGain();
@@ -143,16 +140,14 @@ int SoundRoad::write(const ContentInfo& info, ByteVector& file)
     AtrWriter::Layout layout;
     const int announced = kept.frameCount;
     if (AtrWriter::layOut(info, kept, payloadBytes(announced), file, layout) < 0)
-        return kFailed;
-    int result = kOk;
+        return StageResult::failed;
+    StageResult result = StageResult::ok;
     if (level) {
         file.insert(file.end(), level->payload().begin(), level->payload().end());
     } else {
-        result = EncodeStage::run(*keep, file);
-        if (result == kOk)
-            result = settle();
+        result = EncodeStage::run(*keep, file) < 0 ? StageResult::failed : settle();
     }
-    if (result == kOk && kept.frameCount < announced) {
+    if (result == StageResult::ok && kept.frameCount < announced) {
         // A part that ended early: its own file, with the code of the frames
         // it kept (the coder's state runs from sample to sample, so that is
         // the start of the code of all of them).
@@ -161,16 +156,14 @@ int SoundRoad::write(const ContentInfo& info, ByteVector& file)
         // An odd count ends the payload in its low nibble.
         if (kept.frameCount % 2 != 0)
             payload.back() &= 0x0F;
-        result = AtrWriter::layOut(info, kept, payload.size(), file, layout) < 0 ? kFailed : kOk;
+        result = AtrWriter::layOut(info, kept, payload.size(), file, layout) < 0 ? StageResult::failed : StageResult::ok;
         file.insert(file.end(), payload.begin(), payload.end());
     }
-    if (result == kOk && AtrWriter::seal(file, layout) < 0)
-        result = kFailed;
-    if (result != kOk) {
+    if (result == StageResult::ok && AtrWriter::seal(file, layout) < 0)
+        result = StageResult::failed;
+    if (result != StageResult::ok)
         file.clear();
-        return result;
-    }
-    return static_cast<int>(file.size());
+    return result;
 }
 
 std::size_t SoundRoad::payloadBytes(int frames)

@@ -7,6 +7,7 @@
 
 #include "formats/ClipFormat.h"
 #include "road/ExcerptStage.h"
+#include "road/StageResult.h"
 #include "tessal/ByteVector.h"
 
 namespace korvel {
@@ -45,20 +46,20 @@ public:
     SoundRoad& operator=(const SoundRoad&) = delete;
 
     // Opens the sound in file (at its start; it must outlive the road),
-    // checks it and joins the stages for outRate. Returns 0, or the format
-    // checks' refusal (as AudioClip::load gives it), or kFailed when the
-    // resampler refuses the rates. A road is built once.
-    int build(bool isAiff, InputStream& file, int outRate, int taps);
+    // checks it and joins the stages for outRate. Returns ok, or the format
+    // checks' refusal, or failed when the resampler refuses the rates. A
+    // road is built once.
+    StageResult build(bool isAiff, InputStream& file, int outRate, int taps);
     // The same for a file image in memory, which must outlive the road: one
     // that does not fit the readers' 32-bit length is not recognised.
-    int build(bool isAiff, std::span<const std::uint8_t> image, int outRate, int taps);
+    StageResult build(bool isAiff, std::span<const std::uint8_t> image, int outRate, int taps);
     // The same from a source already opened (SourceStage::openAny), with
     // the excerpt asked for: its stage comes right after the source, before
-    // the mix. An excerpt too short to play is refused as kPlayTimeTooShort.
+    // the mix. An excerpt too short to play is refused as playTimeTooShort.
     // With a loudness (LUFS), what the file keeps is brought to it before it
     // is encoded (LoudnessStage).
-    int build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const SoundPart& excerpt = {},
-              std::optional<double> loudness = std::nullopt);
+    StageResult build(std::unique_ptr<SourceStage> opened, int outRate, int taps, const SoundPart& excerpt = {},
+                      std::optional<double> loudness = std::nullopt);
 
     // What reaches the encoder: mono, at outRate, the frames the file keeps.
     const ClipFormat& keptFormat() const { return kept; }
@@ -76,11 +77,11 @@ public:
 
     // Pulls the kept frames through, encodes them and lets the handset
     // audio file's writer assemble the file around them, into file. Returns
-    // the file's length, or a source's failure, or the writer's refusal, or
-    // kPlayTimeTooShort for a sound that ended too early to play; file is
+    // ok, or failed for a source's failure or the writer's refusal, or
+    // playTimeTooShort for a sound that ended too early to play; file is
     // empty on a failure. A sound that ends before its announced length
     // gives the file a road built for its real length would give.
-    int write(const ContentInfo& info, ByteVector& file);
+    StageResult write(const ContentInfo& info, ByteVector& file);
 
 
 private:
@@ -88,9 +89,9 @@ private:
     // length its header states, as the desktop program's way does).
     bool endsWithItsData() const;
     // Takes in where the part really ended, once it was pulled through:
-    // the frames kept and whether the sound was cut. kOk, or
-    // kPlayTimeTooShort.
-    int settle();
+    // the frames kept and whether the sound was cut. ok, failed, or
+    // playTimeTooShort.
+    StageResult settle();
     static std::size_t payloadBytes(int frames);
 
     std::unique_ptr<ByteStream> image;

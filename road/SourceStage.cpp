@@ -11,14 +11,14 @@
 #include "formats/StreamedWavFile.h"
 #include "formats/WavFormat.h"
 #include "formats/WavReader.h"
-#include "road/ResultCodes.h"
+#include "road/StageResult.h"
 
 namespace korvel {
 
 namespace {
 
-// Rates a handset file can be made from; korvel-cli takes more through
-// libsndfile, which the resampler's filter handles as well.
+// Rates a handset file can be made from; every reader's way takes more
+// through libsndfile, which the resampler's filter handles as well.
 constexpr int kMinRate = 4000;
 constexpr int kMaxRate = 48000;
 [[maybe_unused]] constexpr int kMaxLibraryRate = 192000;
@@ -29,42 +29,42 @@ constexpr int kMinPlayTimeMs = 20;
 [[maybe_unused]] constexpr std::int64_t kUnknownLength = std::int64_t{1} << 62;
 
 // The format checks in the order that decides the result.
-int checkFormat(const SampleSource& reader)
+StageResult checkFormat(const SampleSource& reader)
 {
     if (reader.format.channels == 0)
-        return kInputNotRecognised;
+        return StageResult::notRecognised;
     if (reader.format.sampleRate < kMinRate || reader.format.sampleRate > kMaxRate)
-        return kUnsupportedRate;
+        return StageResult::unsupportedRate;
     if (reader.format.bitsPerSample != 8 && reader.format.bitsPerSample != 16)
-        return kUnsupportedWidth;
+        return StageResult::unsupportedWidth;
     if (reader.format.channels > 2)
-        return kTooManyChannels;
+        return StageResult::tooManyChannels;
     if (SourceStage::tooShortToPlay(reader.format.frameCount, reader.format.sampleRate))
-        return kPlayTimeTooShort;
+        return StageResult::playTimeTooShort;
     // The held samples are 16-bit whatever the input's width, so a long
     // 8-bit file can announce more sample bytes than the 32-bit byte count
     // of a clip can describe.
     if (static_cast<std::int64_t>(reader.format.channels) * reader.format.frameCount * 2 > INT32_MAX)
-        return kInputNotRecognised;
-    return kOk;
+        return StageResult::notRecognised;
+    return StageResult::ok;
 }
 
 #ifdef KORVEL_HAVE_SNDFILE
 // The rules for what libsndfile reads: any number of channels, the wider
 // rates, and a mono sound whose byte count fits the 32-bit counters of the
 // stages after the mix.
-int checkLibraryFormat(const SndfileReader& reader)
+StageResult checkLibraryFormat(const SndfileReader& reader)
 {
     const ClipFormat& format = reader.format;
     if (format.channels == 0)
-        return kInputNotRecognised;
+        return StageResult::notRecognised;
     if (format.sampleRate < kMinRate || format.sampleRate > kMaxLibraryRate)
-        return kUnsupportedRate;
+        return StageResult::unsupportedRate;
     // A long or unknown length is read as far as the file needs it; the
     // sound's real length is only known once it is read.
     if (SourceStage::tooShortToPlay(reader.frames(), format.sampleRate))
-        return kPlayTimeTooShort;
-    return kOk;
+        return StageResult::playTimeTooShort;
+    return StageResult::ok;
 }
 #endif
 
@@ -108,7 +108,7 @@ SourceStage::SourceStage(bool isAiff, InputStream& file)
 {
 }
 
-SourceStage::SourceStage(std::unique_ptr<SampleSource> reader, int result, std::int64_t frames, bool library)
+SourceStage::SourceStage(std::unique_ptr<SampleSource> reader, StageResult result, std::int64_t frames, bool library)
     : source(std::move(reader)), checked(result), frameTotal(frames), library(library)
 {
 }
@@ -121,7 +121,7 @@ std::unique_ptr<SourceStage> SourceStage::openAny(SoundKind kind, InputFile& fil
     if (kind != SoundKind::other) {
         own.reset(new SourceStage(kind == SoundKind::aiff, stream));
         own->padding = false;
-        if (own->result() == kOk) {
+        if (own->result() == StageResult::ok) {
             own->frameTotal = std::min(own->frameTotal, framesPresent(own->reader(), file));
             return own;
         }
@@ -130,7 +130,7 @@ std::unique_ptr<SourceStage> SourceStage::openAny(SoundKind kind, InputFile& fil
     // A WAV file written to a pipe is read with the sizes it really has.
     std::unique_ptr<InputFile> streamed = StreamedWavFile::of(file);
     auto library = std::make_unique<SndfileReader>(streamed ? *streamed : file);
-    const int result = checkLibraryFormat(*library);
+    const StageResult result = checkLibraryFormat(*library);
     // A file libsndfile cannot read keeps the answer of its own reader.
     if (own && library->format.channels == 0)
         return own;
@@ -144,7 +144,7 @@ std::unique_ptr<SourceStage> SourceStage::openAny(SoundKind kind, InputFile& fil
     (void)file;
     if (own)
         return own;
-    return std::unique_ptr<SourceStage>(new SourceStage(nullptr, kInputNotRecognised, 0, false));
+    return std::unique_ptr<SourceStage>(new SourceStage(nullptr, StageResult::notRecognised, 0, false));
 #endif
 }
 

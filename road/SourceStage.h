@@ -8,6 +8,7 @@
 #include "formats/ClipFormat.h"
 #include "formats/InputFile.h"
 #include "formats/SampleSource.h"
+#include "road/StageResult.h"
 
 namespace korvel {
 
@@ -27,11 +28,12 @@ SoundKind kindOfFirstBytes(std::span<const std::uint8_t> head);
 // the stage.
 class SourceStage {
 public:
-    // The desktop program's way: the WAV or AIFF reader and its rules.
+    // The desktop program's way (ReadPolicy::desktop): the WAV or AIFF
+    // reader and its rules.
     SourceStage(bool isAiff, InputStream& file);
     ~SourceStage();
 
-    // korvel-cli's way: the reader of the kind first, so that every file the
+    // Every reader's way: the reader of the kind first, so that every file the
     // desktop program converts gives the same frames; what it refuses, and
     // every other kind, is read by libsndfile where the build has it, with
     // wider rules: any number of channels and 4000 to 192000 Hz. When
@@ -56,9 +58,9 @@ public:
         stated = true;
     }
 
-    // 0, or kInputNotRecognised, kUnsupportedRate, kUnsupportedWidth,
-    // kTooManyChannels or kPlayTimeTooShort, tested in that order.
-    int result() const { return checked; }
+    // ok, or notRecognised, unsupportedRate, unsupportedWidth,
+    // tooManyChannels or playTimeTooShort, tested in that order.
+    StageResult result() const { return checked; }
     SampleSource& reader() { return *source; }
     // The rule every sound and every excerpt must pass: more than 20 whole
     // milliseconds, divided first, then scaled, then truncated (at 8000 Hz
@@ -72,19 +74,19 @@ public:
     // the title, and so its bytes).
     std::string title() const;
     // The frames the file holds, which libsndfile counts beyond 32 bits; a
-    // WAV or AIFF file read by korvel-cli's way holds no more than its data
+    // WAV or AIFF file read by every reader's way holds no more than its data
     // does, whatever its header says. Without a stated length, more than any
     // sound has.
     std::int64_t frames() const { return frameTotal; }
 
 private:
-    SourceStage(std::unique_ptr<SampleSource> reader, int result, std::int64_t frames, bool library);
+    SourceStage(std::unique_ptr<SampleSource> reader, StageResult result, std::int64_t frames, bool library);
 
     // The view libsndfile reads a streamed WAV file through; it outlives the
     // reader (members are destroyed in reverse order).
     std::unique_ptr<InputFile> view;
     std::unique_ptr<SampleSource> source;
-    int checked;
+    StageResult checked;
     std::int64_t frameTotal = 0;
     bool library = false;
     bool padding = true;

@@ -20,7 +20,7 @@
 #include "road/DecodeRoad.h"
 #include "road/FileStream.h"
 #include "road/MonoMixSource.h"
-#include "road/ResultCodes.h"
+#include "road/StageResult.h"
 #include "road/SourceStage.h"
 #include "system/PagePlatform.h"
 #include "tessal/TessalReader.h"
@@ -62,7 +62,7 @@ val outline(const std::vector<std::uint8_t>& image, const SoundCheck& sound, int
     SourceStage source(sound.kind == SoundKind::aiff, stream);
     const std::int64_t frames = source.frames();
     val peaks = val::global("Float32Array").new_(std::max(count, 0));
-    if (source.result() != kOk || frames <= 0 || count <= 0)
+    if (source.result() != StageResult::ok || frames <= 0 || count <= 0)
         return peaks;
     MonoMixSource mono(&source.reader());
     std::vector<float> loudest(static_cast<std::size_t>(count), 0.0f);

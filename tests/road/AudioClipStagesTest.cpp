@@ -11,7 +11,7 @@
 #include "formats/ByteStream.h"
 #include "formats/WavReader.h"
 #include "reference/AudioClip.h"
-#include "road/ResultCodes.h"
+#include "reference/ResultCodes.h"
 #include "tessal/ContentInfo.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/support/VectorSource.h"

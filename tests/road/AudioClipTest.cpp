@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "road/ResultCodes.h"
+#include "reference/ResultCodes.h"
 #include "tests/support/ImageBuilder.h"
 
 namespace korvel {

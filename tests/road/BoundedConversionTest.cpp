@@ -11,7 +11,7 @@
 
 #include "reference/AudioClip.h"
 #include "road/FileStream.h"
-#include "road/ResultCodes.h"
+#include "reference/ResultCodes.h"
 #include "road/SoundRoad.h"
 #include "tessal/AtrWriter.h"
 #include "tessal/ContentInfo.h"
@@ -60,13 +60,15 @@ Outcome bounded(bool isAiff, const Bytes& image, int outRate, int* heldFrames = 
     Outcome out;
     test::MemoryFile file(image, 4093);
     FileStream stream(file);
-    out.result = fromFile ? road.build(isAiff, stream, outRate, kTaps) : road.build(isAiff, image, outRate, kTaps);
-    if (out.result != kOk)
+    const StageResult built = fromFile ? road.build(isAiff, stream, outRate, kTaps) : road.build(isAiff, image, outRate, kTaps);
+    out.result = resultCode(built);
+    if (built != StageResult::ok)
         return out;
     if (heldFrames != nullptr)
         *heldFrames = road.keptFormat().frameCount;
     ByteVector written;
-    out.result = road.write(infoWithTitle(), written);
+    const StageResult wrote = road.write(infoWithTitle(), written);
+    out.result = wrote == StageResult::ok ? static_cast<int>(written.size()) : resultCode(wrote);
     out.file.assign(written.begin(), written.end());
     return out;
 }
@@ -188,7 +190,7 @@ TEST(BoundedConversion, RefusalsAreThoseOfLoadAndResample)
         ClipFormat format;
         const int checked = AudioClip::check(row.isAiff, row.image, &format);
         SoundRoad road;
-        EXPECT_EQ(road.build(row.isAiff, row.image, row.outRate, kTaps), expected) << row.what;
+        EXPECT_EQ(resultCode(road.build(row.isAiff, row.image, row.outRate, kTaps)), expected) << row.what;
         EXPECT_EQ(checked == kOk, expected == kOk || expected == kFailed) << row.what;
         EXPECT_NE(expected, kOk) << row.what;
     }
@@ -221,8 +223,8 @@ TEST(BoundedConversion, AFileAnnouncingAHugeSoundCostsOnlyWhatTheFileKeeps)
     const Bytes wide = announcing(1, (1u << 30) - 1, 16, 48000.0, Bytes(3000, 0x40));
     const Bytes narrow = announcing(1, (1u << 30) - 1, 8, 48000.0, Bytes(3000, 0x40));
     SoundRoad wideRoad, narrowRoad;
-    EXPECT_EQ(wideRoad.build(true, wide, 8000, kTaps), kInputNotRecognised);
-    EXPECT_EQ(narrowRoad.build(true, narrow, 4000, kTaps), kFailed);
+    EXPECT_EQ(wideRoad.build(true, wide, 8000, kTaps), StageResult::notRecognised);
+    EXPECT_EQ(narrowRoad.build(true, narrow, 4000, kTaps), StageResult::failed);
     // 2^29 frames, 3.1 hours at 48000 Hz announced by a 3 kB file: converted.
     held = 0;
     const Outcome huge = bounded(true, announcing(1, 1u << 29, 8, 48000.0, Bytes(3000, 0x40)), 4000, &held);

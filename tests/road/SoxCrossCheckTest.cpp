@@ -14,7 +14,7 @@
 #include "formats/AiffReader.h"
 #include "formats/ByteStream.h"
 #include "reference/AudioClip.h"
-#include "road/ResultCodes.h"
+#include "reference/ResultCodes.h"
 #include "tests/support/FileContents.h"
 
 namespace korvel {

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "reference/AudioClip.h"
-#include "road/ResultCodes.h"
+#include "reference/ResultCodes.h"
 #include "road/SoundRoad.h"
 #include "tessal/ContentInfo.h"
 #include "tests/support/ImageBuilder.h"
@@ -103,8 +103,8 @@ TEST(WrittenBytes, EveryWriterWritesThePinnedBytes)
         if (row.writer == AudioClip::kWriterAudioTrack) {
             // The job's road: only what the file keeps is converted.
             SoundRoad road;
-            ASSERT_EQ(road.build(row.aiff, image, row.outRate, 256), kOk);
-            ASSERT_GT(road.write(info, file), 0);
+            ASSERT_EQ(road.build(row.aiff, image, row.outRate, 256), StageResult::ok);
+            ASSERT_EQ(road.write(info, file), StageResult::ok);
         } else {
             // The music tracks keep stereo.
             AudioClip clip;

@@ -4,7 +4,7 @@
 #include <span>
 
 #include "reference/AudioClip.h"
-#include "road/ResultCodes.h"
+#include "reference/ResultCodes.h"
 #include "tessal/ByteVector.h"
 #include "tessal/ContentInfo.h"
 
