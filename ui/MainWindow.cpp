@@ -2,7 +2,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "system/Platform.h"
 #include "system/WideText.h"
@@ -18,6 +20,10 @@ namespace {
 
 // The first items of the standard system menu, up to Close.
 constexpr int kSystemMenuItemsBeforeClose = 6;
+// Posted to convert the next waiting file.
+constexpr UINT kConvertNext = SkinnedDialog::kEndProgram + 1;
+// The most bytes of names a second start may hand over.
+constexpr DWORD kMaxHandedBytes = 1u << 20;
 
 }  // namespace
 
@@ -69,6 +75,8 @@ BOOL MainWindow::onInit()
         RemoveMenu(menu, 0, MF_BYPOSITION);
     SetForegroundWindow(dialog);
     setAcceptDrops(true);
+    if (!waiting.empty())
+        PostMessageA(dialog, kConvertNext, 0, 0);
     return FALSE;
 }
 
@@ -92,7 +100,7 @@ HICON MainWindow::dragIcon()
     return icon;
 }
 
-bool MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result)
+bool MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
     switch (message) {
     case WM_DROPFILES:
@@ -102,6 +110,13 @@ bool MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result)
     case kEndProgram:
         close();
         result = 0;
+        return true;
+    case kConvertNext:
+        convertNext();
+        result = 0;
+        return true;
+    case WM_COPYDATA:
+        result = onCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE;
         return true;
     default:
         return false;
@@ -125,7 +140,52 @@ void MainWindow::onDropFiles(HDROP drop)
     DragQueryFileW(drop, 0, path.data(), length + 1);
     path.resize(length);
     DragFinish(drop);
+    converting = true;
     flow.drop(narrow(path));
+    converting = false;
+    if (!waiting.empty())
+        PostMessageA(dialog, kConvertNext, 0, 0);
+}
+
+void MainWindow::takeFiles(const std::vector<std::string>& files)
+{
+    waiting.insert(waiting.end(), files.begin(), files.end());
+    // Before the window exists, its start takes them.
+    if (dialog != nullptr && !waiting.empty())
+        PostMessageA(dialog, kConvertNext, 0, 0);
+}
+
+// Names handed over by a second start: taken in turn, never converted
+// inside the sequence that may be running now.
+bool MainWindow::onCopyData(const COPYDATASTRUCT& data)
+{
+    if (data.dwData != kOpenFiles || data.lpData == nullptr || data.cbData % sizeof(wchar_t) != 0 ||
+        data.cbData > kMaxHandedBytes)
+        return false;
+    const std::wstring_view units(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
+    std::vector<std::string> files;
+    for (std::size_t at = 0; at < units.size();) {
+        const std::size_t end = std::min(units.find(L'\0', at), units.size());
+        if (end > at)
+            files.push_back(narrow(units.substr(at, end - at)));
+        at = end + 1;
+    }
+    takeFiles(files);
+    SetForegroundWindow(dialog);
+    return true;
+}
+
+void MainWindow::convertNext()
+{
+    if (converting || closing || waiting.empty())
+        return;
+    const std::string file = waiting.front();
+    waiting.pop_front();
+    converting = true;
+    flow.drop(file);
+    converting = false;
+    if (!waiting.empty())
+        PostMessageA(dialog, kConvertNext, 0, 0);
 }
 
 void MainWindow::onAbout()

@@ -215,6 +215,43 @@ protected:
             << command;
         return process;
     }
+    // Starts the program with the files on its command line, in UTF-16.
+    PROCESS_INFORMATION launchWith(const std::vector<fs::path>& files)
+    {
+        std::wstring line = test::quoted(fs::path(programDirectory()).wstring() + L"\\ui\\korvel.exe");
+        for (const fs::path& file : files)
+            line += L" " + test::quoted(file.wstring());
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        EXPECT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+        return process;
+    }
+    // Accepts the settings of each file in turn, as they come, and checks
+    // the title and the message; the files written must be those of
+    // korvel-cli.exe --strict.
+    void acceptEach(const std::vector<fs::path>& files)
+    {
+        for (const fs::path& file : files) {
+            HWND settings = waitForWindow(IDC_TITLE);
+            ASSERT_NE(settings, nullptr) << file;
+            EXPECT_TRUE(waitFor([&] { return textOf(GetDlgItem(settings, IDC_TITLE)) == file.stem().wstring(); })) << file;
+            ASSERT_TRUE(waitFor([&] { return shows(GetDlgItem(settings, IDC_SETTINGS_OK), cell("button-ok.bmp", 2, 0)); }));
+            const std::wstring text = acceptAndReadMessage(settings);
+            fs::path written = file;
+            written.replace_extension(".mmf");
+            const Bytes bytes = readFile(written);
+            ASSERT_FALSE(bytes.empty()) << written;
+            EXPECT_EQ(text, message(kMsgFileSize) + widen(ConversionJob::sizeText(bytes.size())));
+            fs::create_directories(dir / "cli");
+            fs::copy_file(file, dir / "cli" / file.filename(), fs::copy_options::overwrite_existing);
+            EXPECT_EQ(test::runProcess(test::quoted(fs::path(programDirectory()).wstring() + L"\\cli\\korvel-cli.exe") +
+                                           L" convert --strict " + test::quoted(file.filename().wstring()),
+                                       dir / "cli", dir / "cli.out", dir / "cli.err"),
+                      0);
+            EXPECT_EQ(readFile(dir / "cli" / written.filename()), bytes) << file;
+        }
+    }
     void start()
     {
         program = launch("\"" + programDirectory() + "\\ui\\korvel.exe\"");
@@ -646,6 +683,39 @@ TEST_F(DesktopProgram, PowerOfTheMainWindowEndsTheProgram)
 {
     click(main, IDC_MAIN_POWER);
     EXPECT_TRUE(ended());
+}
+
+// Files named on the command line go through the sequence of a drop, one
+// after the other, as "Open with" starts the program.
+TEST_F(DesktopProgram, FilesOnTheCommandLineAreConvertedAsDropsAre)
+{
+    // Only one instance runs: the one of SetUp ends first.
+    click(main, IDC_MAIN_POWER);
+    ASSERT_TRUE(ended());
+    CloseHandle(program.hProcess);
+    CloseHandle(program.hThread);
+    const std::vector<fs::path> files = {dir / L"\u7740\u4FE1\u97F3 \U0001F3B5.wav", dir / "two.wav"};
+    writeFile(files[0], wav(2, 22050, 11025));
+    writeFile(files[1], wav(1, 8000, 8000));
+    program = launchWith(files);
+    acceptEach(files);
+    // The window stays for further drops.
+    EXPECT_TRUE(waitFor([&] { return (main = windowWith(program.dwProcessId, IDC_ABOUT)) != nullptr && IsWindowVisible(main); }));
+    EXPECT_FALSE(ended(100));
+}
+
+// A second start that names files hands them to the first, which converts
+// them as drops; the second ends at once.
+TEST_F(DesktopProgram, ASecondStartHandsItsFilesToTheFirst)
+{
+    const fs::path file = dir / L"handed \u00E9.wav";
+    writeFile(file, wav(1, 11025, 11025));
+    PROCESS_INFORMATION second = launchWith({file});
+    EXPECT_EQ(WaitForSingleObject(second.hProcess, 10000), WAIT_OBJECT_0);
+    CloseHandle(second.hProcess);
+    CloseHandle(second.hThread);
+    acceptEach({file});
+    EXPECT_FALSE(ended(100));
 }
 
 TEST_F(DesktopProgram, SecondInstanceEndsAtOnceAndLeavesTheFirstAlone)
