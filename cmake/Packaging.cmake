@@ -1,6 +1,7 @@
 # What "cmake --install" puts where, and the packages CPack makes of it:
 # on Linux a Debian package of korvel-cli, from the MinGW build a .zip of
-# the two Windows programs.
+# the two Windows programs; beside it the target korvel_msi makes the
+# Windows installer.
 
 include(GNUInstallDirs)
 set(KORVEL_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/korvel)
@@ -16,6 +17,27 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME korvel-${PROJECT_VERSION}-windows-x86_64)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  # The installer (MSI) beside the .zip: wixl, run on the files of this
+  # build gathered in one folder with the installer's source.
+  find_program(KORVEL_WIXL wixl)
+  if(KORVEL_WIXL)
+    # One product code a version, the same on every build of it.
+    string(UUID msi_product NAMESPACE 6ba7b811-9dad-11d1-80b4-00c04fd430c8 NAME "korvel ${PROJECT_VERSION}" TYPE SHA1 UPPER)
+    set(msi_folder ${CMAKE_BINARY_DIR}/msi)
+    file(MAKE_DIRECTORY ${msi_folder})
+    set(msi ${CMAKE_BINARY_DIR}/packages/korvel-${PROJECT_VERSION}-windows-x86_64.msi)
+    add_custom_command(OUTPUT ${msi}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${msi_folder} ${CMAKE_BINARY_DIR}/packages
+      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:korvel> $<TARGET_FILE:korvel-cli>
+              ${PROJECT_SOURCE_DIR}/resources/bitmaps/korvel.ico ${PROJECT_SOURCE_DIR}/cmake/windows/korvel.wxs
+              ${CMAKE_BINARY_DIR}/package/README.txt ${CMAKE_BINARY_DIR}/package/LICENSE.txt ${msi_folder}
+      COMMAND ${CMAKE_STRIP} ${msi_folder}/korvel.exe ${msi_folder}/korvel-cli.exe
+      COMMAND ${KORVEL_WIXL} -a x64 -D Version=${PROJECT_VERSION} -D ProductCode=${msi_product} -o ${msi} korvel.wxs
+      WORKING_DIRECTORY ${msi_folder}
+      DEPENDS korvel korvel-cli ${PROJECT_SOURCE_DIR}/cmake/windows/korvel.wxs ${PROJECT_SOURCE_DIR}/resources/bitmaps/korvel.ico
+      VERBATIM)
+    add_custom_target(korvel_msi DEPENDS ${msi})
+  endif()
 else()
   install(TARGETS korvel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # The manual page compressed, as Debian keeps them.
