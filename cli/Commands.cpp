@@ -7,7 +7,7 @@
 #include "cli/ConsoleText.h"
 #include "cli/ConvertCommand.h"
 #include "cli/ExitStatus.h"
-#include "cli/InspectCommands.h"
+#include "cli/TessalCommands.h"
 
 #ifndef KORVEL_VERSION
 #define KORVEL_VERSION "0"

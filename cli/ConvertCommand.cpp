@@ -1,6 +1,7 @@
 #include "cli/ConvertCommand.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "cli/Console.h"
 #include "cli/ConsoleText.h"
@@ -146,8 +147,11 @@ int ConvertCommand::convertOne(std::size_t index)
         return kExitRefused;
     }
     // Standard input has no name to take a title from: the output's.
-    std::unique_ptr<SoundInput> input = file == "-" ? std::make_unique<SoundInput>(file, *standardInput, console::stem(options.output))
-                                                    : std::make_unique<SoundInput>(file);
+    std::optional<SoundInput> input;
+    if (file == "-")
+        input.emplace(file, *standardInput, console::stem(options.output));
+    else
+        input.emplace(file);
     const ConversionOutcome outcome = job.convert(*input, plan);
     int code = report(file, outcome, plan);
     if (code == kExitWritten)

@@ -144,7 +144,7 @@ public:
     {
         return platform.writeAll(fd.get(), data, size) ? FileResult::ok : FileResult::cannotWrite;
     }
-    FileResult commit() override { return fd.close() == 0 ? FileResult::ok : FileResult::cannotWrite; }
+    FileResult commit() override { return fd.close() ? FileResult::ok : FileResult::cannotWrite; }
 
 private:
     PosixPlatform& platform;

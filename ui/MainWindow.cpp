@@ -140,11 +140,9 @@ void MainWindow::onDropFiles(HDROP drop)
     DragQueryFileW(drop, 0, path.data(), length + 1);
     path.resize(length);
     DragFinish(drop);
-    converting = true;
-    flow.drop(narrow(path));
-    converting = false;
-    if (!waiting.empty())
-        PostMessageA(dialog, kConvertNext, 0, 0);
+    // Converted at once, before any file still waiting.
+    waiting.push_front(narrow(path));
+    convertNext();
 }
 
 void MainWindow::takeFiles(const std::vector<std::string>& files)

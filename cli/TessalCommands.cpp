@@ -1,4 +1,4 @@
-#include "cli/InspectCommands.h"
+#include "cli/TessalCommands.h"
 
 #include <memory>
 #include <string>
