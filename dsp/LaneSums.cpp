@@ -35,7 +35,11 @@ void laneSumsPortable(const double* const* coefficients, int jobCount, const int
 
 LaneSumFunction fastestLaneSums()
 {
+#if defined(__wasm_simd128__)
+    return laneSumsSimd128;
+#else
     return cpuHasAvx512() ? laneSumsAvx512 : cpuHasAvx2() ? laneSumsAvx2 : laneSumsPortable;
+#endif
 }
 
 void splitStreamsPortable(const std::int16_t* x, int stride, int length, double* streams)

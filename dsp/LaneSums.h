@@ -38,6 +38,9 @@ void laneSumsAvx2(const double* const* coefficients, int jobCount, const int* of
                   const double* samples, int lanes, double* sums);
 void laneSumsAvx512(const double* const* coefficients, int jobCount, const int* offsets, int rows,
                     const double* samples, int lanes, double* sums);
+// WebAssembly only, built with its 128-bit vectors.
+void laneSumsSimd128(const double* const* coefficients, int jobCount, const int* offsets, int rows,
+                     const double* samples, int lanes, double* sums);
 
 // The rows of 16-bit input split into streams of doubles: stream s holds
 // x[t x stride + s] at t, for t below length, stream s at streams + s x
