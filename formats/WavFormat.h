@@ -14,9 +14,15 @@ inline constexpr char kWaveType[] = "WAVE";
 inline constexpr char kFormatId[] = "fmt ";  // with its trailing blank
 inline constexpr char kDataId[] = "data";
 
-// Format tag of integer PCM, the only one read; floating point (3) and
-// extensible (65534) are refused.
+// Format tag of integer PCM, the only one the desktop program reads. The
+// wider reader (WidePcmReader) also takes floating point and the extensible
+// format, whose sub-format GUID begins with the tag it stands for, 16 bytes
+// into its 24-byte extension.
 inline constexpr int kFormatPcm = 1;
+inline constexpr int kFormatFloat = 3;
+inline constexpr int kFormatExtensible = 0xFFFE;
+inline constexpr int kExtensibleSubFormatAt = 24;
+static_assert(kFormatExtensible == 65534 && kExtensibleSubFormatAt == 16 + 8);
 
 // The bytes before the samples in a canonical PCM WAV file: "RIFF", "WAVE",
 // a 16-byte "fmt " and "data".

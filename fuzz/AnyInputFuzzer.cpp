@@ -1,5 +1,6 @@
 // korvel-cli's way in on any bytes: the project's readers first, then
-// libsndfile (through the streamed-WAV view where it applies), the excerpt
+// libsndfile (through the streamed-WAV view where it applies) or the wider
+// reader of the builds without it, read here on its own first, the excerpt
 // with its gain and fades, the loudness stage and the audio-track writer.
 // Every accepted input must give a sound file that the file reader takes.
 //
@@ -18,6 +19,7 @@
 
 #include "formats/ByteStream.h"
 #include "formats/ImageFile.h"
+#include "formats/WidePcmReader.h"
 #include "fuzz/FuzzChecks.h"
 #include "road/StageResult.h"
 #include "road/SoundRoad.h"
@@ -47,6 +49,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::span<const std::uint8_t> image(data + 1, size - 1);
     korvel::ImageFile file(image);
     korvel::ByteStream stream(image.data(), static_cast<int>(image.size()));
+
+    // The wider reader delivers at most the frames it announced, and
+    // nothing beyond them.
+    {
+        korvel::WidePcmReader wide(file);
+        std::int16_t frames[4096];
+        const int channels = wide.format.channels;
+        std::int64_t got = 0;
+        for (int n = 0; channels > 0 && channels <= 64 && (n = wide.read(frames, 4096 / channels)) > 0;)
+            got += n;
+        KORVEL_FUZZ_CHECK(got <= wide.frames());
+        KORVEL_FUZZ_CHECK(channels == 0 || channels > 64 || got == wide.frames());
+    }
 
     // Checked first, to pass over what would cost too much.
     {

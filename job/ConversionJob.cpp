@@ -12,6 +12,9 @@
 
 #include "job/SettingsRules.h"
 #include "job/SoundInput.h"
+#include "dsp/AdpcmCodec.h"
+#include "dsp/Resampler.h"
+#include "road/ExcerptStage.h"
 #include "road/FileStream.h"
 #include "road/ResampleStage.h"
 #include "road/StageResult.h"
@@ -21,7 +24,9 @@
 #include "system/PathParts.h"
 #include "system/Platform.h"
 #include "system/WriteBatch.h"
+#include "tessal/AtrWriter.h"
 #include "tessal/ContentInfo.h"
+#include "tessal/TessalFormat.h"
 #include "tessal/TextCoding.h"
 
 namespace korvel {
@@ -346,6 +351,28 @@ ConversionOutcome ConversionJob::convertChecked(SoundInput& input, const Convers
     outcome.endedEarly = made.endedEarly;
     outcome.sound = sound;
     return outcome;
+}
+
+ConversionJob::ExpectedFile ConversionJob::expected(const SoundCheck& sound, const ConversionPlan& plan)
+{
+    ExpectedFile file;
+    const int outRate = plan.rate.value_or(sound.defaultRate);
+    if (!sound.accepted() || !sound.seconds || sound.sampleRate <= 0 || outRate <= 0)
+        return file;
+    const auto frames = static_cast<std::int64_t>(std::llround(*sound.seconds * sound.sampleRate));
+    const ExcerptStage::Span span = ExcerptStage::spanOf(plan.part, sound.sampleRate, frames, INT64_MAX);
+    const std::int64_t outputs =
+        sound.sampleRate == outRate ? span.count : Resampler::outputFrames(span.count, sound.sampleRate, outRate);
+    const int kept = AtrWriter::framesKept(outRate, static_cast<int>(std::min<std::int64_t>(outputs, INT32_MAX)));
+    const std::unique_ptr<ContentInfo> info = contentInfo(plan, sound, nativeTextCoding());
+    ByteVector head;
+    AtrWriter::Layout layout;
+    const std::size_t payload = AdpcmCodec::payloadBytes(1, static_cast<std::size_t>(kept));
+    if (AtrWriter::layOut(*info, ClipFormat::of16Bit(outRate, 1, kept), payload, head, layout) < 0)
+        return file;
+    file.bytes = layout.payloadAt + payload + tessal::kCrcBytes;
+    file.seconds = static_cast<double>(kept) / outRate;
+    return file;
 }
 
 // Puts the file where the plan says, if the volume has room for it.

@@ -62,6 +62,15 @@ public:
     // at all.
     ConversionOutcome convert(SoundInput& input, const ConversionPlan& plan);
 
+    // The size and play time of the file the plan would make of a sound
+    // the check accepted, as far as the check knows the sound: a sound that
+    // ends before its stated length makes a shorter one.
+    struct ExpectedFile {
+        std::size_t bytes = 0;
+        double seconds = 0;
+    };
+    static ExpectedFile expected(const SoundCheck& sound, const ConversionPlan& plan);
+
     // Today's local date as eight digits "%Y%m%d" and a zero byte; returns
     // 8, or -1 when the buffer is missing, the size is negative, the time
     // cannot be had or the text does not fit.

@@ -87,7 +87,6 @@ public:
     int readBytes(std::uint8_t* destination, int count) override;
     int rewind() override;
 
-private:
     // Where an excerpt starts, how many frames it announces and its fades'.
     struct Span {
         std::int64_t first = 0;
@@ -96,6 +95,8 @@ private:
         std::int64_t fadeOut = 0;
     };
     static Span spanOf(const SoundPart& settings, int rate, std::int64_t totalFrames, std::int64_t reach);
+
+private:
     double factorAt(std::int64_t frame) const;
 
     SampleSource* source;

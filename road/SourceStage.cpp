@@ -11,6 +11,7 @@
 #include "formats/StreamedWavFile.h"
 #include "formats/WavFormat.h"
 #include "formats/WavReader.h"
+#include "formats/WidePcmReader.h"
 #include "road/StageResult.h"
 
 namespace korvel {
@@ -18,10 +19,11 @@ namespace korvel {
 namespace {
 
 // Rates a handset file can be made from; every reader's way takes more
-// through libsndfile, which the resampler's filter handles as well.
+// through libsndfile or the wider reader, which the resampler's filter
+// handles as well.
 constexpr int kMinRate = 4000;
 constexpr int kMaxRate = 48000;
-[[maybe_unused]] constexpr int kMaxLibraryRate = 192000;
+constexpr int kMaxLibraryRate = 192000;
 // A sound must play for more than this many whole milliseconds.
 constexpr int kMinPlayTimeMs = 20;
 // libsndfile's count of a stream whose length is not known (a FLAC file
@@ -49,24 +51,21 @@ StageResult checkFormat(const SampleSource& reader)
     return StageResult::ok;
 }
 
-#ifdef KORVEL_HAVE_SNDFILE
-// The rules for what libsndfile reads: any number of channels, the wider
-// rates, and a mono sound whose byte count fits the 32-bit counters of the
-// stages after the mix.
-StageResult checkLibraryFormat(const SndfileReader& reader)
+// The rules for what libsndfile or the wider reader reads: any number of
+// channels, the wider rates, and a mono sound whose byte count fits the
+// 32-bit counters of the stages after the mix.
+StageResult checkLibraryFormat(const ClipFormat& format, std::int64_t frames)
 {
-    const ClipFormat& format = reader.format;
     if (format.channels == 0)
         return StageResult::notRecognised;
     if (format.sampleRate < kMinRate || format.sampleRate > kMaxLibraryRate)
         return StageResult::unsupportedRate;
     // A long or unknown length is read as far as the file needs it; the
     // sound's real length is only known once it is read.
-    if (SourceStage::tooShortToPlay(reader.frames(), format.sampleRate))
+    if (SourceStage::tooShortToPlay(frames, format.sampleRate))
         return StageResult::playTimeTooShort;
     return StageResult::ok;
 }
-#endif
 
 // The whole frames a reader's data holds in the file, which ends them
 // whatever the header says (a file written to a pipe, or one cut short).
@@ -130,7 +129,7 @@ std::unique_ptr<SourceStage> SourceStage::openAny(SoundKind kind, InputFile& fil
     // A WAV file written to a pipe is read with the sizes it really has.
     std::unique_ptr<InputFile> streamed = StreamedWavFile::of(file);
     auto library = std::make_unique<SndfileReader>(streamed ? *streamed : file);
-    const StageResult result = checkLibraryFormat(*library);
+    const StageResult result = checkLibraryFormat(library->format, library->frames());
     // A file libsndfile cannot read keeps the answer of its own reader.
     if (own && library->format.channels == 0)
         return own;
@@ -141,9 +140,19 @@ std::unique_ptr<SourceStage> SourceStage::openAny(SoundKind kind, InputFile& fil
     stage->stated = frames < kUnknownLength;
     return stage;
 #else
-    (void)file;
-    if (own)
-        return own;
+    // Without libsndfile, the uncompressed WAV and AIFF kinds its own reader
+    // refuses are read by the wider reader, under libsndfile's rules and
+    // with its frames.
+    if (own) {
+        auto wide = std::make_unique<WidePcmReader>(file);
+        if (wide->format.channels == 0)
+            return own;
+        const std::int64_t frames = wide->frames();
+        const StageResult result = checkLibraryFormat(wide->format, frames);
+        std::unique_ptr<SourceStage> stage(new SourceStage(std::move(wide), result, frames, false));
+        stage->padding = false;
+        return stage;
+    }
     return std::unique_ptr<SourceStage>(new SourceStage(nullptr, StageResult::notRecognised, 0, false));
 #endif
 }

@@ -36,9 +36,11 @@ public:
     // Every reader's way: the reader of the kind first, so that every file the
     // desktop program converts gives the same frames; what it refuses, and
     // every other kind, is read by libsndfile where the build has it, with
-    // wider rules: any number of channels and 4000 to 192000 Hz. When
-    // libsndfile cannot read it either, the reader's refusal stands. Both
-    // file and stream (over file) must outlive the stage.
+    // wider rules: any number of channels and 4000 to 192000 Hz. A build
+    // without libsndfile reads the uncompressed WAV and AIFF kinds under
+    // the same rules with the wider reader (WidePcmReader). When neither
+    // can read it, the reader's refusal stands. Both file and stream (over
+    // file) must outlive the stage.
     static std::unique_ptr<SourceStage> openAny(SoundKind kind, InputFile& file, InputStream& stream);
 
     // True when libsndfile reads the sound: its file may be compressed, and

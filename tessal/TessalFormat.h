@@ -25,6 +25,10 @@ inline constexpr std::uint8_t kDataChunkId[4] = {'D', 'c', 'h', 0xFF};
 
 static_assert(sizeof(kFileId) == 5 && sizeof(kContentsId) == 5 && sizeof(kSeekPhraseId) == 5);
 
+// The file ends with the CRC-16 of every byte before it, big-endian.
+inline constexpr int kCrcBytes = 2;
+static_assert(kCrcBytes * 8 == 16);
+
 // Timebase codes: ticks of 4, 5, 10 and 20 ms. The audio track uses 4 ms.
 inline constexpr int kTimebase4ms = 0x02;
 inline constexpr int kTimebase5ms = 0x03;

@@ -54,6 +54,18 @@ TEST(ConversionJob, InspectTellsTheChoicesAndConvertHoldsThem)
         const std::vector<std::uint8_t> file = test::readFile((dir / "slow.mmf").string());
         EXPECT_EQ(outcome.bytes, file.size());
         EXPECT_NE(std::string(file.begin(), file.end()).find("ST:slow,CD:20261209,"), std::string::npos);
+        EXPECT_EQ(ConversionJob::expected(sound, plan).bytes, outcome.bytes);
+        EXPECT_EQ(ConversionJob::expected(sound, plan).seconds, 2.0);
+
+        // What a plan is expected to make is what it makes, part and texts included.
+        plan.part = {.start = 0.5, .length = 1.2345, .fadeOut = 0.5};
+        plan.title = "A longer title";
+        plan.copyright = "(c) 2026";
+        SoundInput part(wav.string());
+        outcome = job.convert(part, plan);
+        ASSERT_EQ(outcome.kind, ConversionOutcome::Kind::written);
+        EXPECT_EQ(ConversionJob::expected(sound, plan).bytes, outcome.bytes);
+        EXPECT_NEAR(ConversionJob::expected(sound, plan).seconds, 1.2345, 0.001);
     }
     // The inputs are closed: Windows removes no open file.
     fs::remove_all(dir);
