@@ -9,10 +9,8 @@
 namespace korvel {
 
 // What "korvel-cli convert" was asked to do.
-// The loudness --normalize brings a sound to when it names none: loud on a
-// handset's small speaker, while the true-peak ceiling of -1 dBTP keeps
-// most music from clipping.
-inline constexpr double kDefaultLoudness = -12.0;
+// The loudness --normalize brings a sound to when it names none.
+inline constexpr double kDefaultLoudness = ConversionPlan::kStandardLoudness;
 
 struct ConvertOptions {
     // Each file's conversion: the texts (no title: the file's default), the

@@ -49,6 +49,10 @@ struct ConversionPlan {
     // (mono, at the file's rate); the gain that does it is added to the
     // part's, and kept so low that the true peak stays at -1 dBTP or below.
     std::optional<double> loudness;
+    // The loudness a face brings a sound to when the user asks for it and
+    // names none: loud on a handset's small speaker, while the true-peak
+    // ceiling of -1 dBTP keeps most music from clipping.
+    static constexpr double kStandardLoudness = -12.0;
     // The date of the contents information, eight digits "%Y%m%d"; empty:
     // today's, as the conversion begins.
     std::string date;

@@ -33,6 +33,24 @@ void appendWavHeader(ByteVector& out, int channels, int sampleRate, std::uint32_
                     dataBytes + static_cast<std::uint32_t>(wav::kCanonicalHeaderBytes - 8));
 }
 
+void appendFloatWavHeader(ByteVector& out, int channels, int sampleRate, std::uint32_t dataBytes)
+{
+    const std::uint32_t frameBytes = 4 * static_cast<std::uint32_t>(channels);
+    appendBytes(out, wav::kRiffId, 4);
+    appendLE32(out, dataBytes + static_cast<std::uint32_t>(wav::kCanonicalHeaderBytes - 8));
+    appendBytes(out, wav::kWaveType, 4);
+    appendBytes(out, wav::kFormatId, 4);
+    appendLE32(out, 16);
+    appendLE16(out, wav::kFormatFloat);
+    appendLE16(out, static_cast<std::uint16_t>(channels));
+    appendLE32(out, static_cast<std::uint32_t>(sampleRate));
+    appendLE32(out, frameBytes * static_cast<std::uint32_t>(sampleRate));
+    appendLE16(out, static_cast<std::uint16_t>(frameBytes));
+    appendLE16(out, 32);
+    appendBytes(out, wav::kDataId, 4);
+    appendLE32(out, dataBytes);
+}
+
 bool decodePayload(const TessalFile& file, InputFile& input,
                    const std::function<bool(const std::int16_t* samples, std::size_t count)>& sink)
 {

@@ -22,6 +22,9 @@ void appendWavFields(ByteVector& out, int channels, int sampleRate, int bitsPerS
 // That header for dataBytes bytes of 16-bit samples; the RIFF size counts
 // them as if they followed.
 void appendWavHeader(ByteVector& out, int channels, int sampleRate, std::uint32_t dataBytes);
+// The header of a canonical WAV file of dataBytes bytes of 32-bit
+// floating-point samples: a sound decoded elsewhere, handed to the road.
+void appendFloatWavHeader(ByteVector& out, int channels, int sampleRate, std::uint32_t dataBytes);
 
 // Decodes the ADPCM payload of a read file a block at a time and hands
 // each block of 16-bit samples, channels interleaved, to sink: two samples

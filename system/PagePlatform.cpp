@@ -3,7 +3,6 @@
 #include <memory>
 #include <utility>
 
-#include "formats/ImageFile.h"
 #include "system/OutputFile.h"
 
 namespace korvel {
@@ -32,10 +31,24 @@ private:
     std::vector<std::uint8_t> bytes;
 };
 
+// The caller's sound, opened as often as the job opens it.
+class BorrowedFile : public InputFile {
+public:
+    explicit BorrowedFile(InputFile& file) : file(file) {}
+    std::int64_t size() const override { return file.size(); }
+    int readAt(std::int64_t offset, std::uint8_t* destination, int count) override
+    {
+        return file.readAt(offset, destination, count);
+    }
+
+private:
+    InputFile& file;
+};
+
 }  // namespace
 
-PagePlatform::PagePlatform(std::string name, std::span<const std::uint8_t> image, bool japanese)
-    : name(std::move(name)), image(image), japanese(japanese)
+PagePlatform::PagePlatform(std::string name, InputFile& sound, bool japanese)
+    : name(std::move(name)), sound(sound), japanese(japanese)
 {
 }
 
@@ -44,7 +57,7 @@ FileResult PagePlatform::openFile(const std::string& path, std::unique_ptr<Input
     file.reset();
     if (path != name)
         return FileResult::cannotOpen;
-    file = std::make_unique<ImageFile>(image);
+    file = std::make_unique<BorrowedFile>(sound);
     return FileResult::ok;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -10,12 +9,13 @@
 namespace korvel {
 
 // The services of the browser page: the one sound file the user chose,
-// held in memory under its name, and the Tessal file written into memory.
-// Nothing reaches a disk or the network.
+// under its name (read in slices from the browser, or a sound the page
+// decoded, in memory), and the Tessal file written into memory. Nothing
+// reaches a disk or the network.
 class PagePlatform : public Platform {
 public:
-    // The image stays the caller's and must outlive the platform.
-    PagePlatform(std::string name, std::span<const std::uint8_t> image, bool japanese);
+    // The sound stays the caller's and must outlive the platform.
+    PagePlatform(std::string name, InputFile& sound, bool japanese);
 
     FileResult openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
     FileResult openStandardInput(std::unique_ptr<InputFile>& file) override;
@@ -31,7 +31,7 @@ public:
 
 private:
     std::string name;
-    std::span<const std::uint8_t> image;
+    InputFile& sound;
     bool japanese;
     std::vector<std::uint8_t> output;
 };

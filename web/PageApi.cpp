@@ -8,20 +8,25 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <new>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "formats/ImageFile.h"
+#include "formats/WavFormat.h"
 #include "job/ConversionJob.h"
 #include "job/SettingsRules.h"
 #include "job/SoundInput.h"
 #include "road/DecodeRoad.h"
+#include "road/ExcerptStage.h"
 #include "road/FileStream.h"
 #include "road/MonoMixSource.h"
 #include "road/StageResult.h"
 #include "road/SourceStage.h"
+#include "system/BrowserFile.h"
 #include "system/PagePlatform.h"
 #include "tessal/TessalReader.h"
 
@@ -45,6 +50,21 @@ val intsValue(const std::vector<int>& values)
     return out;
 }
 
+// A sound the page decoded, held by the call.
+class OwnedImage : public InputFile {
+public:
+    explicit OwnedImage(std::vector<std::uint8_t> bytes) : held(std::move(bytes)), image(held) {}
+    std::int64_t size() const override { return image.size(); }
+    int readAt(std::int64_t offset, std::uint8_t* destination, int count) override
+    {
+        return image.readAt(offset, destination, count);
+    }
+
+private:
+    std::vector<std::uint8_t> held;
+    ImageFile image;
+};
+
 val failure(const std::string& message)
 {
     val result = val::object();
@@ -53,29 +73,59 @@ val failure(const std::string& message)
     return result;
 }
 
-// The loudest value of each of `count` equal parts of the sound, mixed to
-// mono as the conversion mixes it, from 0 to 1.
-val outline(const std::vector<std::uint8_t>& image, const SoundCheck& sound, int count)
+// A message in both languages of the page, {en, ja}, so that a language
+// switch says a shown outcome again.
+val bothLanguages(InputFile& file, const std::string& name, const std::function<std::string(Platform&)>& text)
 {
-    ImageFile file(image);
+    val texts = val::object();
+    PagePlatform english(name, file, false);
+    PagePlatform japanese(name, file, true);
+    texts.set("en", text(english));
+    texts.set("ja", text(japanese));
+    return texts;
+}
+
+// The sound as the page hands it over: a chosen file (a Blob), read in
+// slices, or a sound the page decoded itself, {samples, rate, channels}
+// (32-bit floating point, channels interleaved), as a WAV file of them.
+std::unique_ptr<InputFile> soundOf(const val& source)
+{
+    if (source.instanceof(val::global("Blob")))
+        return std::make_unique<BrowserFile>(source);
+    const std::vector<float> samples = emscripten::convertJSArrayToNumberVector<float>(source["samples"]);
+    const std::size_t bytes = samples.size() * sizeof(float);
+    if (bytes > wav::kMaxDataBytes)
+        throw std::bad_alloc();
+    ByteVector image;
+    image.reserve(wav::kCanonicalHeaderBytes + bytes);
+    appendFloatWavHeader(image, source["channels"].as<int>(), source["rate"].as<int>(), static_cast<std::uint32_t>(bytes));
+    // WebAssembly is little-endian, as the samples of a WAV file are.
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(samples.data());
+    image.insert(image.end(), raw, raw + bytes);
+    return std::make_unique<OwnedImage>(std::move(image));
+}
+
+// The loudest value of each of `count` equal parts of the sound, mixed to
+// mono as the conversion mixes it, from 0 to 1; progress(fraction) hears
+// how far the pass is.
+val outline(InputFile& file, const SoundCheck& sound, int count, const val& progress)
+{
     FileStream stream(file);
-    SourceStage source(sound.kind == SoundKind::aiff, stream);
-    const std::int64_t frames = source.frames();
+    std::unique_ptr<SourceStage> source = SourceStage::openAny(sound.kind, file, stream);
+    const std::int64_t frames = source->frames();
     val peaks = val::global("Float32Array").new_(std::max(count, 0));
-    if (source.result() != StageResult::ok || frames <= 0 || count <= 0)
+    if (source->result() != StageResult::ok || frames <= 0 || count <= 0)
         return peaks;
-    MonoMixSource mono(&source.reader());
+    MonoMixSource mono(&source->reader());
     std::vector<float> loudest(static_cast<std::size_t>(count), 0.0f);
     std::vector<std::int16_t> block(1 << 16);
     std::int64_t at = 0;
-    for (;;) {
-        const int n = mono.fill(block.data(), static_cast<int>(block.size()));
-        if (n <= 0)
-            break;
+    for (int n; (n = mono.fill(block.data(), static_cast<int>(block.size()))) > 0;) {
         for (int i = 0; i < n; ++i, ++at) {
             const auto part = static_cast<std::size_t>(std::min<std::int64_t>(at * count / frames, count - 1));
             loudest[part] = std::max(loudest[part], std::abs(block[static_cast<std::size_t>(i)]) / 32768.0f);
         }
+        progress(static_cast<double>(at) / static_cast<double>(frames));
     }
     peaks.call<void>("set", val(emscripten::typed_memory_view(loudest.size(), loudest.data())));
     return peaks;
@@ -95,46 +145,75 @@ std::vector<std::uint8_t> previewOf(const std::vector<std::uint8_t>& mmf)
     return wav;
 }
 
-// Checks the sound as a drop on the desktop program does: {ok: false,
-// message} for a refusal, else {ok: true, title, rate, seconds, rates,
-// defaultRate, longestPart, textLimit, peaks}.
-val inspect(const val& data, const std::string& name, bool japanese, int peakCount)
+val checkValue(const SoundCheck& sound)
+{
+    val result = val::object();
+    result.set("ok", true);
+    result.set("title", sound.defaultTitle);
+    result.set("rate", sound.sampleRate);
+    result.set("channels", sound.channels);
+    result.set("seconds", sound.seconds.value_or(0.0));
+    result.set("rates", intsValue(sound.rates));
+    result.set("defaultRate", sound.defaultRate);
+    result.set("longestPart", sound.longestPart);
+    result.set("textLimit", sound.textLimit);
+    return result;
+}
+
+// Checks the sound as korvel-cli does: {ok: false, message} for a refusal
+// (with decodable: true where the page may decode it itself), else {ok:
+// true, title, rate, channels, seconds, rates, defaultRate, longestPart,
+// textLimit, peaks}.
+val inspect(const val& source, const std::string& name, bool japanese, int peakCount, const val& progress)
 {
     try {
-        const std::vector<std::uint8_t> image = emscripten::convertJSArrayToNumberVector<std::uint8_t>(data);
-        PagePlatform platform(name, image, japanese);
+        const std::unique_ptr<InputFile> file = soundOf(source);
+        PagePlatform platform(name, *file, japanese);
         SoundInput input(name);
-        const SoundCheck sound = ConversionJob(platform).inspect(input, ReadPolicy::desktop);
-        if (!sound.accepted())
-            return failure(platform.messageText(messageNumber(sound.refusal)));
-        val result = val::object();
-        result.set("ok", true);
-        result.set("title", sound.defaultTitle);
-        result.set("rate", sound.sampleRate);
-        result.set("seconds", sound.seconds.value_or(0.0));
-        result.set("rates", intsValue(sound.rates));
-        result.set("defaultRate", sound.defaultRate);
-        result.set("longestPart", sound.longestPart);
-        result.set("textLimit", sound.textLimit);
-        result.set("peaks", outline(image, sound, peakCount));
+        const SoundCheck sound = ConversionJob(platform).inspect(input, ReadPolicy::everyReader);
+        if (!sound.accepted()) {
+            val result = failure(platform.messageText(messageNumber(sound.refusal)));
+            result.set("messages", bothLanguages(*file, name, [&](Platform& p) {
+                           return p.messageText(messageNumber(sound.refusal));
+                       }));
+            std::uint8_t head[4] = {};
+            result.set("decodable", file->readAt(0, head, 4) == 4 && kindOfFirstBytes(head) == SoundKind::other);
+            return result;
+        }
+        input.close();
+        val result = checkValue(sound);
+        result.set("peaks", outline(*file, sound, peakCount, progress));
         return result;
     } catch (const std::bad_alloc&) {
         return failure("not enough memory");
     }
 }
 
-// The page's plan: {title, copyright, rate, save, transfer, start, length}
-// (times in seconds; a length of 0 keeps everything from the start).
+// The page's plan: {title, copyright, rate, save, transfer, start, length,
+// fadeIn, fadeOut, normalize} (times in seconds; a length of 0 keeps
+// everything from the start).
+// A number of the plan, 0 where the page leaves it out.
+double numberOf(const val& fields, const char* name)
+{
+    const val value = fields[name];
+    return value.isNumber() ? value.as<double>() : 0.0;
+}
+
 ConversionPlan planOf(const val& fields)
 {
     ConversionPlan plan;
+    plan.policy = ReadPolicy::everyReader;
     plan.title = fields["title"].as<std::string>();
     plan.copyright = fields["copyright"].as<std::string>();
     plan.rate = fields["rate"].as<int>();
     plan.permissions = SettingsRules::permissions(fields["save"].as<bool>(), fields["transfer"].as<bool>());
-    plan.part.start = fields["start"].as<double>();
-    if (const double length = fields["length"].as<double>(); length > 0)
+    plan.part.start = numberOf(fields, "start");
+    if (const double length = numberOf(fields, "length"); length > 0)
         plan.part.length = length;
+    plan.part.fadeIn = numberOf(fields, "fadeIn");
+    plan.part.fadeOut = numberOf(fields, "fadeOut");
+    if (fields["normalize"].isTrue())
+        plan.loudness = ConversionPlan::kStandardLoudness;
     return plan;
 }
 
@@ -158,11 +237,11 @@ val planFault(const ConversionOutcome& outcome, const ConversionPlan& plan)
 
 // Converts the sound by the page's plan: {ok, message, mmf, preview, cut};
 // for a plan the core refuses, what planFault says.
-val convert(const val& data, const std::string& name, bool japanese, const val& fields)
+val convert(const val& source, const std::string& name, bool japanese, const val& fields)
 {
     try {
-        const std::vector<std::uint8_t> image = emscripten::convertJSArrayToNumberVector<std::uint8_t>(data);
-        PagePlatform platform(name, image, japanese);
+        const std::unique_ptr<InputFile> file = soundOf(source);
+        PagePlatform platform(name, *file, japanese);
         const ConversionPlan plan = planOf(fields);
         SoundInput input(name);
         const ConversionOutcome outcome = ConversionJob(platform).convert(input, plan);
@@ -171,8 +250,13 @@ val convert(const val& data, const std::string& name, bool japanese, const val& 
         const bool written = outcome.kind == ConversionOutcome::Kind::written;
         val result = val::object();
         result.set("ok", written);
-        result.set("message", written ? ConversionJob::successText(platform, outcome.bytes)
-                                      : outcome.message() != 0 ? platform.messageText(outcome.message()) : std::string());
+        const auto said = [&](Platform& p) {
+            return written ? ConversionJob::successText(p, outcome.bytes)
+                           : outcome.message() != 0 ? p.messageText(outcome.message()) : std::string();
+        };
+        result.set("message", said(platform));
+        result.set("messages", bothLanguages(*file, name, said));
+        result.set("bytes", static_cast<double>(outcome.bytes));
         result.set("cut", outcome.cut);
         if (written) {
             result.set("mmf", bytesValue(platform.written()));
@@ -184,6 +268,35 @@ val convert(const val& data, const std::string& name, bool japanese, const val& 
     }
 }
 
+// The size and play time of the file the plan makes of a sound of that
+// rate and length: {bytes, seconds}.
+val estimate(int rate, double seconds, const val& fields)
+{
+    SoundCheck sound;
+    sound.sampleRate = rate;
+    sound.seconds = seconds;
+    SettingsRules::describe(sound);
+    const ConversionJob::ExpectedFile file = ConversionJob::expected(sound, planOf(fields));
+    val result = val::object();
+    result.set("bytes", static_cast<double>(file.bytes));
+    result.set("size", ConversionJob::sizeText(file.bytes));
+    result.set("seconds", file.seconds);
+    return result;
+}
+
+// The frames of a sound at that rate the plan's part takes, from its first
+// up to the end of the part: {first, end}. The page decodes only those of
+// a sound it decodes itself, and converts them as a sound of their own.
+val partFrames(int rate, const val& fields)
+{
+    const SoundPart part = planOf(fields).part;
+    const ExcerptStage::Span span = ExcerptStage::spanOf(part, rate, INT64_MAX / 4, INT64_MAX);
+    val result = val::object();
+    result.set("first", static_cast<double>(span.first));
+    result.set("end", static_cast<double>(span.first + span.count));
+    return result;
+}
+
 }  // namespace
 }  // namespace korvel
 
@@ -191,4 +304,6 @@ EMSCRIPTEN_BINDINGS(korvel)
 {
     emscripten::function("inspect", &korvel::inspect);
     emscripten::function("convert", &korvel::convert);
+    emscripten::function("estimate", &korvel::estimate);
+    emscripten::function("partFrames", &korvel::partFrames);
 }

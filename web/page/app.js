@@ -1,10 +1,10 @@
-// The page: one sound file in, its Tessal file out, all inside the browser.
-// The converter runs in a worker (worker.js); this script asks it to check
-// the chosen file, shows the settings the desktop program asks for, draws
-// the sound with the part that goes into the file, converts, and offers
-// the file and a preview of what a handset will play. Every rule (the
-// rates a sound can have, the longest part, the text limit) comes from the
-// converter's check of the file.
+// The page: sound files in, Tessal files out, all inside the browser. The
+// converter runs in a worker (worker.js); this script hands it the chosen
+// files, shows the settings the desktop program asks for and the part
+// (part.js), tells the size of the file to come, converts, and offers the
+// files, one by one or together in a .zip, with a preview of what a handset
+// will play. Every rule (the rates a sound can have, the longest part, the
+// text limit, the sizes) comes from the converter.
 "use strict";
 
 // Columns of the waveform.
@@ -12,85 +12,139 @@ const PEAKS = 560;
 
 const TEXTS = {
   en: {
-    what: "WAV/AIFF → Tessal ringtone, converted in your browser",
-    drop: "Drop a WAV or AIFF file here",
-    choose: "or choose one",
-    window: (seconds) => `Drag the bright window to choose the part that goes into the file (${seconds} s at most).`,
+    what: "Sound files → Tessal ringtones, converted in your browser",
+    drop: "Drop sound files here: WAV, AIFF, MP3, M4A, Ogg, Opus, FLAC",
+    choose: "or choose them",
+    reading: (name) => `Reading ${name}…`,
+    window: (seconds) => `Drag the bright window or its edges to choose the part that goes into the file (${seconds} s at most); Zoom shows it closer.`,
+    zoom: "Zoom",
+    playPart: "Play the part",
+    stopPart: "Stop",
+    start: "start",
+    length: "length",
+    fadeIn: "fade in",
+    fadeOut: "fade out",
+    normalize: "louder (normalize)",
     title: "title",
     copyright: "copyright",
     save: "save",
     transfer: "transfer",
     convert: "convert",
+    convertAll: (count) => `convert ${count} files`,
     download: "download",
+    downloadAll: "download all (.zip)",
     listen: "What a handset will play:",
-    offline: "Nothing leaves your computer: the page converts offline, once loaded.",
+    offline: "Nothing leaves your device: the page converts offline, once loaded.",
     seconds: "s",
     switchTo: "日本語",
+    partName: "part of the sound",
+    part: (from, to, seconds) => `from ${from} to ${to}, ${seconds} seconds`,
+    expected: (size, seconds) => `The file: ${size}, ${seconds} s.`,
+    titles: "Each file takes its own name as its title.",
+    several: (done, count) => `${done} of ${count} files converted.`,
+    unreadable: "Korvel reads WAV, AIFF, MP3, M4A, Ogg, Opus, FLAC and WebM sound files.",
     rateNotAllowed: (rate, soundRate) => `A file of ${rate} Hz cannot be made from this sound of ${soundRate} Hz.`,
     tooLong: (field, limit) => `The ${field} is too long: a file holds ${limit} bytes of it (in UTF-8, a character beyond U+FFFF taking 6, a "," or "\\" 2). Shorten it.`,
   },
   ja: {
-    what: "WAV/AIFF → Tessal着信音、ブラウザーの中で変換",
-    drop: "WAV/AIFFファイルをここにドロップ",
+    what: "音声ファイル → Tessal着信音、ブラウザーの中で変換",
+    drop: "音声ファイルをここにドロップ：WAV、AIFF、MP3、M4A、Ogg、Opus、FLAC",
     choose: "またはファイルを選択",
-    window: (seconds) => `明るい枠をドラッグして、ファイルに入れる部分を選べます（最長${seconds}秒）。`,
+    reading: (name) => `${name}を読み込み中…`,
+    window: (seconds) => `明るい枠やその端をドラッグして、ファイルに入れる部分を選べます（最長${seconds}秒）。「拡大」で近くに表示します。`,
+    zoom: "拡大",
+    playPart: "部分を再生",
+    stopPart: "停止",
+    start: "開始",
+    length: "長さ",
+    fadeIn: "フェードイン",
+    fadeOut: "フェードアウト",
+    normalize: "音量をそろえる",
     title: "タイトル",
     copyright: "著作権",
     save: "保存",
     transfer: "転送",
     convert: "変換",
+    convertAll: (count) => `${count}ファイルを変換`,
     download: "ダウンロード",
+    downloadAll: "すべてダウンロード（.zip）",
     listen: "端末で鳴る音：",
     offline: "ファイルはどこにも送られません。読み込んだ後はオフラインで変換します。",
     seconds: "秒",
     switchTo: "English",
+    partName: "音の部分",
+    part: (from, to, seconds) => `${from}から${to}まで、${seconds}秒`,
+    expected: (size, seconds) => `ファイル：${size}、${seconds}秒`,
+    titles: "各ファイルの名前がそのタイトルになります。",
+    several: (done, count) => `${count}ファイル中${done}ファイルを変換しました。`,
+    unreadable: "読めるのはWAV、AIFF、MP3、M4A、Ogg、Opus、FLAC、WebMの音声ファイルです。",
     rateNotAllowed: (rate, soundRate) => `${soundRate} Hzの音から${rate} Hzのファイルは作れません。`,
     tooLong: (field, limit) => `${field === "title" ? "タイトル" : "著作権"}が長すぎます。ファイルに入るのは${limit}バイト（UTF-8。U+FFFFより後の文字は6、「,」「\\」は2バイト）までです。短くしてください。`,
   },
 };
 
 const $ = (id) => document.getElementById(id);
+const words = () => TEXTS[language];
 
 let language = (navigator.language || "en").toLowerCase().startsWith("ja") ? "ja" : "en";
-// The file chosen: {name, bytes, probe}, and where its kept part starts.
-let chosen = null;
-let start = 0;
+// The files chosen: {key, file, name, probe, outcome, url}; the first
+// accepted one is shown.
+let entries = [];
+let shown = null;
 let links = [];
+let zipLink = null;
+let nextKey = 0;
 
-// The worker answers each request in turn.
+// The worker answers each request in turn, with progress on the way.
 const worker = new Worker("worker.js");
 const waiting = new Map();
 let nextId = 0;
 worker.onmessage = (event) => {
-  waiting.get(event.data.id)(event.data.result);
-  waiting.delete(event.data.id);
+  const { id, result, progress, peaks } = event.data;
+  const asked = waiting.get(id);
+  if (result === undefined) {
+    if (asked.progress) asked.progress(progress, peaks);
+    return;
+  }
+  waiting.delete(id);
+  asked.resolve(result);
 };
-function ask(request) {
+function ask(request, progress = null, transfer = []) {
   return new Promise((resolve) => {
     const id = nextId++;
-    waiting.set(id, resolve);
-    worker.postMessage({ ...request, id, japanese: language === "ja" });
+    waiting.set(id, { resolve, progress });
+    worker.postMessage({ ...request, id, japanese: language === "ja" }, transfer);
   });
 }
 
 function showTexts() {
   document.documentElement.lang = language;
   for (const element of document.querySelectorAll("[data-text]")) {
-    const text = TEXTS[language][element.dataset.text];
-    element.textContent = typeof text === "function" ? (usable() ? text(chosen.probe.longestPart) : "") : text;
+    const text = words()[element.dataset.text];
+    element.textContent = typeof text === "function" ? (shown ? text(shown.probe.longestPart) : "") : text;
   }
-  $("language").textContent = TEXTS[language].switchTo;
-  if (usable()) describe();
-}
-
-// A sound is chosen, checked and accepted.
-function usable() {
-  return chosen !== null && chosen.probe !== null && chosen.probe.ok;
+  $("language").textContent = words().switchTo;
+  $("language").lang = language === "ja" ? "en" : "ja";
+  if (shown) {
+    describe();
+    Part.redraw(words());
+    expect();
+  }
+  showOutcomes();
 }
 
 function describe() {
-  const p = chosen.probe;
-  $("chosen").textContent = `${chosen.name} — ${p.seconds.toFixed(2)} ${TEXTS[language].seconds}, ${p.rate} Hz`;
+  const p = shown.probe;
+  $("chosen").textContent = `${shown.name} — ${p.seconds.toFixed(2)} ${words().seconds}, ${p.rate} Hz`;
+  const several = accepted().length > 1;
+  $("convert").textContent = several ? words().convertAll(accepted().length) : words().convert;
+  $("title").disabled = several;
+  $("title").placeholder = several ? words().titles : "";
+  if (several) $("title").value = "";
+}
+
+function accepted() {
+  return entries.filter((entry) => entry.probe && entry.probe.ok);
 }
 
 function baseName(name) {
@@ -101,6 +155,13 @@ function baseName(name) {
 function forgetLinks() {
   for (const url of links) URL.revokeObjectURL(url);
   links = [];
+  zipLink = null;
+}
+
+function link(bytes, type) {
+  const url = URL.createObjectURL(new Blob([bytes], { type }));
+  links.push(url);
+  return url;
 }
 
 // The skin's pictures mark their transparent pixels in pure yellow, as the
@@ -122,7 +183,6 @@ function picture(file) {
         g.putImageData(pixels, 0, 0);
         resolve(canvas.toDataURL());
       };
-      // Unloadable (offline before it came): no picture, the text stays.
       image.onerror = () => resolve("");
       image.src = file;
     }));
@@ -133,132 +193,218 @@ async function showPicture(element, file) {
   element.src = await picture(file);
 }
 
-function showOutcome(written, text) {
-  $("outcome").hidden = false;
-  showPicture($("plate"), written ? "plate-completed.bmp" : "plate-caution.bmp");
-  $("result").textContent = text;
-  $("result").className = written ? "written" : "refused";
+// What a result says in the page's language: the converter's message, or
+// the page's words for a plan it refused or a file it cannot read.
+function said(result) {
+  if (result.tooLong) return words().tooLong(result.tooLong, result.limit);
+  if (result.fault === "rate") return words().rateNotAllowed(result.rate, result.soundRate);
+  const message = result.messages ? result.messages[language] : result.message;
+  return result.decodable || result.decodeFailed ? `${message} ${words().unreadable}` : message;
 }
 
-async function choose(file) {
+// The outcome of the last choice or conversion, said again in the page's
+// language whenever it changes.
+function showOutcomes() {
+  const done = entries.filter((entry) => entry.outcome);
+  if (done.length === 0) return;
+  const written = done.filter((entry) => entry.outcome.ok);
+  const one = done.length === 1 ? done[0] : null;
+  $("outcome").hidden = false;
+  showPicture($("plate"), written.length > 0 ? "plate-completed.bmp" : "plate-caution.bmp");
+  $("result").textContent = one ? said(one.outcome) : words().several(written.length, done.length);
+  $("result").className = written.length > 0 ? "written" : "refused";
+  const list = $("outcomes");
+  list.hidden = one !== null;
+  list.replaceChildren(...(one ? [] : done.map(outcomeItem)));
+  $("download-all").hidden = !zipLink;
+  if (zipLink) $("download-all").href = zipLink;
+}
+
+function outcomeItem(entry) {
+  const item = document.createElement("li");
+  item.textContent = `${entry.name}: ${said(entry.outcome)} `;
+  if (entry.url) {
+    const a = document.createElement("a");
+    a.href = entry.url;
+    a.download = baseName(entry.name) + ".mmf";
+    a.textContent = words().download;
+    a.className = "action";
+    item.append(a);
+  }
+  return item;
+}
+
+function resetOutcome() {
   forgetLinks();
   $("outcome").hidden = true;
-  $("download").hidden = $("preview").hidden = $("listen").hidden = true;
-  const bytes = await file.arrayBuffer();
-  const mine = { name: file.name, bytes, probe: null };
-  chosen = mine;
-  start = 0;
-  $("waveform").dataset.start = "0";
-  const p = await ask({ kind: "inspect", bytes, name: file.name, peaks: PEAKS });
-  // A file chosen meanwhile takes the place of this one.
-  if (chosen !== mine) return;
-  mine.probe = p;
-  $("settings").hidden = !p.ok;
-  if (!p.ok) {
-    showOutcome(false, p.message);
+  for (const id of ["download", "download-all", "preview", "listen", "outcomes"]) $(id).hidden = true;
+  for (const entry of entries) entry.outcome = entry.url = null;
+}
+
+async function open(entry) {
+  $("reading").hidden = false;
+  $("progress").value = 0;
+  $("reading-text").textContent = words().reading(entry.name);
+  const progress = (through, peaks) => {
+    $("progress").value = through;
+    if (peaks && shown === entry) Part.redraw(words(), peaks);
+  };
+  let probe = await ask({ kind: "open", key: entry.key, file: entry.file, name: entry.name, peaks: PEAKS }, progress);
+  // MP4, M4A and WebM sound: the browser's own decoder, on the page.
+  if (probe.browser) {
+    try {
+      const decoded = await new OfflineAudioContext(1, 1, 44100).decodeAudioData(await entry.file.arrayBuffer());
+      const channels = [];
+      for (let c = 0; c < decoded.numberOfChannels; ++c) channels.push(decoded.getChannelData(c));
+      probe = await ask({ kind: "opened", key: entry.key, channels, rate: decoded.sampleRate }, progress, channels.map((c) => c.buffer));
+    } catch {
+      probe = { ...probe, decodeFailed: true };
+    }
+  }
+  $("reading").hidden = true;
+  entry.probe = probe;
+}
+
+async function choose(files) {
+  resetOutcome();
+  for (const entry of entries) ask({ kind: "forget", key: entry.key });
+  entries = [...files].map((file) => ({ key: nextKey++, file, name: file.name, probe: null }));
+  const mine = entries;
+  shown = null;
+  $("settings").hidden = true;
+  for (const entry of entries) {
+    await open(entry);
+    // Files chosen meanwhile take the place of these.
+    if (entries !== mine) return;
+    if (!shown && entry.probe.ok) show(entry);
+  }
+  if (!shown) {
+    for (const entry of entries) entry.outcome = entry.probe;
+    showOutcomes();
+    $("outcome").focus();
     return;
   }
-  // The desktop program's defaults: the base name as title, both
-  // permissions, the rates the sound can have and its default one.
+  listFiles();
+  describe();
+}
+
+// The first accepted file's settings, as the desktop program's defaults:
+// its title, both permissions, the rates it can have and its default one.
+function show(entry) {
+  shown = entry;
+  const p = entry.probe;
+  $("settings").hidden = false;
   $("title").value = p.title;
   $("copyright").value = "";
   $("save").checked = $("transfer").checked = true;
+  $("normalize").checked = false;
   for (const radio of rates()) {
     radio.disabled = !p.rates.includes(Number(radio.value));
     radio.checked = Number(radio.value) === p.defaultRate;
   }
+  Part.use(p, words(), expect);
   showTexts();
-  drawWaveform();
+}
+
+function listFiles() {
+  const list = $("files");
+  list.hidden = entries.length < 2;
+  list.replaceChildren(
+    ...entries.map((entry) => {
+      const item = document.createElement("li");
+      item.textContent = entry.probe.ok ? `${entry.name} — ${entry.probe.seconds.toFixed(2)} ${words().seconds}` : `${entry.name}: ${said(entry.probe)}`;
+      return item;
+    }),
+  );
 }
 
 function rates() {
   return document.querySelectorAll('input[name="rate"]');
 }
 
-function keptSeconds() {
-  return Math.min(chosen.probe.longestPart, chosen.probe.seconds);
-}
-
-function drawWaveform() {
-  const canvas = $("waveform");
-  const g = canvas.getContext("2d");
-  const { width, height } = canvas;
-  const peaks = chosen.probe.peaks;
-  const seconds = chosen.probe.seconds;
-  g.clearRect(0, 0, width, height);
-  const left = (start / seconds) * width;
-  const right = ((start + keptSeconds()) / seconds) * width;
-  g.fillStyle = "#2b53a8";
-  g.fillRect(left, 0, right - left, height);
-  for (let x = 0; x < width; ++x) {
-    const h = Math.max(1, peaks[Math.floor((x * peaks.length) / width)] * (height - 4));
-    g.fillStyle = x >= left && x < right ? "#e8f0ff" : "#5a7fd0";
-    g.fillRect(x, (height - h) / 2, 1, h);
-  }
-  g.strokeStyle = "#ffd84a";
-  g.lineWidth = 2;
-  g.strokeRect(left + 1, 1, right - left - 2, height - 2);
-}
-
-// Dragging the window moves the start of the kept part, in whole
-// milliseconds, as korvel-cli's --start takes it.
-function followDrag() {
-  const canvas = $("waveform");
-  let from = null;
-  canvas.addEventListener("pointerdown", (event) => {
-    if (!usable()) return;
-    from = { x: event.clientX, start };
-    canvas.setPointerCapture(event.pointerId);
-  });
-  canvas.addEventListener("pointermove", (event) => {
-    if (from === null) return;
-    const seconds = chosen.probe.seconds;
-    const moved = ((event.clientX - from.x) / canvas.clientWidth) * seconds;
-    const latest = Math.max(0, seconds - keptSeconds());
-    start = Math.round(Math.min(latest, Math.max(0, from.start + moved)) * 1000) / 1000;
-    canvas.dataset.start = String(start);
-    drawWaveform();
-  });
-  canvas.addEventListener("pointerup", () => (from = null));
-}
-
-async function convert(event) {
-  event.preventDefault();
-  if (!usable()) return;
-  forgetLinks();
-  $("convert").disabled = true;
-  // Whole characters only: a lone half of a surrogate pair, which no
-  // keyboard types but a paste may bring, becomes U+FFFD.
-  const plan = {
-    title: $("title").value.toWellFormed(),
+function plan(entry) {
+  return {
+    // Whole characters only: a lone half of a surrogate pair, which no
+    // keyboard types but a paste may bring, becomes U+FFFD.
+    title: accepted().length > 1 ? entry.probe.title : $("title").value.toWellFormed(),
     copyright: $("copyright").value.toWellFormed(),
     rate: Number([...rates()].find((radio) => radio.checked).value),
     save: $("save").checked,
     transfer: $("transfer").checked,
-    start,
-    // The whole sound (cut where a file is full) unless a later part was chosen.
-    length: start > 0 ? chosen.probe.longestPart : 0,
+    normalize: $("normalize").checked,
+    ...Part.plan(),
   };
-  const result = await ask({ kind: "convert", bytes: chosen.bytes, name: chosen.name, plan });
-  $("convert").disabled = false;
-  showOutcome(result.ok, said(result));
-  $("result").dataset.milliseconds = String(Math.round(result.milliseconds));
-  if (!result.ok) return;
-  const file = URL.createObjectURL(new Blob([result.mmf], { type: "application/octet-stream" }));
-  const preview = URL.createObjectURL(new Blob([result.preview], { type: "audio/wav" }));
-  links = [file, preview];
-  $("download").href = file;
-  $("download").download = baseName(chosen.name) + ".mmf";
-  $("preview").src = preview;
-  $("download").hidden = $("preview").hidden = $("listen").hidden = false;
 }
 
-// The outcome's text: the converter's message, or the page's words for a
-// plan it refused.
-function said(result) {
-  if (result.tooLong) return TEXTS[language].tooLong(result.tooLong, result.limit);
-  if (result.fault === "rate") return TEXTS[language].rateNotAllowed(result.rate, result.soundRate);
-  return result.message;
+// The size and play time of the file the settings make, from the converter.
+let expecting = 0;
+async function expect() {
+  const mine = ++expecting;
+  const p = shown.probe;
+  const file = await ask({ kind: "estimate", rate: p.rate, seconds: p.seconds, plan: plan(shown) });
+  if (mine === expecting) $("expected").textContent = words().expected(file.size, file.seconds.toFixed(2));
+}
+
+async function convert(event) {
+  event.preventDefault();
+  if (!shown) return;
+  resetOutcome();
+  $("convert").disabled = true;
+  const written = [];
+  for (const entry of accepted()) {
+    entry.outcome = await ask({ kind: "convert", key: entry.key, plan: plan(entry) });
+    if (entry.outcome.ok) {
+      entry.url = link(entry.outcome.mmf, "application/octet-stream");
+      written.push([baseName(entry.name) + ".mmf", entry.outcome.mmf]);
+    }
+  }
+  $("convert").disabled = false;
+  const one = accepted().length === 1 ? accepted()[0] : null;
+  $("result").dataset.milliseconds = String(Math.round(accepted()[0].outcome.milliseconds));
+  if (one && one.outcome.ok) {
+    $("download").href = one.url;
+    $("download").download = baseName(one.name) + ".mmf";
+    $("preview").src = link(one.outcome.preview, "audio/wav");
+    $("download").hidden = $("preview").hidden = $("listen").hidden = false;
+  }
+  if (!one && written.length > 0) zipLink = link(zipOf(written), "application/zip");
+  showOutcomes();
+  $("outcome").focus();
+  $("outcome").scrollIntoView({ block: "nearest" });
+}
+
+// The files in one .zip, each under its name, stored as they are (a
+// Tessal file's ADPCM does not compress), with a name kept unique.
+function zipOf(files) {
+  const named = {};
+  for (const [name, bytes] of files) {
+    let unique = name;
+    for (let n = 2; unique in named; ++n) unique = `${baseName(name)} (${n}).mmf`;
+    named[unique] = [bytes, { level: 0 }];
+  }
+  return fflate.zipSync(named);
+}
+
+// "Play the part": the chosen part of the sound as it is, where the
+// browser can play the file.
+function playPart() {
+  const audio = $("listen-part");
+  if (!audio.paused) {
+    audio.pause();
+    return;
+  }
+  forgetPlayer();
+  audio.src = URL.createObjectURL(shown.file);
+  audio.currentTime = Part.start;
+  const end = Part.start + Part.length;
+  audio.ontimeupdate = () => audio.currentTime >= end && audio.pause();
+  audio.onpause = audio.onerror = () => ($("play-part").textContent = words().playPart);
+  audio.play().then(() => ($("play-part").textContent = words().stopPart), () => {});
+}
+
+function forgetPlayer() {
+  const audio = $("listen-part");
+  if (audio.src) URL.revokeObjectURL(audio.src);
 }
 
 function takeDrops() {
@@ -272,33 +418,33 @@ function takeDrops() {
   document.addEventListener("drop", (event) => {
     event.preventDefault();
     zone.classList.remove("over");
-    // Only the first file of a drop, as on the desktop.
-    if (event.dataTransfer.files.length > 0) choose(event.dataTransfer.files[0]);
+    if (event.dataTransfer.files.length > 0) choose(event.dataTransfer.files);
   });
 }
 
 $("file").addEventListener("change", () => {
-  if ($("file").files.length > 0) choose($("file").files[0]);
+  if ($("file").files.length > 0) choose($("file").files);
 });
 $("save").addEventListener("change", () => {
   if (!$("save").checked) $("transfer").checked = false;
+  expect();
 });
 $("transfer").addEventListener("change", () => {
   if ($("transfer").checked) $("save").checked = true;
+  expect();
 });
+for (const id of ["title", "copyright"]) $(id).addEventListener("input", () => expect());
+for (const radio of rates()) radio.addEventListener("change", () => expect());
+$("play-part").addEventListener("click", playPart);
 $("settings").addEventListener("submit", convert);
-$("language").addEventListener("click", async () => {
+$("language").addEventListener("click", () => {
   language = language === "ja" ? "en" : "ja";
   showTexts();
-  // A refusal shown is said again in the new language.
-  if (chosen !== null && chosen.probe !== null && !chosen.probe.ok) {
-    chosen.probe = await ask({ kind: "inspect", bytes: chosen.bytes, name: chosen.name, peaks: PEAKS });
-    showOutcome(false, chosen.probe.message);
-  }
+  if (shown) listFiles();
 });
 for (const element of document.querySelectorAll("[data-picture]")) showPicture(element, element.dataset.picture);
 // The outcome's pictures come with the page too: it converts offline.
 for (const file of ["plate-completed.bmp", "plate-caution.bmp"]) picture(file);
-followDrag();
+if ("serviceWorker" in navigator) navigator.serviceWorker.register("sw.js").catch(() => {});
 takeDrops();
 showTexts();
