@@ -351,6 +351,7 @@ async function convert(event) {
   resetOutcome();
   $("convert").disabled = true;
   const written = [];
+  for (const entry of entries) if (!entry.probe.ok) entry.outcome = entry.probe;
   for (const entry of accepted()) {
     entry.outcome = await ask({ kind: "convert", key: entry.key, plan: plan(entry) });
     if (entry.outcome.ok) {

@@ -143,8 +143,9 @@ const Part = (() => {
     for (const id of ["start", "length"])
       $(id).addEventListener("change", () => {
         const value = parse($(id).value);
+        // A start typed keeps its place: the part is shortened to fit.
         if (value === null) show();
-        else if (id === "start") set(value, length);
+        else if (id === "start") set(value, Math.min(length, sound.seconds - value));
         else set(start, value);
       });
     for (const id of ["fade-in", "fade-out"])

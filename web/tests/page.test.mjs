@@ -1,8 +1,11 @@
 // The page in Debian's Chromium, headless: for a set of sounds it chooses
 // the file, fills the fields, converts, takes the download's bytes and
-// compares them with the native korvel-cli's for the same settings; it
-// checks the refusals' messages, the preview's length, that no request
-// leaves 127.0.0.1, and takes the screenshots of the README.
+// compares them with the native korvel-cli's for the same settings (the
+// compressed kinds by their sound); it checks the refusals' messages, the
+// preview's length, several files in one .zip, a phone's layout, the
+// accessibility of every state in both languages, installability, a
+// reload and a conversion offline, that no request leaves 127.0.0.1, and
+// takes the screenshots of the README.
 //
 // usage: node tests/page.test.mjs PAGE-FOLDER NATIVE-KORVEL-CLI [SCREENSHOT-FOLDER]
 
@@ -29,7 +32,8 @@ function check(condition, what) {
 // The page's folder on 127.0.0.1, the module as application/wasm. While
 // `offline` is set, every request is dropped, as a network that is gone.
 let offline = false;
-const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm", ".bmp": "image/bmp" };
+const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm", ".bmp": "image/bmp",
+                ".png": "image/png", ".webmanifest": "application/manifest+json" };
 const server = http.createServer((request, response) => {
   if (offline) {
     request.socket.destroy();
@@ -62,13 +66,16 @@ function nativeBytes(file, c) {
   if (c.rate) args.push("--rate", String(c.rate));
   if (c.save === false) args.push("--no-save");
   else if (c.transfer === false) args.push("--no-transfer");
-  if (c.start) args.push("--start", String(c.start), "--length", "66.04");
+  if (c.start) args.push("--start", String(c.start), "--length", String(c.length || 66.04));
+  if (c.fadeIn) args.push("--fade-in", String(c.fadeIn));
+  if (c.fadeOut) args.push("--fade-out", String(c.fadeOut));
+  if (c.normalize) args.push("--normalize");
   execFileSync(nativeCli, [...args, file]);
   return fs.readFileSync(out);
 }
 
 function nativeRefusal(file, japanese) {
-  const run = spawnSync(nativeCli, ["convert", "--strict", file], { env: { ...process.env, LANG: japanese ? "ja_JP.UTF-8" : "C.UTF-8", LC_ALL: "" } });
+  const run = spawnSync(nativeCli, ["convert", file], { env: { ...process.env, LANG: japanese ? "ja_JP.UTF-8" : "C.UTF-8", LC_ALL: "" } });
   const line = run.stderr.toString().trim();
   return line.slice(line.indexOf(": ", "korvel-cli: ".length) + 2);
 }
@@ -87,36 +94,49 @@ async function openPage() {
   return page;
 }
 
-async function choose(page, file) {
+async function choose(page, ...files) {
   await page.$eval("#result", (r) => (r.textContent = ""));
   const input = await page.$("#file");
-  await input.uploadFile(file);
-  // Done when the settings name this file, or a refusal is shown.
+  await input.uploadFile(...files);
+  // Done when every file is read: the settings name the first accepted, or
+  // a refusal is shown.
   await page.waitForFunction(
-    (name) =>
-      (!document.querySelector("#settings").hidden && document.querySelector("#chosen").textContent.startsWith(name + " ")) ||
-      (document.querySelector("#settings").hidden && document.querySelector("#result").textContent !== ""),
-    {},
-    path.basename(file),
+    () => document.querySelector("#reading").hidden && (!document.querySelector("#settings").hidden ||
+      document.querySelector("#result").textContent !== ""),
+    { timeout: 120000 },
   );
 }
 
 async function convert(page, c) {
-  if (c.title !== undefined) await page.$eval("#title", (e, v) => (e.value = v), c.title);
-  if (c.copyright) await page.$eval("#copyright", (e, v) => (e.value = v), c.copyright);
+  const type = (e, v) => {
+    e.value = v;
+    e.dispatchEvent(new Event("input"));
+  };
+  if (c.title !== undefined) await page.$eval("#title", type, c.title);
+  if (c.copyright) await page.$eval("#copyright", type, c.copyright);
   if (c.rate) await page.click(`#rate-${c.rate}`);
   if (c.save === false) await page.click("#save");
   else if (c.transfer === false) await page.click("#transfer");
   if (c.drag) {
+    // Inside the window, away from its edges: the window moves.
     const box = await (await page.$("#waveform")).boundingBox();
-    await page.mouse.move(box.x + 20, box.y + box.height / 2);
+    await page.mouse.move(box.x + box.width * 0.3, box.y + box.height / 2);
     await page.mouse.down();
-    await page.mouse.move(box.x + 20 + c.drag, box.y + box.height / 2, { steps: 4 });
+    await page.mouse.move(box.x + box.width * 0.3 + c.drag, box.y + box.height / 2, { steps: 4 });
     await page.mouse.up();
   }
+  for (const [id, value] of [["start", c.typedStart], ["length", c.length], ["fade-in", c.fadeIn], ["fade-out", c.fadeOut]])
+    if (value !== undefined) {
+      await page.$eval(`#${id}`, (e, v) => {
+        e.value = v;
+        e.dispatchEvent(new Event("change"));
+      }, String(value));
+    }
+  if (c.normalize) await page.click("#normalize");
   const started = Date.now();
   await page.click("#convert");
-  await page.waitForFunction(() => document.querySelector("#result").dataset.milliseconds !== undefined && !document.querySelector("#convert").disabled);
+  await page.waitForFunction(() => document.querySelector("#result").dataset.milliseconds !== undefined && !document.querySelector("#convert").disabled,
+    { timeout: 120000 });
   const elapsed = Date.now() - started;
   const outcome = await page.evaluate(async () => {
     const link = document.querySelector("#download");
@@ -154,6 +174,11 @@ const cases = [
   { name: "s16-48000.wav", format: "-r 48000 -c 2 -b 16", synth: "3 pluck 440", title: "着信音 \u{1F3B5}", copyright: "© 2026, \\ 日本 \u{1F600}" },
   { name: "着信音 \u{1F600}.wav", format: "-r 32000 -c 1 -b 16", synth: "2 sine 880" },
   { name: "long.wav", format: "-r 22050 -c 2 -b 16", synth: "90 sine 100:2000", drag: 60 },
+  // The kinds only korvel-cli's way reads, and a part with fades at the loudness korvel-cli's --normalize gives.
+  { name: "wide.aiff", format: "-r 44100 -c 2 -b 24", synth: "2 sine 300" },
+  { name: "float.wav", format: "-r 48000 -c 2 -b 32 -e floating-point", synth: "2 sine 300 vol 1.5" },
+  { name: "three.aif", format: "-r 96000 -c 3 -b 32", synth: "2 sine 300" },
+  { name: "part.wav", format: "-r 44100 -c 2 -b 16", synth: "40 sine 100:3000", typedStart: "0:12.5", start: 12.5, length: 7.25, fadeIn: 1, fadeOut: 2.5, normalize: true },
 ];
 
 const page = await openPage();
@@ -164,14 +189,17 @@ for (const c of cases) {
   const offered = await page.$eval("#rate-8000", (e) => !e.disabled);
   check(offered === !/-(4000|7999)\./.test(c.name), `${c.name}: 8 kHz ${offered ? "offered" : "not offered"}`);
   const result = await convert(page, c);
-  if (c.drag) c.start = Number(await page.$eval("#waveform", (e) => e.dataset.start));
+  if (c.drag) c.start = await page.evaluate(() => Part.start);
+  // The size told before converting is the size written.
+  const expected = await page.$eval("#expected", (e) => e.textContent);
   const native = nativeBytes(file, c);
   check(result.bytes !== undefined && Buffer.from(result.bytes, "base64").equals(native), `${c.name}: the same bytes as korvel-cli${c.start ? ` --start ${c.start}` : ""}`);
   check(result.name === c.name.slice(0, c.name.lastIndexOf(".")) + ".mmf", `${c.name}: offered as ${result.name}`);
   // The play length: two samples an ADPCM byte.
   const info = JSON.parse(execFileSync(nativeCli, ["info", "--json", path.join(work, "native.mmf")]).toString());
   check(Math.abs(result.duration - (2 * info.adpcmBytes) / info.rate) < 0.001, `${c.name}: the preview plays ${result.duration.toFixed(3)} s`);
-  check(result.text.startsWith("Tessal File Size : "), `${c.name}: ${result.text}`);
+  check(result.text.startsWith("Tessal File Size : ") && expected.includes(result.text.slice("Tessal File Size : ".length)),
+        `${c.name}: ${result.text}, as told before: ${expected}`);
 }
 if (screenshotFolder) await page.screenshot({ path: path.join(screenshotFolder, "page-en.png"), fullPage: true });
 
@@ -181,8 +209,6 @@ const refusals = [
   { name: "notes.txt", make: (f) => fs.writeFileSync(f, "text") },
   { name: "noise.wav", make: (f) => fs.writeFileSync(f, Buffer.alloc(100, 7)) },
   { name: "slow.wav", format: "-r 3000 -c 1 -b 16", synth: "1 sine 300" },
-  { name: "wide.aif", format: "-r 8000 -c 1 -b 24", synth: "1 sine 300" },
-  { name: "three.aif", format: "-r 8000 -c 3 -b 16", synth: "1 sine 300" },
   { name: "short.aif", format: "-r 8000 -c 1 -b 16", synth: "0.01 sine 300" },
 ];
 for (const japanese of [false, true]) {
@@ -192,7 +218,8 @@ for (const japanese of [false, true]) {
     if (r.make) r.make(file);
     await choose(page, file);
     const shown = await page.$eval("#result", (e) => e.textContent);
-    check(shown === nativeRefusal(file, japanese) && shown !== "", `${r.name}: refused with "${shown}"`);
+    const native = nativeRefusal(file, japanese);
+    check(native !== "" && shown.startsWith(native), `${r.name}: refused with "${shown}"`);
   }
 }
 {
@@ -214,8 +241,11 @@ for (const japanese of [false, true]) {
   // The worker itself holds the rate rule: 8000 Hz of a 4000 Hz sound is
   // refused, whatever the page asks.
   const slow = [...fs.readFileSync(path.join(work, "m8-4000.wav"))];
-  const upsampled = await page.evaluate((bytes) => ask({ kind: "convert", bytes: new Uint8Array(bytes).buffer, name: "m8-4000.wav",
-    plan: { title: "t", copyright: "", rate: 8000, save: true, transfer: true, start: 0, length: 0 } }), slow);
+  const upsampled = await page.evaluate(async (bytes) => {
+    const file = new File([new Uint8Array(bytes)], "m8-4000.wav");
+    await ask({ kind: "open", key: -1, file, name: file.name, peaks: 0 });
+    return ask({ kind: "convert", key: -1, plan: { title: "t", copyright: "", rate: 8000, save: true, transfer: true } });
+  }, slow);
   check(!upsampled.ok && upsampled.fault === "rate" && upsampled.soundRate === 4000 && !upsampled.mmf,
         `8000 Hz asked of a 4000 Hz sound in the worker: refused (${JSON.stringify({ ok: upsampled.ok, fault: upsampled.fault })})`);
   const fits = await convert(page, { title: "\u{1F600}".repeat(42) + "\u3042" });
@@ -230,6 +260,152 @@ for (const japanese of [false, true]) {
   check(done.bytes !== undefined && plate.startsWith("data:image/"), "offline after loading: converted, the outcome's picture shown");
   offline = false;
   await quiet.close();
+}
+
+// The sound of a Tessal file as numbers, and how alike two sounds are.
+function soundOf(mmf) {
+  const file = path.join(work, "sound.mmf");
+  fs.writeFileSync(file, mmf);
+  const wav = execFileSync(nativeCli, ["decode", "-q", "-o", "-", file]);
+  return new Int16Array(wav.buffer.slice(wav.byteOffset + 44, wav.byteOffset + wav.length - (wav.length % 2)));
+}
+function correlation(a, b) {
+  const n = Math.min(a.length, b.length);
+  let ab = 0, aa = 0, bb = 0;
+  for (let i = 0; i < n; ++i) {
+    ab += a[i] * b[i];
+    aa += a[i] * a[i];
+    bb += b[i] * b[i];
+  }
+  return ab / Math.sqrt(aa * bb);
+}
+
+// Every compressed kind: decoded in the page, its sound is korvel-cli's
+// (which decodes it with libsndfile) and lasts as long, to a tick of 4 ms.
+// The same for a part of an MP3 chosen by typing its start and length.
+{
+  const page = await openPage();
+  const source = path.join(work, "song.wav");
+  execFileSync("sox", ["-D", "-n", "-r", "44100", "-c", "2", "-b", "16", source, "synth", "24", "pluck", "220", "sine", "330:990", "tremolo", "3"], { stdio: "ignore" });
+  const encoded = [
+    ["song.mp3", "lame", ["--quiet", "-b", "160", source]],
+    ["song.flac", "flac", ["-s", "-f", source, "-o"]],
+    ["song.ogg", "oggenc", ["-Q", source, "-o"]],
+    ["song.opus", "opusenc", ["--quiet", source]],
+  ];
+  for (const [name, tool, args] of encoded) {
+    const file = path.join(work, name);
+    execFileSync(tool, [...args, file], { stdio: "ignore" });
+    for (const c of [{}, ...(name.endsWith(".mp3") ? [{ typedStart: "0:05.250", start: 5.25, length: 10 }] : [])]) {
+      await choose(page, file);
+      const result = await convert(page, c);
+      const mine = result.bytes ? soundOf(Buffer.from(result.bytes, "base64")) : new Int16Array();
+      const theirs = soundOf(nativeBytes(file, c));
+      const r = correlation(mine, theirs);
+      const ticks = Math.abs(mine.length - theirs.length) / 32;
+      check(r > 0.9 && ticks <= 1, `${name}${c.start ? ` from ${c.start} s for ${c.length} s` : ""}: the sound of korvel-cli (correlation ${r.toFixed(4)}, ${mine.length} and ${theirs.length} samples)`);
+    }
+  }
+  await page.close();
+}
+
+// Several files at once: each converted with the shared settings and its
+// own title, listed with its outcome, and all in one .zip.
+{
+  const page = await openPage();
+  const files = ["m16-8000.aif", "s16-11025.wav", "notes.txt", "song.flac"].map((n) => path.join(work, n));
+  await choose(page, ...files);
+  const result = await convert(page, { rate: 4000 });
+  const listed = await page.$$eval("#outcomes li", (items) => items.length);
+  const zip = await page.evaluate(async () => {
+    const bytes = new Uint8Array(await (await fetch(document.querySelector("#download-all").href)).arrayBuffer());
+    let binary = "";
+    for (let i = 0; i < bytes.length; i += 8192) binary += String.fromCharCode(...bytes.subarray(i, i + 8192));
+    return btoa(binary);
+  });
+  const zipFile = path.join(work, "all.zip");
+  fs.writeFileSync(zipFile, Buffer.from(zip, "base64"));
+  const names = execFileSync("unzip", ["-Z1", zipFile]).toString().trim().split("\n");
+  const same = ["m16-8000.aif", "s16-11025.wav"].every((n) =>
+    execFileSync("unzip", ["-p", zipFile, n.replace(/\.\w+$/, ".mmf")]).equals(nativeBytes(path.join(work, n), { rate: 4000 })));
+  check(listed === 4 && names.length === 3 && same && result.text.startsWith("3 of 4"),
+        `four files, one refused: ${result.text} ${listed} listed, ${names.join(", ")} in the .zip with korvel-cli's bytes`);
+  await page.close();
+}
+
+// A phone from 360 to 430 px wide: nothing scrolls sideways, every control
+// can be tapped (44 x 44 px), the outcome is in view after converting and
+// has the focus; one h1; axe-core finds nothing in any state, in either
+// language.
+{
+  let findings = [];
+  const axeSource = fs.readFileSync(new URL("../node_modules/axe-core/axe.min.js", import.meta.url), "utf8");
+  async function audit(page, state) {
+    await page.addScriptTag({ content: axeSource });
+    const found = await page.evaluate(async () => (await axe.run()).violations.map((v) => `${v.id} (${v.nodes.length})`));
+    if (found.length) findings.push(`${state}: ${found.join(", ")}`);
+  }
+  async function tapTargets(page) {
+    return page.evaluate(() => {
+      const small = [];
+      for (const control of document.querySelectorAll("button, input, a[href], [role=slider], audio")) {
+        if (control.closest("[hidden]") || control.offsetParent === null) continue;
+        const target = control.closest("label") || control;
+        const box = target.getBoundingClientRect();
+        if (box.width < 44 || box.height < 44) small.push(`${control.id || control.textContent} ${Math.round(box.width)}x${Math.round(box.height)}`);
+      }
+      return small;
+    });
+  }
+  for (const width of [360, 390, 430]) {
+    const page = await browser.newPage();
+    await page.emulate({ viewport: { width, height: 800, deviceScaleFactor: 3, isMobile: true, hasTouch: true },
+      userAgent: "Mozilla/5.0 (Linux; Android 14) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120 Mobile Safari/537.36" });
+    await page.goto(address);
+    const states = [];
+    for (const japanese of [false, true]) {
+      if (japanese) await page.click("#language");
+      const tag = japanese ? "ja" : "en";
+      if (width === 390) await audit(page, `start ${tag}`);
+      await choose(page, path.join(work, "long.wav"));
+      if (width === 390) await audit(page, `chosen ${tag}`);
+      states.push(...(await tapTargets(page)));
+      await convert(page, {});
+      const seen = await page.evaluate(() => {
+        const box = document.querySelector("#download").getBoundingClientRect();
+        return { inView: box.top >= 0 && box.bottom <= innerHeight, focused: document.activeElement.id, wide: document.documentElement.scrollWidth <= innerWidth };
+      });
+      states.push(...(await tapTargets(page)));
+      if (width === 390) await audit(page, `converted ${tag}`);
+      check(seen.inView && seen.focused === "outcome" && seen.wide, `${width} px ${tag}: the download in view, the focus on the outcome, nothing scrolls sideways`);
+      if (screenshotFolder && width === 390) await page.screenshot({ path: path.join(screenshotFolder, `page-phone-${tag}.png`), fullPage: true });
+      await choose(page, path.join(work, "notes.txt"));
+      if (width === 390) await audit(page, `refused ${tag}`);
+    }
+    check(states.length === 0, `${width} px: every control is at least 44 x 44 px${states.length ? ": " + [...new Set(states)].join(", ") : ""}`);
+    check(await page.$$eval("h1", (h) => h.length) === 1, `${width} px: one h1`);
+    await page.close();
+  }
+  check(findings.length === 0, `axe-core: nothing found in any state, in either language${findings.length ? ": " + findings.join("; ") : ""}`);
+}
+
+// Installable, and after one visit the page reloads and converts with the
+// network gone.
+{
+  const page = await openPage();
+  const session = await page.createCDPSession();
+  const { installabilityErrors } = await session.send("Page.getInstallabilityErrors");
+  check(installabilityErrors.length === 0, `installable${installabilityErrors.length ? ": " + JSON.stringify(installabilityErrors) : ""}`);
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await page.waitForFunction(async () => (await caches.keys()).length > 0 && (await (await caches.open((await caches.keys())[0])).keys()).length > 10);
+  offline = true;
+  await page.reload();
+  await choose(page, path.join(work, "m16-8000.aif"));
+  const result = await convert(page, {});
+  offline = false;
+  check(result.bytes !== undefined && Buffer.from(result.bytes, "base64").equals(nativeBytes(path.join(work, "m16-8000.aif"), {})),
+        "reloaded and converted offline: the bytes of korvel-cli");
+  await page.close();
 }
 
 check(outside.length === 0, `no request left 127.0.0.1${outside.length ? ": " + outside.join(", ") : ""}`);

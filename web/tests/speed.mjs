@@ -1,0 +1,77 @@
+// How long the page takes against the native korvel-cli on this machine,
+// in the same run: a 66 s 44.1 kHz stereo WAV from choosing the file to the
+// outcome, and from pressing convert to the outcome (the median of RUNS,
+// with the fastest and the slowest), beside korvel-cli's wall time for the
+// same conversion. Prints the figures; tools/page-speed runs it.
+//
+// usage: node tests/speed.mjs PAGE-FOLDER NATIVE-KORVEL-CLI [RUNS]
+
+import { execFileSync } from "node:child_process";
+import fs from "node:fs";
+import http from "node:http";
+import os from "node:os";
+import path from "node:path";
+import puppeteer from "puppeteer-core";
+
+const [folder, nativeCli, runArgument] = process.argv.slice(2);
+const runs = Number(runArgument || 11);
+const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm" };
+const server = http.createServer((request, response) => {
+  const name = path.join(folder, decodeURIComponent(new URL(request.url, "http://x").pathname).replace(/\/$/, "/index.html"));
+  if (!fs.existsSync(name)) return response.writeHead(404).end();
+  response.writeHead(200, { "Content-Type": types[path.extname(name)] || "application/octet-stream" });
+  response.end(fs.readFileSync(name));
+});
+await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+const work = fs.mkdtempSync(path.join(os.tmpdir(), "korvel-speed-"));
+const wav = path.join(work, "minute.wav");
+execFileSync("sox", ["-D", "-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", "66", "pluck", "220", "sine", "330:990"]);
+
+function spread(values) {
+  const sorted = [...values].sort((a, b) => a - b);
+  return { median: sorted[Math.floor(sorted.length / 2)], low: sorted[0], high: sorted[sorted.length - 1] };
+}
+const show = (s) => `${s.median.toFixed(1)} ms (${s.low.toFixed(1)}–${s.high.toFixed(1)})`;
+
+const native = [];
+for (let i = 0; i < runs; ++i) {
+  const started = process.hrtime.bigint();
+  execFileSync(nativeCli, ["convert", "-q", "-o", path.join(work, "native.mmf"), wav]);
+  native.push(Number(process.hrtime.bigint() - started) / 1e6);
+}
+
+const browser = await puppeteer.launch({ executablePath: "/usr/bin/chromium", headless: true, args: ["--no-sandbox"] });
+const page = await browser.newPage();
+await page.goto(`http://127.0.0.1:${server.address().port}/`);
+const choose = [];
+const convert = [];
+for (let i = 0; i < runs + 1; ++i) {
+  await page.$eval("#result", (e) => (e.textContent = ""));
+  const started = Date.now();
+  await (await page.$("#file")).uploadFile(wav);
+  await page.waitForFunction(() => document.querySelector("#reading").hidden && !document.querySelector("#settings").hidden);
+  await page.click("#convert");
+  await page.waitForFunction(() => document.querySelector("#result").dataset.milliseconds !== undefined);
+  const chosen = Date.now() - started;
+  await page.$eval("#result", (e) => delete e.dataset.milliseconds);
+  const again = Date.now();
+  await page.click("#convert");
+  await page.waitForFunction(() => document.querySelector("#result").dataset.milliseconds !== undefined);
+  const converted = Date.now() - again;
+  await page.$eval("#result", (e) => delete e.dataset.milliseconds);
+  // The first round compiles the module: it is not counted.
+  if (i > 0) {
+    choose.push(chosen);
+    convert.push(converted);
+  }
+}
+await browser.close();
+server.close();
+fs.rmSync(work, { recursive: true, force: true });
+const n = spread(native);
+const c = spread(convert);
+const h = spread(choose);
+console.log(`66 s 44.1 kHz stereo WAV, ${runs} runs, median (fastest–slowest):`);
+console.log(`  korvel-cli (native)    ${show(n)}`);
+console.log(`  page: convert → result ${show(c)}  ${(c.median / n.median).toFixed(2)}× native`);
+console.log(`  page: choose → result  ${show(h)}  ${(h.median / n.median).toFixed(2)}× native`);
