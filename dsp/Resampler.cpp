@@ -22,7 +22,13 @@ LaneSumFunction laneSumsFor(Resampler::Path path)
     case Resampler::Path::avx2:
         return laneSumsAvx2;
     default:
+#if defined(__wasm_simd128__)
+        // WebAssembly's lanes are its 128-bit vectors, which every engine
+        // that runs the build has.
+        return laneSumsSimd128;
+#else
         return laneSumsPortable;
+#endif
     }
 }
 

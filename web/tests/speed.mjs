@@ -45,6 +45,7 @@ const page = await browser.newPage();
 await page.goto(`http://127.0.0.1:${server.address().port}/`);
 const choose = [];
 const convert = [];
+const worker = [];
 for (let i = 0; i < runs + 1; ++i) {
   await page.$eval("#result", (e) => (e.textContent = ""));
   const started = Date.now();
@@ -58,11 +59,13 @@ for (let i = 0; i < runs + 1; ++i) {
   await page.click("#convert");
   await page.waitForFunction(() => document.querySelector("#result").dataset.milliseconds !== undefined);
   const converted = Date.now() - again;
+  const inWorker = Number(await page.$eval("#result", (e) => e.dataset.milliseconds));
   await page.$eval("#result", (e) => delete e.dataset.milliseconds);
   // The first round compiles the module: it is not counted.
   if (i > 0) {
     choose.push(chosen);
     convert.push(converted);
+    worker.push(inWorker);
   }
 }
 await browser.close();
@@ -75,3 +78,4 @@ console.log(`66 s 44.1 kHz stereo WAV, ${runs} runs, median (fastest–slowest):
 console.log(`  korvel-cli (native)    ${show(n)}`);
 console.log(`  page: convert → result ${show(c)}  ${(c.median / n.median).toFixed(2)}× native`);
 console.log(`  page: choose → result  ${show(h)}  ${(h.median / n.median).toFixed(2)}× native`);
+console.log(`  of which the worker's conversion ${show(spread(worker))}`);
