@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 
+#include "formats/FloatSample.h"
 #include "formats/InputFile.h"
 #include "formats/SndfileLibrary.h"
 
@@ -85,17 +86,6 @@ sf_count_t tell(void* data)
 // Frames read from libsndfile at a time.
 constexpr int kBlockFrames = 4096;
 
-// Full scale is 1.0: the 16-bit value below it, as the integer widths give,
-// what passes full scale at its limit, and a value that is no number (which
-// no sound is) as silence.
-std::int16_t sampleOf(float value)
-{
-    const float scaled = std::floor(value * 32768.0f);
-    if (std::isnan(scaled))
-        return 0;
-    return static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
-}
-
 }  // namespace
 
 SndfileReader::SndfileReader(InputFile& file) : cursor{file, 0, {}, 0}
@@ -156,7 +146,7 @@ int SndfileReader::read(std::int16_t* destination, int frames)
         std::int16_t* out = destination + static_cast<std::size_t>(done) * static_cast<std::size_t>(channels);
         if (floating) {
             for (std::size_t i = 0; i < values; ++i)
-                out[i] = sampleOf(real[i]);
+                out[i] = sampleOfFloat(real[i]);
         } else {
             // libsndfile gives every integer width left-justified in 32
             // bits; its top 16 bits are the sample.

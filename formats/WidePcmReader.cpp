@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <cstring>
 
 #include "formats/AiffFormat.h"
 #include "formats/AiffReader.h"
+#include "formats/FloatSample.h"
 #include "formats/WavFormat.h"
 
 namespace korvel {
@@ -199,11 +199,7 @@ std::int16_t WidePcmReader::sampleAt(const std::uint8_t* b) const
 {
     const int n = bytesPerSample;
     if (coding == Coding::floating) {
-        const float value = n == 4 ? floatAt(b, bigEndian) : doubleAt(b, bigEndian);
-        const float scaled = std::floor(value * 32768.0f);
-        if (std::isnan(scaled))
-            return 0;
-        return static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
+        return sampleOfFloat(n == 4 ? floatAt(b, bigEndian) : doubleAt(b, bigEndian));
     }
     if (n == 1)
         return static_cast<std::int16_t>(((coding == Coding::unsignedInt ? b[0] - 128 : static_cast<std::int8_t>(b[0])) * 256));

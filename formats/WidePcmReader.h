@@ -13,9 +13,8 @@ namespace korvel {
 // WAV format, AIFF-C ("NONE", "sowt", "fl32", "fl64"), any number of
 // channels and any rate. It is the reader of these files where the build
 // has no libsndfile (the page, Windows), and gives the frames libsndfile
-// gives: the top 16 bits of an integer sample, and floor(x × 32768) of a
-// floating-point one in single precision, held to the 16-bit range (not a
-// number as 0).
+// gives: the top 16 bits of an integer sample, and a floating-point one in
+// single precision as sampleOfFloat takes it.
 class WidePcmReader : public SampleSource {
 public:
     // The file must outlive the reader. A file it cannot read leaves

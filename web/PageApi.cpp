@@ -268,6 +268,38 @@ val convert(const val& source, const std::string& name, bool japanese, const val
     }
 }
 
+// The part of the sound as the plan takes it, with its fades (not its
+// loudness, which the whole conversion finds), mixed to mono at the
+// sound's own rate: a 16-bit WAV file to hear before converting, empty for
+// a sound the converter refuses.
+val listen(const val& source, const std::string& name, const val& fields)
+{
+    try {
+        const std::unique_ptr<InputFile> file = soundOf(source);
+        PagePlatform platform(name, *file, false);
+        SoundInput input(name);
+        const SoundCheck sound = ConversionJob(platform).inspect(input, ReadPolicy::everyReader);
+        ByteVector wav;
+        if (sound.accepted()) {
+            input.close();
+            FileStream stream(*file);
+            const std::unique_ptr<SourceStage> stage = SourceStage::openAny(sound.kind, *file, stream);
+            ExcerptStage part(&stage->reader(), stage->frames(), planOf(fields).part);
+            part.prepare();
+            MonoMixSource mono(&part);
+            std::vector<std::int16_t> samples(static_cast<std::size_t>(part.format.frameCount));
+            const int got = mono.fill(samples.data(), part.format.frameCount);
+            samples.resize(static_cast<std::size_t>(std::max(got, 0)));
+            appendWavHeader(wav, 1, sound.sampleRate, static_cast<std::uint32_t>(2 * samples.size()));
+            for (const std::int16_t v : samples)
+                appendLE16(wav, static_cast<std::uint16_t>(v));
+        }
+        return bytesValue(wav);
+    } catch (const std::bad_alloc&) {
+        return bytesValue({});
+    }
+}
+
 // The size and play time of the file the plan makes of a sound of that
 // rate and length: {bytes, seconds}.
 val estimate(int rate, double seconds, const val& fields)
@@ -305,5 +337,6 @@ EMSCRIPTEN_BINDINGS(korvel)
     emscripten::function("inspect", &korvel::inspect);
     emscripten::function("convert", &korvel::convert);
     emscripten::function("estimate", &korvel::estimate);
+    emscripten::function("listen", &korvel::listen);
     emscripten::function("partFrames", &korvel::partFrames);
 }

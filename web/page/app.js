@@ -9,80 +9,6 @@
 
 // Columns of the waveform.
 const PEAKS = 560;
-
-const TEXTS = {
-  en: {
-    what: "Sound files → Tessal ringtones, converted in your browser",
-    drop: "Drop sound files here: WAV, AIFF, MP3, M4A, Ogg, Opus, FLAC",
-    choose: "or choose them",
-    reading: (name) => `Reading ${name}…`,
-    window: (seconds) => `Drag the bright window or its edges to choose the part that goes into the file (${seconds} s at most); Zoom shows it closer.`,
-    zoom: "Zoom",
-    playPart: "Play the part",
-    stopPart: "Stop",
-    start: "start",
-    length: "length",
-    fadeIn: "fade in",
-    fadeOut: "fade out",
-    normalize: "louder (normalize)",
-    title: "title",
-    copyright: "copyright",
-    save: "save",
-    transfer: "transfer",
-    convert: "convert",
-    convertAll: (count) => `convert ${count} files`,
-    download: "download",
-    downloadAll: "download all (.zip)",
-    listen: "What a handset will play:",
-    offline: "Nothing leaves your device: the page converts offline, once loaded.",
-    seconds: "s",
-    switchTo: "日本語",
-    partName: "part of the sound",
-    part: (from, to, seconds) => `from ${from} to ${to}, ${seconds} seconds`,
-    expected: (size, seconds) => `The file: ${size}, ${seconds} s.`,
-    titles: "Each file takes its own name as its title.",
-    several: (done, count) => `${done} of ${count} files converted.`,
-    unreadable: "Korvel reads WAV, AIFF, MP3, M4A, Ogg, Opus, FLAC and WebM sound files.",
-    rateNotAllowed: (rate, soundRate) => `A file of ${rate} Hz cannot be made from this sound of ${soundRate} Hz.`,
-    tooLong: (field, limit) => `The ${field} is too long: a file holds ${limit} bytes of it (in UTF-8, a character beyond U+FFFF taking 6, a "," or "\\" 2). Shorten it.`,
-  },
-  ja: {
-    what: "音声ファイル → Tessal着信音、ブラウザーの中で変換",
-    drop: "音声ファイルをここにドロップ：WAV、AIFF、MP3、M4A、Ogg、Opus、FLAC",
-    choose: "またはファイルを選択",
-    reading: (name) => `${name}を読み込み中…`,
-    window: (seconds) => `明るい枠やその端をドラッグして、ファイルに入れる部分を選べます（最長${seconds}秒）。「拡大」で近くに表示します。`,
-    zoom: "拡大",
-    playPart: "部分を再生",
-    stopPart: "停止",
-    start: "開始",
-    length: "長さ",
-    fadeIn: "フェードイン",
-    fadeOut: "フェードアウト",
-    normalize: "音量をそろえる",
-    title: "タイトル",
-    copyright: "著作権",
-    save: "保存",
-    transfer: "転送",
-    convert: "変換",
-    convertAll: (count) => `${count}ファイルを変換`,
-    download: "ダウンロード",
-    downloadAll: "すべてダウンロード（.zip）",
-    listen: "端末で鳴る音：",
-    offline: "ファイルはどこにも送られません。読み込んだ後はオフラインで変換します。",
-    seconds: "秒",
-    switchTo: "English",
-    partName: "音の部分",
-    part: (from, to, seconds) => `${from}から${to}まで、${seconds}秒`,
-    expected: (size, seconds) => `ファイル：${size}、${seconds}秒`,
-    titles: "各ファイルの名前がそのタイトルになります。",
-    several: (done, count) => `${count}ファイル中${done}ファイルを変換しました。`,
-    unreadable: "読めるのはWAV、AIFF、MP3、M4A、Ogg、Opus、FLAC、WebMの音声ファイルです。",
-    rateNotAllowed: (rate, soundRate) => `${soundRate} Hzの音から${rate} Hzのファイルは作れません。`,
-    tooLong: (field, limit) => `${field === "title" ? "タイトル" : "著作権"}が長すぎます。ファイルに入るのは${limit}バイト（UTF-8。U+FFFFより後の文字は6、「,」「\\」は2バイト）までです。短くしてください。`,
-  },
-};
-
 const $ = (id) => document.getElementById(id);
 const words = () => TEXTS[language];
 
@@ -386,26 +312,19 @@ function zipOf(files) {
   return fflate.zipSync(named);
 }
 
-// "Play the part": the chosen part of the sound as it is, where the
-// browser can play the file.
-function playPart() {
+// "Play the part": the part with its fades, as the converter takes it
+// from the sound, before converting; pressed again, it stops.
+async function playPart() {
   const audio = $("listen-part");
   if (!audio.paused) {
     audio.pause();
     return;
   }
-  forgetPlayer();
-  audio.src = URL.createObjectURL(shown.file);
-  audio.currentTime = Part.start;
-  const end = Part.start + Part.length;
-  audio.ontimeupdate = () => audio.currentTime >= end && audio.pause();
-  audio.onpause = audio.onerror = () => ($("play-part").textContent = words().playPart);
-  audio.play().then(() => ($("play-part").textContent = words().stopPart), () => {});
-}
-
-function forgetPlayer() {
-  const audio = $("listen-part");
+  const { wav } = await ask({ kind: "listen", key: shown.key, plan: plan(shown) });
   if (audio.src) URL.revokeObjectURL(audio.src);
+  audio.src = URL.createObjectURL(new Blob([wav], { type: "audio/wav" }));
+  audio.onpause = audio.onended = () => ($("play-part").textContent = words().playPart);
+  audio.play().then(() => ($("play-part").textContent = words().stopPart), () => {});
 }
 
 function takeDrops() {

@@ -5,8 +5,8 @@
 // a time, by the decoder of its kind, and only the part a conversion takes
 // is kept, so that a long recording never sits whole in memory.
 //
-// Messages in: {id, kind: "open" | "opened" | "convert" | "estimate" |
-// "forget", ...}; out: {id, progress, peaks} while a file is read, then
+// Messages in: {id, kind: "open" | "opened" | "convert" | "listen" |
+// "estimate" | "forget", ...}; out: {id, progress, peaks} while a file is read, then
 // {id, result}.
 "use strict";
 
@@ -181,12 +181,14 @@ async function open(korvel, id, request) {
   }
 }
 
-async function convert(korvel, request) {
+// Runs `call` (the converter's convert or listen) on the sound of the
+// request: the chosen file as it is, or the part of a decoded one.
+async function onPart(korvel, request, call) {
   const sound = sounds.get(request.key);
-  if (!sound.decoder) return korvel.convert(sound.file, sound.name, request.japanese, request.plan);
+  if (!sound.decoder) return call(sound.file, sound.name, request.plan);
   const span = korvel.partFrames(sound.rate, request.plan);
   const decoded = await part(sound, span.first, span.end);
-  return korvel.convert(decoded, baseName(sound.name) + ".wav", request.japanese, { ...request.plan, start: 0 });
+  return call(decoded, baseName(sound.name) + ".wav", { ...request.plan, start: 0 });
 }
 
 onmessage = async (event) => {
@@ -205,14 +207,16 @@ onmessage = async (event) => {
     result = await describe(korvel, id, sound);
   } else if (kind === "convert") {
     const started = performance.now();
-    result = await convert(korvel, request);
+    result = await onPart(korvel, request, (sound, name, plan) => korvel.convert(sound, name, request.japanese, plan));
     result.milliseconds = performance.now() - started;
+  } else if (kind === "listen") {
+    result = { wav: await onPart(korvel, request, (sound, name, plan) => korvel.listen(sound, name, plan)) };
   } else if (kind === "estimate") {
     result = korvel.estimate(request.rate, request.seconds, request.plan);
   } else if (kind === "forget") {
     sounds.delete(request.key);
     result = {};
   }
-  const transfer = [result.peaks, result.mmf, result.preview].filter((a) => a).map((a) => a.buffer);
+  const transfer = [result.peaks, result.mmf, result.preview, result.wav].filter((a) => a).map((a) => a.buffer);
   postMessage({ id, result }, transfer);
 };

@@ -66,7 +66,7 @@ function nativeBytes(file, c) {
   if (c.rate) args.push("--rate", String(c.rate));
   if (c.save === false) args.push("--no-save");
   else if (c.transfer === false) args.push("--no-transfer");
-  if (c.start) args.push("--start", String(c.start), "--length", String(c.length || 66.04));
+  if (c.start || c.length) args.push("--start", String(c.start || 0), "--length", String(c.length || 66.04));
   if (c.fadeIn) args.push("--fade-in", String(c.fadeIn));
   if (c.fadeOut) args.push("--fade-out", String(c.fadeOut));
   if (c.normalize) args.push("--normalize");
@@ -80,7 +80,7 @@ function nativeRefusal(file, japanese) {
   return line.slice(line.indexOf(": ", "korvel-cli: ".length) + 2);
 }
 
-const browser = await puppeteer.launch({ executablePath: "/usr/bin/chromium", headless: true, args: ["--no-sandbox", "--lang=en-US"] });
+const browser = await puppeteer.launch({ executablePath: "/usr/bin/chromium", headless: true, args: ["--no-sandbox", "--lang=en-US", "--autoplay-policy=no-user-gesture-required"] });
 const outside = [];
 
 async function openPage() {
@@ -123,6 +123,18 @@ async function convert(page, c) {
     await page.mouse.move(box.x + box.width * 0.3, box.y + box.height / 2);
     await page.mouse.down();
     await page.mouse.move(box.x + box.width * 0.3 + c.drag, box.y + box.height / 2, { steps: 4 });
+    await page.mouse.up();
+  }
+  // The window moved with the arrow keys, or its end dragged.
+  if (c.keys) {
+    await page.focus("#window");
+    for (let i = 0; i < c.keys; ++i) await page.keyboard.press("ArrowRight");
+  }
+  if (c.edge) {
+    const box = await (await page.$("#window")).boundingBox();
+    await page.mouse.move(box.x + box.width - 2, box.y + box.height / 2);
+    await page.mouse.down();
+    await page.mouse.move(box.x + box.width - 2 + c.edge, box.y + box.height / 2, { steps: 4 });
     await page.mouse.up();
   }
   for (const [id, value] of [["start", c.typedStart], ["length", c.length], ["fade-in", c.fadeIn], ["fade-out", c.fadeOut]])
@@ -174,6 +186,8 @@ const cases = [
   { name: "s16-48000.wav", format: "-r 48000 -c 2 -b 16", synth: "3 pluck 440", title: "着信音 \u{1F3B5}", copyright: "© 2026, \\ 日本 \u{1F600}" },
   { name: "着信音 \u{1F600}.wav", format: "-r 32000 -c 1 -b 16", synth: "2 sine 880" },
   { name: "long.wav", format: "-r 22050 -c 2 -b 16", synth: "90 sine 100:2000", drag: 60 },
+  { name: "long-keys.wav", format: "-r 22050 -c 2 -b 16", synth: "90 sine 100:2000", keys: 7 },
+  { name: "long-edge.wav", format: "-r 22050 -c 2 -b 16", synth: "90 sine 100:2000", edge: -150 },
   // The kinds only korvel-cli's way reads, and a part with fades at the loudness korvel-cli's --normalize gives.
   { name: "wide.aiff", format: "-r 44100 -c 2 -b 24", synth: "2 sine 300" },
   { name: "float.wav", format: "-r 48000 -c 2 -b 32 -e floating-point", synth: "2 sine 300 vol 1.5" },
@@ -189,11 +203,30 @@ for (const c of cases) {
   const offered = await page.$eval("#rate-8000", (e) => !e.disabled);
   check(offered === !/-(4000|7999)\./.test(c.name), `${c.name}: 8 kHz ${offered ? "offered" : "not offered"}`);
   const result = await convert(page, c);
-  if (c.drag) c.start = await page.evaluate(() => Part.start);
+  if (c.drag || c.keys || c.edge) [c.start, c.length] = await page.evaluate(() => [Part.start, Part.length]);
+  if (c.keys) {
+    const said = await page.$eval("#window", (e) => e.getAttribute("aria-valuetext"));
+    check(c.start === 0.7 && said.startsWith("from 0:00.700 to 1:06.740"), `${c.name}: seven presses of the right arrow key: ${said}`);
+  }
+  // The part heard before converting lasts as long as the part.
+  await page.$eval("#listen-part", (a) => {
+    a.removeAttribute("src");
+    a.load();
+  });
+  await page.click("#play-part");
+  const heard = await page.waitForFunction(() => {
+    const audio = document.querySelector("#listen-part");
+    return audio.src !== "" && audio.readyState >= 1 && audio.duration;
+  }, { timeout: 60000 });
+  const partLength = await page.evaluate(() => Part.length);
+  const heardLength = await heard.jsonValue();
+  check(Math.abs(heardLength - partLength) < 0.001, `${c.name}: the part heard lasts ${heardLength} s, the part ${partLength} s`);
+  await page.$eval("#listen-part", (a) => a.pause());
   // The size told before converting is the size written.
   const expected = await page.$eval("#expected", (e) => e.textContent);
   const native = nativeBytes(file, c);
-  check(result.bytes !== undefined && Buffer.from(result.bytes, "base64").equals(native), `${c.name}: the same bytes as korvel-cli${c.start ? ` --start ${c.start}` : ""}`);
+  check(result.bytes !== undefined && Buffer.from(result.bytes, "base64").equals(native),
+        `${c.name}: the same bytes as korvel-cli${c.start || c.length ? ` --start ${c.start || 0} --length ${c.length || 66.04}` : ""}`);
   check(result.name === c.name.slice(0, c.name.lastIndexOf(".")) + ".mmf", `${c.name}: offered as ${result.name}`);
   // The play length: two samples an ADPCM byte.
   const info = JSON.parse(execFileSync(nativeCli, ["info", "--json", path.join(work, "native.mmf")]).toString());
@@ -305,6 +338,39 @@ function correlation(a, b) {
       const ticks = Math.abs(mine.length - theirs.length) / 32;
       check(r > 0.9 && ticks <= 1, `${name}${c.start ? ` from ${c.start} s for ${c.length} s` : ""}: the sound of korvel-cli (correlation ${r.toFixed(4)}, ${mine.length} and ${theirs.length} samples)`);
     }
+  }
+  // The kinds only the browser decodes, which korvel-cli does not read:
+  // WebM and MP4 sound recorded by the browser itself, 1.5 s of a tone.
+  for (const [type, name] of [["audio/webm;codecs=opus", "tone.webm"], ["audio/mp4", "tone.m4a"]]) {
+    const recorded = await page.evaluate(async (type) => {
+      if (!MediaRecorder.isTypeSupported(type)) return null;
+      const context = new AudioContext();
+      const tone = context.createOscillator();
+      const out = context.createMediaStreamDestination();
+      tone.connect(out);
+      tone.start();
+      const recorder = new MediaRecorder(out.stream, { mimeType: type });
+      const parts = [];
+      recorder.ondataavailable = (event) => parts.push(event.data);
+      recorder.start();
+      await new Promise((resolve) => setTimeout(resolve, 1500));
+      recorder.stop();
+      await new Promise((resolve) => (recorder.onstop = resolve));
+      const bytes = new Uint8Array(await new Blob(parts).arrayBuffer());
+      let binary = "";
+      for (let i = 0; i < bytes.length; i += 8192) binary += String.fromCharCode(...bytes.subarray(i, i + 8192));
+      return btoa(binary);
+    }, type);
+    if (recorded === null) {
+      console.log(`(this Chromium records no ${type})`);
+      continue;
+    }
+    const file = path.join(work, name);
+    fs.writeFileSync(file, Buffer.from(recorded, "base64"));
+    await choose(page, file);
+    const result = await convert(page, {});
+    const seconds = result.bytes ? soundOf(Buffer.from(result.bytes, "base64")).length / 8000 : 0;
+    check(seconds > 1.2 && seconds < 1.8, `${name}: decoded by the browser and converted, ${seconds.toFixed(3)} s`);
   }
   await page.close();
 }
