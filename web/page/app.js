@@ -176,7 +176,8 @@ async function open(entry) {
     if (peaks && shown === entry) Part.redraw(words(), peaks);
   };
   let probe = await ask({ kind: "open", key: entry.key, file: entry.file, name: entry.name, peaks: PEAKS }, progress);
-  // MP4, M4A and WebM sound: the browser's own decoder, on the page.
+  // MP4, M4A and WebM sound: the browser's own decoder, on the page (a
+  // worker has none), which brings every sound to the context's rate.
   if (probe.browser) {
     try {
       const decoded = await new OfflineAudioContext(1, 1, 44100).decodeAudioData(await entry.file.arrayBuffer());

@@ -245,7 +245,13 @@ const refusals = [
   { name: "short.aif", format: "-r 8000 -c 1 -b 16", synth: "0.01 sine 300" },
 ];
 for (const japanese of [false, true]) {
-  if (japanese) await page.click("#language");
+  if (japanese) {
+    // The language switch says the shown outcome again.
+    const english = await page.$eval("#result", (e) => e.textContent);
+    await page.click("#language");
+    const japaneseText = await page.$eval("#result", (e) => e.textContent);
+    check(japaneseText !== english && /[\u3040-\u30ff\u4e00-\u9fff]/.test(japaneseText), `the outcome said again in Japanese: ${japaneseText}`);
+  }
   for (const r of refusals) {
     const file = r.make ? path.join(work, r.name) : sox(r.name, r.format, r.synth);
     if (r.make) r.make(file);

@@ -2,9 +2,11 @@
 // in the same run: a 66 s 44.1 kHz stereo WAV from choosing the file to the
 // outcome, and from pressing convert to the outcome (the median of RUNS,
 // with the fastest and the slowest), beside korvel-cli's wall time for the
-// same conversion. Prints the figures; tools/page-speed runs it.
+// same conversion. Then how much the browser's memory grows while the page
+// reads a 60-minute MP3 and keeps 30 s of it (the MP3 is made once, into
+// HOUR-MP3). Prints the figures; tools/page-speed runs it.
 //
-// usage: node tests/speed.mjs PAGE-FOLDER NATIVE-KORVEL-CLI [RUNS]
+// usage: node tests/speed.mjs PAGE-FOLDER NATIVE-KORVEL-CLI RUNS HOUR-MP3
 
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
@@ -13,7 +15,7 @@ import os from "node:os";
 import path from "node:path";
 import puppeteer from "puppeteer-core";
 
-const [folder, nativeCli, runArgument] = process.argv.slice(2);
+const [folder, nativeCli, runArgument, hourMp3] = process.argv.slice(2);
 const runs = Number(runArgument || 11);
 const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm" };
 const server = http.createServer((request, response) => {
@@ -68,6 +70,46 @@ for (let i = 0; i < runs + 1; ++i) {
     worker.push(inWorker);
   }
 }
+
+// The memory of every process of the browser, in MiB.
+function browserMemory() {
+  const pids = [String(browser.process().pid)];
+  for (let i = 0; i < pids.length; ++i) {
+    const children = `/proc/${pids[i]}/task/${pids[i]}/children`;
+    if (fs.existsSync(children)) pids.push(...fs.readFileSync(children, "utf8").trim().split(/\s+/).filter(Boolean));
+  }
+  let kib = 0;
+  for (const pid of pids) {
+    const status = `/proc/${pid}/status`;
+    const match = fs.existsSync(status) && /VmRSS:\s+(\d+)/.exec(fs.readFileSync(status, "utf8"));
+    if (match) kib += Number(match[1]);
+  }
+  return kib / 1024;
+}
+
+if (!fs.existsSync(hourMp3)) {
+  const made = `${hourMp3}.part`;
+  execFileSync("bash", ["-c", `sox -D -n -r 44100 -c 2 -b 16 -t wav - synth 3600 pluck 220 sine 330:990 | lame --quiet -b 128 - "${made}"`]);
+  fs.renameSync(made, hourMp3);
+}
+const before = browserMemory();
+let peak = before;
+const watch = setInterval(() => (peak = Math.max(peak, browserMemory())), 100);
+const started = Date.now();
+await (await page.$("#file")).uploadFile(hourMp3);
+await page.waitForFunction(() => document.querySelector("#reading").hidden && !document.querySelector("#settings").hidden, { timeout: 600000 });
+const read = Date.now() - started;
+for (const [id, value] of [["start", "30:00"], ["length", "30"]])
+  await page.$eval(`#${id}`, (e, v) => {
+    e.value = v;
+    e.dispatchEvent(new Event("change"));
+  }, value);
+const again = Date.now();
+await page.click("#convert");
+await page.waitForFunction(() => document.querySelector("#result").dataset.milliseconds !== undefined, { timeout: 600000 });
+const kept = Date.now() - again;
+clearInterval(watch);
+const said = await page.$eval("#result", (e) => e.textContent);
 await browser.close();
 server.close();
 fs.rmSync(work, { recursive: true, force: true });
@@ -79,3 +121,6 @@ console.log(`  korvel-cli (native)    ${show(n)}`);
 console.log(`  page: convert → result ${show(c)}  ${(c.median / n.median).toFixed(2)}× native`);
 console.log(`  page: choose → result  ${show(h)}  ${(h.median / n.median).toFixed(2)}× native`);
 console.log(`  of which the worker's conversion ${show(spread(worker))}`);
+console.log(`60-minute MP3 (${(fs.statSync(hourMp3).size / 1048576).toFixed(1)} MiB): read and drawn in ${(read / 1000).toFixed(1)} s, ` +
+            `30 s from 30:00 converted in ${(kept / 1000).toFixed(1)} s (${said})`);
+console.log(`  the browser's memory grew by ${(peak - before).toFixed(0)} MiB at most (${before.toFixed(0)} → ${peak.toFixed(0)} MiB)`);
