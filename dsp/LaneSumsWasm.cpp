@@ -24,9 +24,11 @@ struct Simd128 {
 void laneSumsSimd128(const double* const* coefficients, int jobCount, const int* offsets, int rows,
                      const double* samples, int lanes, double* sums)
 {
-    // Eight lanes at a time: four vectors of two, up to sixteen sums.
-    for (int laneStart = 0; laneStart + 8 <= lanes; laneStart += 8)
-        lanekernel::jobs<Simd128, 4>(coefficients, jobCount, offsets, rows, samples, lanes, laneStart, sums);
+    // Four lanes at a time: two vectors of two, up to eight sums, which
+    // stay in the sixteen vector registers of the machines the engines
+    // run on.
+    for (int laneStart = 0; laneStart + 4 <= lanes; laneStart += 4)
+        lanekernel::jobs<Simd128, 2>(coefficients, jobCount, offsets, rows, samples, lanes, laneStart, sums);
 }
 
 }  // namespace korvel

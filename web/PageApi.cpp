@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <new>
 #include <memory>
 #include <optional>
@@ -85,13 +86,53 @@ val bothLanguages(InputFile& file, const std::string& name, const std::function<
     return texts;
 }
 
+// The files the page holds in memory, by the number hold gave them: each
+// is copied here once, however often it is converted, into memory that is
+// not first cleared (the copy fills all of it).
+struct HeldFile {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t size = 0;
+};
+
+std::map<int, HeldFile>& heldFiles()
+{
+    static std::map<int, HeldFile> files;
+    return files;
+}
+
+// 0 where memory has no room for it: the page then reads it in slices.
+int hold(const val& bytes)
+{
+    static int last = 0;
+    try {
+        HeldFile file;
+        file.size = bytes["length"].as<std::size_t>();
+        file.bytes.reset(new std::uint8_t[file.size]);
+        val(emscripten::typed_memory_view(file.size, file.bytes.get())).call<void>("set", bytes);
+        heldFiles()[++last] = std::move(file);
+        return last;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+void release(int number)
+{
+    heldFiles().erase(number);
+}
+
 // The sound as the page hands it over: a chosen file (a Blob), read in
-// slices, or a sound the page decoded itself, {samples, rate, channels}
-// (32-bit floating point, channels interleaved), as a WAV file of them.
+// slices; the number of a file it holds; or a sound the page decoded
+// itself, {samples, rate, channels} (32-bit floating point, channels
+// interleaved), as a WAV file of them.
 std::unique_ptr<InputFile> soundOf(const val& source)
 {
     if (source.instanceof(val::global("Blob")))
         return std::make_unique<BrowserFile>(source);
+    if (source.isNumber()) {
+        const HeldFile& held = heldFiles().at(source.as<int>());
+        return std::make_unique<ImageFile>(std::span<const std::uint8_t>(held.bytes.get(), held.size));
+    }
     const std::vector<float> samples = emscripten::convertJSArrayToNumberVector<float>(source["samples"]);
     const std::size_t bytes = samples.size() * sizeof(float);
     if (bytes > wav::kMaxDataBytes)
@@ -119,21 +160,32 @@ val outline(InputFile& file, const SoundCheck& sound, int count, const val& prog
     MonoMixSource mono(&source->reader());
     std::vector<float> loudest(static_cast<std::size_t>(count), 0.0f);
     std::vector<std::int16_t> block(1 << 16);
+    // Part p holds the frames from p x frames / count on; the loudest
+    // sample of each is found first, and scaled once.
+    std::vector<int> largest(static_cast<std::size_t>(count), 0);
     std::int64_t at = 0;
+    int part = 0;
+    std::int64_t nextPart = frames / count;
     for (int n; (n = mono.fill(block.data(), static_cast<int>(block.size()))) > 0;) {
         for (int i = 0; i < n; ++i, ++at) {
-            const auto part = static_cast<std::size_t>(std::min<std::int64_t>(at * count / frames, count - 1));
-            loudest[part] = std::max(loudest[part], std::abs(block[static_cast<std::size_t>(i)]) / 32768.0f);
+            while (at >= nextPart && part < count - 1)
+                nextPart = (++part + std::int64_t{1}) * frames / count;
+            largest[static_cast<std::size_t>(part)] =
+                std::max(largest[static_cast<std::size_t>(part)], std::abs(static_cast<int>(block[static_cast<std::size_t>(i)])));
         }
         progress(static_cast<double>(at) / static_cast<double>(frames));
     }
+    for (std::size_t p = 0; p < loudest.size(); ++p)
+        loudest[p] = static_cast<float>(largest[p]) / 32768.0f;
     peaks.call<void>("set", val(emscripten::typed_memory_view(loudest.size(), loudest.data())));
     return peaks;
 }
 
-// The sound of a Tessal file as a 16-bit WAV file.
-std::vector<std::uint8_t> previewOf(const std::vector<std::uint8_t>& mmf)
+// The sound of a Tessal file as a 16-bit WAV file: what a handset will
+// play, asked for once the outcome is shown.
+val preview(const val& data)
 {
+    const std::vector<std::uint8_t> mmf = emscripten::convertJSArrayToNumberVector<std::uint8_t>(data);
     ImageFile file(mmf);
     const TessalFile tessal = readTessal(file);
     std::vector<std::uint8_t> wav;
@@ -142,7 +194,7 @@ std::vector<std::uint8_t> previewOf(const std::vector<std::uint8_t>& mmf)
             wav.insert(wav.end(), piece.begin(), piece.end());
             return true;
         });
-    return wav;
+    return bytesValue(wav);
 }
 
 val checkValue(const SoundCheck& sound)
@@ -235,7 +287,8 @@ val planFault(const ConversionOutcome& outcome, const ConversionPlan& plan)
     return result;
 }
 
-// Converts the sound by the page's plan: {ok, message, mmf, preview, cut};
+// Converts the sound by the page's plan: {ok, message, messages, bytes,
+// mmf, cut};
 // for a plan the core refuses, what planFault says.
 val convert(const val& source, const std::string& name, bool japanese, const val& fields)
 {
@@ -258,10 +311,8 @@ val convert(const val& source, const std::string& name, bool japanese, const val
         result.set("messages", bothLanguages(*file, name, said));
         result.set("bytes", static_cast<double>(outcome.bytes));
         result.set("cut", outcome.cut);
-        if (written) {
+        if (written)
             result.set("mmf", bytesValue(platform.written()));
-            result.set("preview", bytesValue(previewOf(platform.written())));
-        }
         return result;
     } catch (const std::bad_alloc&) {
         return failure("not enough memory");
@@ -338,5 +389,8 @@ EMSCRIPTEN_BINDINGS(korvel)
     emscripten::function("convert", &korvel::convert);
     emscripten::function("estimate", &korvel::estimate);
     emscripten::function("listen", &korvel::listen);
+    emscripten::function("preview", &korvel::preview);
+    emscripten::function("hold", &korvel::hold);
+    emscripten::function("release", &korvel::release);
     emscripten::function("partFrames", &korvel::partFrames);
 }

@@ -5,8 +5,8 @@
 // a time, by the decoder of its kind, and only the part a conversion takes
 // is kept, so that a long recording never sits whole in memory.
 //
-// Messages in: {id, kind: "open" | "opened" | "convert" | "listen" |
-// "estimate" | "forget", ...}; out: {id, progress, peaks} while a file is read, then
+// Messages in: {id, kind: "open" | "opened" | "convert" | "preview" |
+// "listen" | "estimate" | "forget", ...}; out: {id, progress, peaks} while a file is read, then
 // {id, result}.
 "use strict";
 
@@ -34,6 +34,10 @@ const DECODERS = {
 // Bytes of a compressed file read at a time, and frames per column of the
 // fine outline kept while it is read.
 const SLICE = 1 << 20;
+// A WAV or AIFF file up to this size is read once, when it is chosen, and
+// converted from memory as often as asked; a larger one is read in slices
+// at each conversion, so that memory stays bounded.
+const HELD = 64 << 20;
 const FINE = 1024;
 
 const sounds = new Map();
@@ -168,7 +172,11 @@ async function open(korvel, id, request) {
   const sound = { file: request.file, name: request.name, peaks: request.peaks, japanese: request.japanese };
   sounds.set(request.key, sound);
   const progress = (through) => postMessage({ id, progress: through });
-  const result = korvel.inspect(sound.file, sound.name, sound.japanese, sound.peaks, progress);
+  // Only a WAV or AIFF file is held: the converter reads it whole.
+  const riff = /^(RIFF|FORM)/.test(text(slice(sound.file, 0, 4), 0, 4));
+  if (riff && sound.file.size <= HELD) sound.held = korvel.hold(slice(sound.file, 0, sound.file.size));
+  sound.whole = sound.held || sound.file;
+  const result = korvel.inspect(sound.whole, sound.name, sound.japanese, sound.peaks, progress);
   if (result.ok || !result.decodable) return result;
   sound.decoder = kindOf(slice(sound.file, 0, 4096), sound.file.type);
   // The browser decodes these itself, on the page: it says "opened" then.
@@ -185,7 +193,7 @@ async function open(korvel, id, request) {
 // request: the chosen file as it is, or the part of a decoded one.
 async function onPart(korvel, request, call) {
   const sound = sounds.get(request.key);
-  if (!sound.decoder) return call(sound.file, sound.name, request.plan);
+  if (!sound.decoder) return call(sound.whole, sound.name, request.plan);
   const span = korvel.partFrames(sound.rate, request.plan);
   const decoded = await part(sound, span.first, span.end);
   return call(decoded, baseName(sound.name) + ".wav", { ...request.plan, start: 0 });
@@ -209,14 +217,18 @@ onmessage = async (event) => {
     const started = performance.now();
     result = await onPart(korvel, request, (sound, name, plan) => korvel.convert(sound, name, request.japanese, plan));
     result.milliseconds = performance.now() - started;
+  } else if (kind === "preview") {
+    result = { wav: korvel.preview(request.mmf) };
   } else if (kind === "listen") {
     result = { wav: await onPart(korvel, request, (sound, name, plan) => korvel.listen(sound, name, plan)) };
   } else if (kind === "estimate") {
     result = korvel.estimate(request.rate, request.seconds, request.plan);
   } else if (kind === "forget") {
+    const sound = sounds.get(request.key);
+    if (sound && sound.held) korvel.release(sound.held);
     sounds.delete(request.key);
     result = {};
   }
-  const transfer = [result.peaks, result.mmf, result.preview, result.wav].filter((a) => a).map((a) => a.buffer);
+  const transfer = [result.peaks, result.mmf, result.wav].filter((a) => a).map((a) => a.buffer);
   postMessage({ id, result }, transfer);
 };
