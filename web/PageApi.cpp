@@ -133,16 +133,19 @@ std::unique_ptr<InputFile> soundOf(const val& source)
         const HeldFile& held = heldFiles().at(source.as<int>());
         return std::make_unique<ImageFile>(std::span<const std::uint8_t>(held.bytes.get(), held.size));
     }
-    const std::vector<float> samples = emscripten::convertJSArrayToNumberVector<float>(source["samples"]);
-    const std::size_t bytes = samples.size() * sizeof(float);
+    const val samples = source["samples"];
+    const std::size_t bytes = samples["length"].as<std::size_t>() * sizeof(float);
     if (bytes > wav::kMaxDataBytes)
         throw std::bad_alloc();
     ByteVector image;
     image.reserve(wav::kCanonicalHeaderBytes + bytes);
     appendFloatWavHeader(image, source["channels"].as<int>(), source["rate"].as<int>(), static_cast<std::uint32_t>(bytes));
-    // WebAssembly is little-endian, as the samples of a WAV file are.
-    const auto* raw = reinterpret_cast<const std::uint8_t*>(samples.data());
-    image.insert(image.end(), raw, raw + bytes);
+    // The samples' bytes straight after the header: WebAssembly is
+    // little-endian, as the samples of a WAV file are.
+    const std::size_t header = image.size();
+    image.resize(header + bytes);
+    val(emscripten::typed_memory_view(bytes, image.data() + header))
+        .call<void>("set", val::global("Uint8Array").new_(samples["buffer"], samples["byteOffset"], bytes));
     return std::make_unique<OwnedImage>(std::move(image));
 }
 

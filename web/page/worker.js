@@ -31,9 +31,10 @@ const DECODERS = {
   vorbis: ["decoders/ogg-vorbis-decoder.min.js", () => new self["ogg-vorbis-decoder"].OggVorbisDecoder()],
   opus: ["decoders/ogg-opus-decoder.min.js", () => new self["ogg-opus-decoder"].OggOpusDecoder()],
 };
-// Bytes of a compressed file read at a time, and frames per column of the
-// fine outline kept while it is read.
-const SLICE = 1 << 20;
+// Bytes of a compressed file read at a time (a few seconds of sound, so
+// that each decoded block is small), and frames per column of the fine
+// outline kept while it is read.
+const SLICE = 1 << 18;
 // A WAV or AIFF file up to this size is read once, when it is chosen, and
 // converted from memory as often as asked; a larger one is read in slices
 // at each conversion, so that memory stays bounded.
@@ -41,7 +42,22 @@ const HELD = 64 << 20;
 const FINE = 1024;
 
 const sounds = new Map();
-const loaded = new Set();
+// One decoder of each kind, made when a file first needs it and reset for
+// each pass: every instance has memory of its own.
+const decoders = new Map();
+
+async function decoderOf(kind) {
+  if (!decoders.has(kind)) {
+    const [script, make] = DECODERS[kind];
+    importScripts(script);
+    const decoder = make();
+    await decoder.ready;
+    decoders.set(kind, decoder);
+  }
+  const decoder = decoders.get(kind);
+  await decoder.reset();
+  return decoder;
+}
 
 function text(bytes, at, length) {
   return String.fromCharCode(...bytes.subarray(at, at + length));
@@ -76,24 +92,14 @@ async function decode(sound, each, enough = () => false) {
     each(sound.pcm, 1);
     return;
   }
-  const [script, make] = DECODERS[sound.decoder];
-  if (!loaded.has(script)) {
-    importScripts(script);
-    loaded.add(script);
+  const decoder = await decoderOf(sound.decoder);
+  for (let at = 0; at < sound.file.size && !enough(); at += SLICE) {
+    const out = await decoder.decode(slice(sound.file, at, at + SLICE));
+    if (out.samplesDecoded > 0) each(out, Math.min(1, (at + SLICE) / sound.file.size));
   }
-  const decoder = make();
-  await decoder.ready;
-  try {
-    for (let at = 0; at < sound.file.size && !enough(); at += SLICE) {
-      const out = await decoder.decode(slice(sound.file, at, at + SLICE));
-      if (out.samplesDecoded > 0) each(out, Math.min(1, (at + SLICE) / sound.file.size));
-    }
-    if (decoder.flush && !enough()) {
-      const out = await decoder.flush();
-      if (out.samplesDecoded > 0) each(out, 1);
-    }
-  } finally {
-    decoder.free();
+  if (decoder.flush && !enough()) {
+    const out = await decoder.flush();
+    if (out.samplesDecoded > 0) each(out, 1);
   }
 }
 
