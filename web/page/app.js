@@ -125,7 +125,7 @@ function said(result) {
   if (result.tooLong) return words().tooLong(result.tooLong, result.limit);
   if (result.fault === "rate") return words().rateNotAllowed(result.rate, result.soundRate);
   const message = result.messages ? result.messages[language] : result.message;
-  return result.decodable || result.decodeFailed ? `${message} ${words().unreadable}` : message;
+  return result.decodable || result.decodeFailed ? `${message} ${words().unreadable}`.trim() : message;
 }
 
 // The outcome of the last choice or conversion, said again in the page's
@@ -310,7 +310,7 @@ async function convert(event) {
   // What a handset will play comes after the outcome.
   if (one && one.outcome.ok) {
     const { wav } = await ask({ kind: "preview", mmf: one.outcome.mmf });
-    if (one.url !== null) $("preview").src = link(wav, "audio/wav");
+    if (wav && one.url !== null) $("preview").src = link(wav, "audio/wav");
   }
 }
 
@@ -335,6 +335,7 @@ async function playPart() {
     return;
   }
   const { wav } = await ask({ kind: "listen", key: shown.key, plan: plan(shown) });
+  if (!wav) return;
   if (audio.src) URL.revokeObjectURL(audio.src);
   audio.src = URL.createObjectURL(new Blob([wav], { type: "audio/wav" }));
   audio.onpause = audio.onended = () => ($("play-part").textContent = words().playPart);

@@ -188,8 +188,10 @@ async function open(korvel, id, request) {
   // The browser decodes these itself, on the page: it says "opened" then.
   if (sound.decoder === "browser") return { ok: false, browser: true, message: result.message };
   if (!sound.decoder) return result;
+  // A file its decoder cannot read is refused with the converter's words.
   try {
-    return await describe(korvel, id, sound);
+    const described = await describe(korvel, id, sound);
+    return described.ok || described.messages ? described : { ...result, decodeFailed: true };
   } catch {
     return { ...result, decodeFailed: true };
   }
@@ -205,9 +207,7 @@ async function onPart(korvel, request, call) {
   return call(decoded, baseName(sound.name) + ".wav", { ...request.plan, start: 0 });
 }
 
-onmessage = async (event) => {
-  const korvel = await ready;
-  const request = event.data;
+async function answer(korvel, request) {
   const { id, kind } = request;
   let result;
   if (kind === "open") {
@@ -235,6 +235,23 @@ onmessage = async (event) => {
     sounds.delete(request.key);
     result = {};
   }
-  const transfer = [result.peaks, result.mmf, result.wav].filter((a) => a).map((a) => a.buffer);
-  postMessage({ id, result }, transfer);
+  return result;
+}
+
+// One request at a time, in the order they came: a decoder serves one
+// pass at a time. A request that fails (a file gone since it was chosen)
+// is answered as a sound that could not be read.
+let queue = Promise.resolve();
+onmessage = (event) => {
+  const request = event.data;
+  queue = queue.then(async () => {
+    let result;
+    try {
+      result = await answer(await ready, request);
+    } catch {
+      result = { ok: false, decodeFailed: true, message: "" };
+    }
+    const transfer = [result.peaks, result.mmf, result.wav].filter((a) => a).map((a) => a.buffer);
+    postMessage({ id: request.id, result }, transfer);
+  });
 };

@@ -241,6 +241,7 @@ if (screenshotFolder) await page.screenshot({ path: path.join(screenshotFolder, 
 const refusals = [
   { name: "notes.txt", make: (f) => fs.writeFileSync(f, "text") },
   { name: "noise.wav", make: (f) => fs.writeFileSync(f, Buffer.alloc(100, 7)) },
+  { name: "broken.mp3", make: (f) => fs.writeFileSync(f, Buffer.concat([Buffer.from("ID3"), Buffer.alloc(5000, 0x5a)])) },
   { name: "slow.wav", format: "-r 3000 -c 1 -b 16", synth: "1 sine 300" },
   { name: "short.aif", format: "-r 8000 -c 1 -b 16", synth: "0.01 sine 300" },
 ];
