@@ -8,23 +8,36 @@
 
 namespace korvel {
 
-void appendWavFields(ByteVector& out, int channels, int sampleRate, int bitsPerSample, std::uint32_t dataBytes,
-                     std::uint32_t riffBytes)
+namespace {
+
+// The fields of a canonical WAV header with a 16-byte "fmt ": the format
+// tag, the byte rate and block align of bitsPerFrame, and the sample width
+// as it is written.
+void appendFields(ByteVector& out, int tag, int channels, int sampleRate, int bitsPerFrame, int width,
+                  std::uint32_t dataBytes, std::uint32_t riffBytes)
 {
     appendBytes(out, wav::kRiffId, 4);
     appendLE32(out, riffBytes);
     appendBytes(out, wav::kWaveType, 4);
     appendBytes(out, wav::kFormatId, 4);
     appendLE32(out, 16);
-    appendLE16(out, wav::kFormatPcm);
+    appendLE16(out, static_cast<std::uint16_t>(tag));
     appendLE16(out, static_cast<std::uint16_t>(channels));
     appendLE32(out, static_cast<std::uint32_t>(sampleRate));
-    appendLE32(out, static_cast<std::uint32_t>(bitsPerSample * channels * sampleRate / 8));
-    appendLE16(out, static_cast<std::uint16_t>(bitsPerSample * channels / 8));
-    // The sample width field is always 16: the samples are 16-bit values.
-    appendLE16(out, 16);
+    appendLE32(out, static_cast<std::uint32_t>(bitsPerFrame * sampleRate / 8));
+    appendLE16(out, static_cast<std::uint16_t>(bitsPerFrame / 8));
+    appendLE16(out, static_cast<std::uint16_t>(width));
     appendBytes(out, wav::kDataId, 4);
     appendLE32(out, dataBytes);
+}
+
+}  // namespace
+
+void appendWavFields(ByteVector& out, int channels, int sampleRate, int bitsPerSample, std::uint32_t dataBytes,
+                     std::uint32_t riffBytes)
+{
+    // The sample width field is always 16: the samples are 16-bit values.
+    appendFields(out, wav::kFormatPcm, channels, sampleRate, bitsPerSample * channels, 16, dataBytes, riffBytes);
 }
 
 void appendWavHeader(ByteVector& out, int channels, int sampleRate, std::uint32_t dataBytes)
@@ -35,20 +48,8 @@ void appendWavHeader(ByteVector& out, int channels, int sampleRate, std::uint32_
 
 void appendFloatWavHeader(ByteVector& out, int channels, int sampleRate, std::uint32_t dataBytes)
 {
-    const std::uint32_t frameBytes = 4 * static_cast<std::uint32_t>(channels);
-    appendBytes(out, wav::kRiffId, 4);
-    appendLE32(out, dataBytes + static_cast<std::uint32_t>(wav::kCanonicalHeaderBytes - 8));
-    appendBytes(out, wav::kWaveType, 4);
-    appendBytes(out, wav::kFormatId, 4);
-    appendLE32(out, 16);
-    appendLE16(out, wav::kFormatFloat);
-    appendLE16(out, static_cast<std::uint16_t>(channels));
-    appendLE32(out, static_cast<std::uint32_t>(sampleRate));
-    appendLE32(out, frameBytes * static_cast<std::uint32_t>(sampleRate));
-    appendLE16(out, static_cast<std::uint16_t>(frameBytes));
-    appendLE16(out, 32);
-    appendBytes(out, wav::kDataId, 4);
-    appendLE32(out, dataBytes);
+    appendFields(out, wav::kFormatFloat, channels, sampleRate, 32 * channels, 32, dataBytes,
+                 dataBytes + static_cast<std::uint32_t>(wav::kCanonicalHeaderBytes - 8));
 }
 
 bool decodePayload(const TessalFile& file, InputFile& input,
