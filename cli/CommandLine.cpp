@@ -301,7 +301,7 @@ std::string takeConvertOption(ConvertOptions& o, int c, const std::string& value
         return {};
     }
     case kNormalize: {
-        plan.loudness = kDefaultLoudness;
+        plan.loudness = ConversionPlan::kStandardLoudness;
         if (!hasValue)
             return {};
         const std::optional<double> lufs = number(value);

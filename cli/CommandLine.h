@@ -9,9 +9,6 @@
 namespace korvel {
 
 // What "korvel-cli convert" was asked to do.
-// The loudness --normalize brings a sound to when it names none.
-inline constexpr double kDefaultLoudness = ConversionPlan::kStandardLoudness;
-
 struct ConvertOptions {
     // Each file's conversion: the texts (no title: the file's default), the
     // rate (none: the sound's default), the permissions, the part, its gain

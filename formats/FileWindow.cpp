@@ -20,6 +20,17 @@ unsigned FileWindow::be16(std::size_t offset)
     return (unsigned{at(offset)} << 8) | at(offset + 1);
 }
 
+std::uint32_t FileWindow::le32(std::size_t offset)
+{
+    return (std::uint32_t{at(offset + 3)} << 24) | (std::uint32_t{at(offset + 2)} << 16) | (std::uint32_t{at(offset + 1)} << 8) |
+           at(offset);
+}
+
+unsigned FileWindow::le16(std::size_t offset)
+{
+    return (unsigned{at(offset + 1)} << 8) | at(offset);
+}
+
 std::uint8_t* FileWindow::block(std::size_t offset, std::size_t& count)
 {
     count = read(offset, std::min(count, kWindowBytes));

@@ -32,6 +32,8 @@ public:
     }
     std::uint32_t be32(std::size_t offset);
     unsigned be16(std::size_t offset);
+    std::uint32_t le32(std::size_t offset);
+    unsigned le16(std::size_t offset);
 
     // Reads up to kWindowBytes bytes at offset for a pass over the file and
     // returns where they are; count becomes the number read, fewer than

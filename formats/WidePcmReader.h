@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
+#include "formats/FileWindow.h"
 #include "formats/InputFile.h"
 #include "formats/SampleSource.h"
 
@@ -38,13 +38,12 @@ private:
     bool describe(int channels, int sampleBytes, double rate, std::int64_t offset, std::int64_t bytes);
     std::int16_t sampleAt(const std::uint8_t* bytes) const;
 
-    InputFile& file;
+    FileWindow window;
     Coding coding = Coding::signedInt;
     bool bigEndian = false;
     std::int64_t dataStart = 0;
     std::int64_t frameTotal = 0;
     std::int64_t position = 0;
-    std::vector<std::uint8_t> block;
 };
 
 }  // namespace korvel

@@ -31,34 +31,14 @@ private:
     std::vector<std::uint8_t> bytes;
 };
 
-// The caller's sound, opened as often as the job opens it.
-class BorrowedFile : public InputFile {
-public:
-    explicit BorrowedFile(InputFile& file) : file(file) {}
-    std::int64_t size() const override { return file.size(); }
-    int readAt(std::int64_t offset, std::uint8_t* destination, int count) override
-    {
-        return file.readAt(offset, destination, count);
-    }
-
-private:
-    InputFile& file;
-};
-
 }  // namespace
 
-PagePlatform::PagePlatform(std::string name, InputFile& sound, bool japanese)
-    : name(std::move(name)), sound(sound), japanese(japanese)
-{
-}
+PagePlatform::PagePlatform(bool japanese) : japanese(japanese) {}
 
-FileResult PagePlatform::openFile(const std::string& path, std::unique_ptr<InputFile>& file)
+FileResult PagePlatform::openFile(const std::string&, std::unique_ptr<InputFile>& file)
 {
     file.reset();
-    if (path != name)
-        return FileResult::cannotOpen;
-    file = std::make_unique<BorrowedFile>(sound);
-    return FileResult::ok;
+    return FileResult::cannotOpen;
 }
 
 FileResult PagePlatform::openStandardInput(std::unique_ptr<InputFile>& file)

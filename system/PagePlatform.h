@@ -1,21 +1,19 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "system/Platform.h"
 
 namespace korvel {
 
-// The services of the browser page: the one sound file the user chose,
-// under its name (read in slices from the browser, or a sound the page
-// decoded, in memory), and the Tessal file written into memory. Nothing
-// reaches a disk or the network.
+// The services of the browser page: the Tessal file written into memory,
+// and the messages in the page's language. The page hands every sound over
+// already open (SoundInput with its file), so nothing is opened by name,
+// and nothing reaches a disk or the network.
 class PagePlatform : public Platform {
 public:
-    // The sound stays the caller's and must outlive the platform.
-    PagePlatform(std::string name, InputFile& sound, bool japanese);
+    explicit PagePlatform(bool japanese);
 
     FileResult openFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
     FileResult openStandardInput(std::unique_ptr<InputFile>& file) override;
@@ -30,8 +28,6 @@ public:
     const std::vector<std::uint8_t>& written() const { return output; }
 
 private:
-    std::string name;
-    InputFile& sound;
     bool japanese;
     std::vector<std::uint8_t> output;
 };

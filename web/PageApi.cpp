@@ -76,11 +76,11 @@ val failure(const std::string& message)
 
 // A message in both languages of the page, {en, ja}, so that a language
 // switch says a shown outcome again.
-val bothLanguages(InputFile& file, const std::string& name, const std::function<std::string(Platform&)>& text)
+val bothLanguages(const std::function<std::string(Platform&)>& text)
 {
     val texts = val::object();
-    PagePlatform english(name, file, false);
-    PagePlatform japanese(name, file, true);
+    PagePlatform english(false);
+    PagePlatform japanese(true);
     texts.set("en", text(english));
     texts.set("ja", text(japanese));
     return texts;
@@ -161,7 +161,6 @@ val outline(InputFile& file, const SoundCheck& sound, int count, const val& prog
     if (source->result() != StageResult::ok || frames <= 0 || count <= 0)
         return peaks;
     MonoMixSource mono(&source->reader());
-    std::vector<float> loudest(static_cast<std::size_t>(count), 0.0f);
     std::vector<std::int16_t> block(1 << 16);
     // Part p holds the frames from p x frames / count on; the loudest
     // sample of each is found first, and scaled once.
@@ -178,9 +177,8 @@ val outline(InputFile& file, const SoundCheck& sound, int count, const val& prog
         }
         progress(static_cast<double>(at) / static_cast<double>(frames));
     }
-    for (std::size_t p = 0; p < loudest.size(); ++p)
-        loudest[p] = static_cast<float>(largest[p]) / 32768.0f;
-    peaks.call<void>("set", val(emscripten::typed_memory_view(loudest.size(), loudest.data())));
+    for (int p = 0; p < count; ++p)
+        peaks.set(p, static_cast<float>(largest[static_cast<std::size_t>(p)]) / 32768.0f);
     return peaks;
 }
 
@@ -223,12 +221,12 @@ val inspect(const val& source, const std::string& name, bool japanese, int peakC
 {
     try {
         const std::unique_ptr<InputFile> file = soundOf(source);
-        PagePlatform platform(name, *file, japanese);
-        SoundInput input(name);
+        PagePlatform platform(japanese);
+        SoundInput input(name, *file, "");
         const SoundCheck sound = ConversionJob(platform).inspect(input, ReadPolicy::everyReader);
         if (!sound.accepted()) {
             val result = failure(platform.messageText(messageNumber(sound.refusal)));
-            result.set("messages", bothLanguages(*file, name, [&](Platform& p) {
+            result.set("messages", bothLanguages([&](Platform& p) {
                            return p.messageText(messageNumber(sound.refusal));
                        }));
             std::uint8_t head[4] = {};
@@ -244,9 +242,6 @@ val inspect(const val& source, const std::string& name, bool japanese, int peakC
     }
 }
 
-// The page's plan: {title, copyright, rate, save, transfer, start, length,
-// fadeIn, fadeOut, normalize} (times in seconds; a length of 0 keeps
-// everything from the start).
 // A number of the plan, 0 where the page leaves it out.
 double numberOf(const val& fields, const char* name)
 {
@@ -254,6 +249,9 @@ double numberOf(const val& fields, const char* name)
     return value.isNumber() ? value.as<double>() : 0.0;
 }
 
+// The page's plan: {title, copyright, rate, save, transfer, start, length,
+// fadeIn, fadeOut, normalize} (times in seconds; a length of 0 keeps
+// everything from the start).
 ConversionPlan planOf(const val& fields)
 {
     ConversionPlan plan;
@@ -291,15 +289,14 @@ val planFault(const ConversionOutcome& outcome, const ConversionPlan& plan)
 }
 
 // Converts the sound by the page's plan: {ok, message, messages, bytes,
-// mmf, cut};
-// for a plan the core refuses, what planFault says.
+// mmf, cut}; for a plan the core refuses, what planFault says.
 val convert(const val& source, const std::string& name, bool japanese, const val& fields)
 {
     try {
         const std::unique_ptr<InputFile> file = soundOf(source);
-        PagePlatform platform(name, *file, japanese);
+        PagePlatform platform(japanese);
         const ConversionPlan plan = planOf(fields);
-        SoundInput input(name);
+        SoundInput input(name, *file, "");
         const ConversionOutcome outcome = ConversionJob(platform).convert(input, plan);
         if (outcome.kind == ConversionOutcome::Kind::refused && outcome.message() == 0)
             return planFault(outcome, plan);
@@ -311,7 +308,7 @@ val convert(const val& source, const std::string& name, bool japanese, const val
                            : outcome.message() != 0 ? p.messageText(outcome.message()) : std::string();
         };
         result.set("message", said(platform));
-        result.set("messages", bothLanguages(*file, name, said));
+        result.set("messages", bothLanguages(said));
         result.set("bytes", static_cast<double>(outcome.bytes));
         result.set("cut", outcome.cut);
         if (written)
@@ -330,8 +327,8 @@ val listen(const val& source, const std::string& name, const val& fields)
 {
     try {
         const std::unique_ptr<InputFile> file = soundOf(source);
-        PagePlatform platform(name, *file, false);
-        SoundInput input(name);
+        PagePlatform platform(false);
+        SoundInput input(name, *file, "");
         const SoundCheck sound = ConversionJob(platform).inspect(input, ReadPolicy::everyReader);
         ByteVector wav;
         if (sound.accepted()) {

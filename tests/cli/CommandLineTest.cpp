@@ -68,7 +68,7 @@ TEST(CommandLine, OptionsAsGetoptReadsThem)
     ASSERT_EQ(line.action, Action::convert) << line.error;
     EXPECT_EQ(line.options.outputDirectory, "out");
     EXPECT_TRUE(line.options.quiet);
-    EXPECT_EQ(line.options.plan.loudness, kDefaultLoudness);
+    EXPECT_EQ(line.options.plan.loudness, ConversionPlan::kStandardLoudness);
     EXPECT_EQ(line.options.files, (std::vector<std::string>{"a.wav", "-b.wav"}));
 
     line = parseCommandLine({"convert", "-qo", "x.mmf", "--norm=-14", "--tit", "-h", "a.wav"});

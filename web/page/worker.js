@@ -103,20 +103,26 @@ async function decode(sound, each, enough = () => false) {
   }
 }
 
-// Reads a decoded sound once: its length and rate, and the outline, which
-// the page draws as it grows.
+// Reads a decoded sound once: its length and rate, its first second (for
+// the converter's check), and the outline, which the page draws as it
+// grows.
 async function measure(id, sound) {
   let frames = 0;
   let rate = 0;
   let channels = 0;
+  let first = null;
   let fine = [];
   let shown = 0;
   await decode(sound, (out, through) => {
     rate = out.sampleRate;
     channels = out.channelData.length;
+    if (!first) first = new Float32Array(rate * channels);
     for (let i = 0; i < out.samplesDecoded; ++i, ++frames) {
       let sum = 0;
-      for (const channel of out.channelData) sum += channel[i];
+      for (let c = 0; c < channels; ++c) {
+        sum += out.channelData[c][i];
+        if (frames < rate) first[frames * channels + c] = out.channelData[c][i];
+      }
       const column = Math.floor(frames / FINE);
       fine[column] = Math.max(fine[column] || 0, Math.abs(sum / channels));
     }
@@ -125,7 +131,8 @@ async function measure(id, sound) {
       postMessage({ id, progress: through, peaks: columns(fine, sound.peaks, frames / through / FINE) });
     }
   });
-  return { frames, rate, channels, peaks: columns(fine, sound.peaks, fine.length) };
+  const second = { samples: first && first.subarray(0, Math.min(frames, rate) * channels), rate, channels };
+  return { frames, rate, channels, second, peaks: columns(fine, sound.peaks, fine.length) };
 }
 
 // The fine outline in `count` columns, for a sound expected to fill `span`
@@ -165,13 +172,12 @@ function baseName(name) {
 // The converter's check of a decoded sound: the choices it has, told by a
 // second of it under the file's own name.
 async function describe(korvel, id, sound) {
-  const measured = await measure(id, sound);
-  Object.assign(sound, measured);
-  if (measured.frames === 0) return { ok: false, decodeFailed: true };
-  const second = await part(sound, 0, Math.min(sound.frames, sound.rate));
+  const { frames, rate, channels, second, peaks } = await measure(id, sound);
+  Object.assign(sound, { frames, rate, channels });
+  if (frames === 0) return { ok: false, decodeFailed: true };
   const result = korvel.inspect(second, baseName(sound.name) + ".wav", sound.japanese, 0, () => {});
   if (!result.ok) return result;
-  return { ...result, seconds: sound.frames / sound.rate, peaks: measured.peaks, decoded: true };
+  return { ...result, seconds: frames / rate, peaks, decoded: true };
 }
 
 async function open(korvel, id, request) {
