@@ -6,6 +6,7 @@
 #include <emscripten/val.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -320,9 +321,9 @@ val convert(const val& source, const std::string& name, bool japanese, const val
 }
 
 // The part of the sound as the plan takes it, with its fades (not its
-// loudness, which the whole conversion finds), mixed to mono at the
-// sound's own rate: a 16-bit WAV file to hear before converting, empty for
-// a sound the converter refuses.
+// loudness, which the whole conversion finds), as long as a file keeps,
+// mixed to mono at the sound's own rate: a 16-bit WAV file to hear before
+// converting, empty for a sound the converter refuses.
 val listen(const val& source, const std::string& name, const val& fields)
 {
     try {
@@ -338,8 +339,12 @@ val listen(const val& source, const std::string& name, const val& fields)
             ExcerptStage part(&stage->reader(), stage->frames(), planOf(fields).part);
             part.prepare();
             MonoMixSource mono(&part);
-            std::vector<std::int16_t> samples(static_cast<std::size_t>(part.format.frameCount));
-            const int got = mono.fill(samples.data(), part.format.frameCount);
+            // No more than a file keeps: a part that runs to the end of a
+            // long sound is cut where the file is full.
+            const auto kept = static_cast<int>(std::min<std::int64_t>(
+                part.format.frameCount, std::llround(sound.longestPart * sound.sampleRate)));
+            std::vector<std::int16_t> samples(static_cast<std::size_t>(kept));
+            const int got = mono.fill(samples.data(), kept);
             samples.resize(static_cast<std::size_t>(std::max(got, 0)));
             appendWavHeader(wav, 1, sound.sampleRate, static_cast<std::uint32_t>(2 * samples.size()));
             for (const std::int16_t v : samples)

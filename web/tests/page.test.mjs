@@ -186,6 +186,7 @@ const cases = [
   { name: "s16-48000.wav", format: "-r 48000 -c 2 -b 16", synth: "3 pluck 440", title: "着信音 \u{1F3B5}", copyright: "© 2026, \\ 日本 \u{1F600}" },
   { name: "着信音 \u{1F600}.wav", format: "-r 32000 -c 1 -b 16", synth: "2 sine 880" },
   { name: "long.wav", format: "-r 22050 -c 2 -b 16", synth: "90 sine 100:2000", drag: 60 },
+  { name: "long-whole.wav", format: "-r 22050 -c 2 -b 16", synth: "90 sine 100:2000" },
   { name: "long-keys.wav", format: "-r 22050 -c 2 -b 16", synth: "90 sine 100:2000", keys: 7 },
   { name: "long-edge.wav", format: "-r 22050 -c 2 -b 16", synth: "90 sine 100:2000", edge: -150 },
   // The kinds only korvel-cli's way reads, and a part with fades at the loudness korvel-cli's --normalize gives.
