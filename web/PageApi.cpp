@@ -205,7 +205,6 @@ val checkValue(const SoundCheck& sound)
     result.set("ok", true);
     result.set("title", sound.defaultTitle);
     result.set("rate", sound.sampleRate);
-    result.set("channels", sound.channels);
     result.set("seconds", sound.seconds.value_or(0.0));
     result.set("rates", intsValue(sound.rates));
     result.set("defaultRate", sound.defaultRate);
@@ -216,8 +215,8 @@ val checkValue(const SoundCheck& sound)
 
 // Checks the sound as korvel-cli does: {ok: false, message} for a refusal
 // (with decodable: true where the page may decode it itself), else {ok:
-// true, title, rate, channels, seconds, rates, defaultRate, longestPart,
-// textLimit, peaks}.
+// true, title, rate, seconds, rates, defaultRate, longestPart, textLimit,
+// peaks}.
 val inspect(const val& source, const std::string& name, bool japanese, int peakCount, const val& progress)
 {
     try {
@@ -289,8 +288,8 @@ val planFault(const ConversionOutcome& outcome, const ConversionPlan& plan)
     return result;
 }
 
-// Converts the sound by the page's plan: {ok, message, messages, bytes,
-// mmf, cut}; for a plan the core refuses, what planFault says.
+// Converts the sound by the page's plan: {ok, message, messages, mmf,
+// cut}; for a plan the core refuses, what planFault says.
 val convert(const val& source, const std::string& name, bool japanese, const val& fields)
 {
     try {
@@ -310,7 +309,6 @@ val convert(const val& source, const std::string& name, bool japanese, const val
         };
         result.set("message", said(platform));
         result.set("messages", bothLanguages(said));
-        result.set("bytes", static_cast<double>(outcome.bytes));
         result.set("cut", outcome.cut);
         if (written)
             result.set("mmf", bytesValue(platform.written()));
@@ -357,7 +355,7 @@ val listen(const val& source, const std::string& name, const val& fields)
 }
 
 // The size and play time of the file the plan makes of a sound of that
-// rate and length: {bytes, seconds}.
+// rate and length, as the page shows them: {size, seconds}.
 val estimate(int rate, double seconds, const val& fields)
 {
     SoundCheck sound;
@@ -366,7 +364,6 @@ val estimate(int rate, double seconds, const val& fields)
     SettingsRules::describe(sound);
     const ConversionJob::ExpectedFile file = ConversionJob::expected(sound, planOf(fields));
     val result = val::object();
-    result.set("bytes", static_cast<double>(file.bytes));
     result.set("size", ConversionJob::sizeText(file.bytes));
     result.set("seconds", file.seconds);
     return result;

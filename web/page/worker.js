@@ -177,7 +177,7 @@ async function describe(korvel, id, sound) {
   if (frames === 0) return { ok: false, decodeFailed: true };
   const result = korvel.inspect(second, baseName(sound.name) + ".wav", sound.japanese, 0, () => {});
   if (!result.ok) return result;
-  return { ...result, seconds: frames / rate, peaks, decoded: true };
+  return { ...result, seconds: frames / rate, peaks };
 }
 
 async function open(korvel, id, request) {
